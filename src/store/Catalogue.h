@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+
+namespace store {
+
+// A statement of the catalogue. User text never enters the SQL: a filtered statement
+// binds its argument, matched literally (Contains: anywhere in the column; Equals: exactly).
+struct Statement
+{
+    enum class Match
+    {
+        None,
+        Contains,
+        Equals
+    };
+
+    QString table;
+    QString distinctColumn; // "Select Distinct <col> From <table>"
+    QString filterColumn;
+    Match match = Match::None;
+    QString orderColumn; // ascending
+
+    // The statement as the user would read it, with the argument shown in place.
+    QString text(const QString& argument = {}) const;
+    bool operator==(const Statement& other) const = default;
+};
+
+namespace sql {
+
+extern const Statement SelectSpxx;         // select * from spxx
+extern const Statement DistinctGoodsNames; // Select Distinct 品名 From spxx
+extern const Statement GoodsByName;        // select * from spxx where 品名 = ?
+extern const Statement SelectXsxx;         // select * from xsxx
+extern const Statement SelectDynr;         // select * from dynr
+extern const Statement SelectXstj;         // select * from xstj
+extern const Statement XstjByTime;         // select * from xstj order by 时间 asc
+extern const Statement XstjByNumber;       // select * from xstj where 单号 contains ?
+extern const Statement XstjByCashier;      // select * from xstj where 收银员 contains ?
+extern const Statement DistinctReceiptNumbers; // Select Distinct 单号 From xstj
+extern const Statement SelectXsmx;         // select * from xsmx
+extern const Statement XsmxOfSale;         // select * from xsmx where 单号 = ?
+extern const Statement SelectId;           // select * from id
+extern const Statement SelectUsername;     // select * from username
+extern const Statement DistinctUserNames;  // Select Distinct 用户名 From username
+extern const Statement UserByName;         // select * from username where 用户名 = ?
+
+} // namespace sql
+
+// Widest text a text column takes (as db/schema.sql declares it); 0 for number columns
+// and unknown names.
+int columnWidth(const QString& table, const QString& column);
+
+} // namespace store

@@ -1,0 +1,493 @@
+#include "store/Dataset.h"
+
+#include "store/Connection.h"
+#include "store/EngineError.h"
+#include "store/Numbers.h"
+
+#include <QSqlRecord>
+#include <algorithm>
+
+namespace store {
+
+namespace {
+
+QString quoted(const QString& name)
+{
+    QString inner = name;
+    inner.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + inner + QLatin1Char('"');
+}
+
+QString numberText(const QVariant& value)
+{
+    if (value.isNull())
+        return {};
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    return ok ? formatNumber(number) : value.toString();
+}
+
+} // namespace
+
+Dataset::Dataset(Connection& connection, const Statement& initial, const QString& argument)
+    : m_connection(connection), m_statement(initial), m_argument(argument)
+{
+    m_connection.attach(this);
+}
+
+Dataset::~Dataset()
+{
+    m_rowQuery.reset();
+    m_connection.detach(this);
+}
+
+void Dataset::setStatement(const Statement& statement, const QString& argument)
+{
+    close();
+    m_statement = statement;
+    m_argument = argument;
+    m_columnsLoaded = false;
+}
+
+void Dataset::requery(const Statement& statement, const QString& argument)
+{
+    setStatement(statement, argument);
+    open();
+}
+
+void Dataset::open()
+{
+    if (m_open)
+        return;
+    if (!m_connection.isOpen())
+        m_connection.open();
+    loadColumns();
+    QSqlQuery bound(m_connection.database());
+    if (!bound.exec(QStringLiteral("SELECT max(rowid) FROM %1").arg(quoted(m_statement.table))) || !bound.next())
+        throwEngineError(QStringLiteral("打开“%1”").arg(text()), bound.lastError());
+    m_maxRowidAtOpen = bound.value(0).toLongLong();
+    m_rowids.clear();
+    m_snapshotTaken = false;
+    m_lazyCurrent = -1;
+    m_index = 0;
+    m_eof = false;
+    m_mode = Mode::Browse;
+    m_pending.clear();
+    invalidateCache();
+    m_open = true;
+    emit reset();
+}
+
+void Dataset::close()
+{
+    const bool wasOpen = m_open;
+    closeQuietly();
+    if (wasOpen)
+        emit reset();
+}
+
+void Dataset::closeQuietly()
+{
+    m_open = false;
+    m_rowQuery.reset();
+    m_rowids.clear();
+    m_rowids.shrink_to_fit();
+    m_snapshotTaken = false;
+    m_lazyCurrent = -1;
+    m_mode = Mode::Browse;
+    m_pending.clear();
+    invalidateCache();
+}
+
+void Dataset::requireOpen() const
+{
+    if (!m_open)
+        throw Error(QStringLiteral("“%1”未打开").arg(text()));
+}
+
+void Dataset::loadColumns()
+{
+    if (m_columnsLoaded)
+        return;
+    QSqlQuery info(m_connection.database());
+    if (!info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(m_statement.table))))
+        throwEngineError(QStringLiteral("打开“%1”").arg(text()), info.lastError());
+    m_columns.clear();
+    while (info.next()) {
+        ColumnInfo column;
+        column.name = info.value(1).toString();
+        const QString type = info.value(2).toString().toUpper();
+        column.isNumber = type == QLatin1String("REAL") || type.startsWith(QLatin1String("INT"));
+        if (m_statement.distinctColumn.isEmpty() || column.name == m_statement.distinctColumn)
+            m_columns.push_back(column);
+    }
+    if (m_columns.empty())
+        throw Error(QStringLiteral("数据库中没有表 %1").arg(m_statement.table));
+    m_columnsLoaded = true;
+}
+
+QString Dataset::filterSql() const
+{
+    switch (m_statement.match) {
+    case Statement::Match::Contains:
+        // instr is a literal, case-sensitive "contains": quotes, % and _ mean themselves.
+        return QStringLiteral(" AND instr(%1, ?) > 0").arg(quoted(m_statement.filterColumn));
+    case Statement::Match::Equals:
+        return QStringLiteral(" AND %1 = ?").arg(quoted(m_statement.filterColumn));
+    case Statement::Match::None:
+        break;
+    }
+    return {};
+}
+
+QString Dataset::selectColumnsSql() const
+{
+    QStringList names;
+    for (const ColumnInfo& column : m_columns)
+        names << quoted(column.name);
+    return names.join(QLatin1String(", "));
+}
+
+void Dataset::ensureSnapshot()
+{
+    if (m_snapshotTaken)
+        return;
+    requireOpen();
+    const QString table = quoted(m_statement.table);
+    QString sql;
+    if (!m_statement.distinctColumn.isEmpty()) {
+        const QString column = quoted(m_statement.distinctColumn);
+        sql = QStringLiteral("SELECT min(rowid) FROM %1 WHERE rowid <= ? GROUP BY %2").arg(table, column);
+    } else {
+        sql = QStringLiteral("SELECT rowid FROM %1 WHERE rowid <= ?").arg(table) + filterSql();
+        if (!m_statement.orderColumn.isEmpty())
+            sql += QStringLiteral(" ORDER BY %1, rowid").arg(quoted(m_statement.orderColumn));
+    }
+    QSqlQuery query(m_connection.database());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        throwEngineError(QStringLiteral("打开“%1”").arg(text()), query.lastError());
+    query.addBindValue(m_maxRowidAtOpen);
+    if (m_statement.match != Statement::Match::None)
+        query.addBindValue(m_argument);
+    if (!query.exec())
+        throwEngineError(QStringLiteral("打开“%1”").arg(text()), query.lastError());
+    std::vector<qint64> rowids;
+    while (query.next())
+        rowids.push_back(query.value(0).toLongLong());
+    m_rowids = std::move(rowids);
+    m_snapshotTaken = true;
+    m_index = 0;
+    if (m_lazyCurrent >= 0) {
+        const auto it = std::find(m_rowids.begin(), m_rowids.end(), m_lazyCurrent);
+        if (it != m_rowids.end())
+            m_index = static_cast<int>(it - m_rowids.begin());
+        m_lazyCurrent = -1;
+    }
+    m_eof = m_rowids.empty();
+}
+
+int Dataset::recordCount()
+{
+    if (!m_open)
+        return 0;
+    ensureSnapshot();
+    return static_cast<int>(m_rowids.size());
+}
+
+int Dataset::recordNumber()
+{
+    return recordCount() == 0 ? 0 : m_index + 1;
+}
+
+void Dataset::setCurrentIndex(int index, bool eof)
+{
+    const int before = m_index;
+    m_index = index;
+    m_eof = eof;
+    if (before != index)
+        emit currentChanged(index + 1);
+}
+
+void Dataset::first()
+{
+    const int count = recordCount();
+    setCurrentIndex(0, count == 0);
+}
+
+void Dataset::next()
+{
+    const int count = recordCount();
+    if (m_index + 1 < count)
+        setCurrentIndex(m_index + 1);
+    else
+        m_eof = true;
+}
+
+void Dataset::last()
+{
+    const int count = recordCount();
+    setCurrentIndex(std::max(0, count - 1), count == 0);
+}
+
+void Dataset::moveTo(int recordNumber)
+{
+    const int count = recordCount();
+    if (count == 0)
+        return;
+    setCurrentIndex(std::clamp(recordNumber, 1, count) - 1);
+}
+
+bool Dataset::eof()
+{
+    if (!m_open)
+        return true;
+    ensureSnapshot();
+    return m_eof || m_rowids.empty();
+}
+
+QStringList Dataset::columnNames()
+{
+    requireOpen();
+    QStringList names;
+    for (const ColumnInfo& column : m_columns)
+        names << column.name;
+    return names;
+}
+
+const Dataset::ColumnInfo& Dataset::columnInfo(const QString& column)
+{
+    requireOpen();
+    for (const ColumnInfo& info : m_columns)
+        if (info.name == column)
+            return info;
+    throw Error(QStringLiteral("“%1”中没有列“%2”").arg(text(), column));
+}
+
+bool Dataset::isNumberColumn(const QString& column)
+{
+    return columnInfo(column).isNumber;
+}
+
+qint64 Dataset::currentRowid()
+{
+    if (!m_snapshotTaken && m_lazyCurrent >= 0)
+        return m_lazyCurrent;
+    ensureSnapshot();
+    if (m_rowids.empty())
+        return -1;
+    return m_rowids[static_cast<std::size_t>(m_index)];
+}
+
+QStringList Dataset::readRow(qint64 rowid)
+{
+    if (rowid == m_cachedRowid)
+        return m_cachedRow;
+    if (!m_rowQuery) {
+        m_rowQuery = std::make_unique<QSqlQuery>(m_connection.database());
+        const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                .arg(selectColumnsSql(), quoted(m_statement.table));
+        if (!m_rowQuery->prepare(sql)) {
+            const QSqlError error = m_rowQuery->lastError();
+            m_rowQuery.reset();
+            throwEngineError(QStringLiteral("读取“%1”").arg(text()), error);
+        }
+    }
+    m_rowQuery->bindValue(0, rowid);
+    if (!m_rowQuery->exec())
+        throwEngineError(QStringLiteral("读取“%1”").arg(text()), m_rowQuery->lastError());
+    QStringList values;
+    const bool found = m_rowQuery->next();
+    for (std::size_t i = 0; i < m_columns.size(); ++i) {
+        const QVariant value = found ? m_rowQuery->value(static_cast<int>(i)) : QVariant();
+        values << (m_columns[i].isNumber ? numberText(value) : value.toString());
+    }
+    m_rowQuery->finish();
+    m_cachedRowid = rowid;
+    m_cachedRow = values;
+    return values;
+}
+
+QString Dataset::field(const QString& column)
+{
+    if (!m_open)
+        return {};
+    const ColumnInfo& info = columnInfo(column);
+    const qint64 rowid = currentRowid();
+    if (rowid < 0)
+        return {};
+    const QStringList values = readRow(rowid);
+    for (std::size_t i = 0; i < m_columns.size(); ++i)
+        if (m_columns[i].name == info.name)
+            return values[static_cast<int>(i)];
+    return {};
+}
+
+QStringList Dataset::rowTexts(int recordIndex)
+{
+    if (recordIndex < 0 || recordIndex >= recordCount())
+        return {};
+    return readRow(m_rowids[static_cast<std::size_t>(recordIndex)]);
+}
+
+double Dataset::sum(const QString& column)
+{
+    if (!m_open)
+        return 0;
+    columnInfo(column);
+    QSqlQuery query(m_connection.database());
+    const QString sql = QStringLiteral("SELECT total(%1) FROM %2 WHERE rowid <= ?")
+                            .arg(quoted(column), quoted(m_statement.table)) +
+                        filterSql();
+    if (!query.prepare(sql))
+        throwEngineError(QStringLiteral("合计“%1”").arg(text()), query.lastError());
+    query.addBindValue(m_maxRowidAtOpen);
+    if (m_statement.match != Statement::Match::None)
+        query.addBindValue(m_argument);
+    if (!query.exec() || !query.next())
+        throwEngineError(QStringLiteral("合计“%1”").arg(text()), query.lastError());
+    return query.value(0).toDouble();
+}
+
+void Dataset::append()
+{
+    requireOpen();
+    m_mode = Mode::Insert;
+    m_pending.clear();
+}
+
+void Dataset::edit()
+{
+    requireOpen();
+    // Editing an empty result inserts its first row.
+    m_mode = currentRowid() < 0 ? Mode::Insert : Mode::Edit;
+    m_pending.clear();
+}
+
+void Dataset::discardChange()
+{
+    m_mode = Mode::Browse;
+    m_pending.clear();
+}
+
+void Dataset::cancel()
+{
+    discardChange();
+}
+
+void Dataset::setField(const QString& column, const QString& text)
+{
+    if (m_mode == Mode::Browse)
+        edit();
+    const ColumnInfo& info = columnInfo(column);
+    if (info.isNumber) {
+        if (text.isEmpty()) {
+            m_pending.insert(info.name, QVariant());
+            return;
+        }
+        long double value = 0;
+        if (!tryParseNumber(text, &value)) {
+            discardChange();
+            throw Error(QStringLiteral("“%1”不是有效的数字，不能写入“%2”").arg(text, info.name));
+        }
+        m_pending.insert(info.name, static_cast<double>(value));
+        return;
+    }
+    const int width = columnWidth(m_statement.table, info.name);
+    if (width > 0 && text.size() > width) {
+        discardChange();
+        throw Error(QStringLiteral("“%1”的内容太长（%2 个字符），最多 %3 个字符").arg(info.name).arg(text.size()).arg(width));
+    }
+    m_pending.insert(info.name, text);
+}
+
+void Dataset::post()
+{
+    requireOpen();
+    if (m_mode == Mode::Browse)
+        return;
+    QStringList names;
+    QVariantList values;
+    for (const ColumnInfo& column : m_columns) {
+        if (!m_pending.contains(column.name))
+            continue;
+        names << quoted(column.name);
+        values << m_pending.value(column.name);
+    }
+    const QString table = quoted(m_statement.table);
+    QSqlQuery query(m_connection.database());
+    QString sql;
+    const bool inserting = m_mode == Mode::Insert;
+    if (inserting) {
+        sql = names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
+                              : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                    .arg(table, names.join(QLatin1String(", ")),
+                                         QStringList(names.size(), QStringLiteral("?")).join(QLatin1String(", ")));
+    } else {
+        QStringList assignments;
+        for (const QString& name : names)
+            assignments << name + QStringLiteral(" = ?");
+        if (assignments.isEmpty()) {
+            discardChange();
+            return;
+        }
+        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table, assignments.join(QLatin1String(", ")));
+    }
+    const qint64 editedRowid = inserting ? -1 : currentRowid();
+    if (!query.prepare(sql)) {
+        discardChange();
+        throwEngineError(QStringLiteral("保存到 %1").arg(m_statement.table), query.lastError());
+    }
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    if (!inserting)
+        query.addBindValue(editedRowid);
+    if (!query.exec()) {
+        const QSqlError error = query.lastError();
+        discardChange();
+        throwEngineError(QStringLiteral("保存到 %1").arg(m_statement.table), error);
+    }
+    discardChange();
+    invalidateCache();
+    if (!inserting) {
+        if (m_snapshotTaken)
+            emit rowChanged(m_index);
+        return;
+    }
+    const qint64 rowid = query.lastInsertId().toLongLong();
+    m_maxRowidAtOpen = std::max(m_maxRowidAtOpen, rowid);
+    if (!m_snapshotTaken) {
+        m_lazyCurrent = rowid;
+        return;
+    }
+    m_rowids.push_back(rowid);
+    const int index = static_cast<int>(m_rowids.size()) - 1;
+    emit rowInserted(index);
+    setCurrentIndex(index);
+}
+
+void Dataset::deleteCurrent()
+{
+    requireOpen();
+    discardChange();
+    ensureSnapshot();
+    if (m_rowids.empty())
+        return;
+    const qint64 rowid = m_rowids[static_cast<std::size_t>(m_index)];
+    QSqlQuery query(m_connection.database());
+    if (!query.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_statement.table))))
+        throwEngineError(QStringLiteral("删除 %1 的记录").arg(m_statement.table), query.lastError());
+    query.addBindValue(rowid);
+    if (!query.exec())
+        throwEngineError(QStringLiteral("删除 %1 的记录").arg(m_statement.table), query.lastError());
+    invalidateCache();
+    const int removed = m_index;
+    m_rowids.erase(m_rowids.begin() + removed);
+    emit rowRemoved(removed);
+    const int count = static_cast<int>(m_rowids.size());
+    m_index = std::min(removed, std::max(0, count - 1));
+    m_eof = count == 0;
+    emit currentChanged(count == 0 ? 0 : m_index + 1);
+}
+
+} // namespace store

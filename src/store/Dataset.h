@@ -1,0 +1,124 @@
+#pragma once
+
+#include "store/Catalogue.h"
+
+#include <QHash>
+#include <QObject>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace store {
+
+class Connection;
+
+// The query object of the windows: a statement opened on a connection, giving a snapshot
+// of row identities (rowids) taken at opening, standing on its first row. Values are read
+// as text by rowid when asked for, so a list of millions costs one integer per row, and a
+// dataset that is only appended to never reads its table at all. Writes go to SQLite at once.
+//
+// Signals tell views what changed; nothing in the store depends on who listens.
+class Dataset : public QObject
+{
+    Q_OBJECT
+
+public:
+    Dataset(Connection& connection, const Statement& initial, const QString& argument = {});
+    ~Dataset() override;
+
+    // Re-query: close, take the new statement, open. Standing on the first row afterwards.
+    void requery(const Statement& statement, const QString& argument = {});
+    void setStatement(const Statement& statement, const QString& argument = {}); // closes
+    void open();
+    void close();
+    bool isOpen() const { return m_open; }
+    const Statement& statement() const { return m_statement; }
+    QString argument() const { return m_argument; }
+    QString text() const { return m_statement.text(m_argument); }
+
+    int recordCount();  // rows of the snapshot
+    int recordNumber(); // 1-based position of the current row; 0 on an empty result
+    void first();
+    void next();
+    void last();
+    void moveTo(int recordNumber); // 1-based
+    bool eof();                    // past the last row, and at once on an empty result
+
+    QStringList columnNames(); // in table order (the one column of a distinct statement)
+    bool isNumberColumn(const QString& column);
+    QString field(const QString& column); // current row as text; NULL and no row read ""
+
+    // Values of a row of the snapshot as text, columns in columnNames() order; for views.
+    QStringList rowTexts(int recordIndex);
+    // Sum of a number column over the whole snapshot's statement, by SQL; NULLs add nothing.
+    double sum(const QString& column);
+
+    void append();                                        // new row, posted by post()
+    void edit();                                          // current row; on an empty result, inserts
+    void setField(const QString& column, const QString& text); // converts; refusal cancels the change
+    void post();
+    void cancel();
+    bool isEditing() const { return m_mode != Mode::Browse; }
+    void deleteCurrent(); // then on the following row, or the new last row
+
+signals:
+    void reset();                     // opened, closed or re-queried
+    void rowChanged(int recordIndex); // a row was posted
+    void rowInserted(int recordIndex);
+    void rowRemoved(int recordIndex);
+    void currentChanged(int recordNumber);
+
+private:
+    enum class Mode
+    {
+        Browse,
+        Edit,
+        Insert
+    };
+    struct ColumnInfo
+    {
+        QString name;
+        bool isNumber = false;
+    };
+
+    friend class Connection;
+    void closeQuietly(); // the connection closed under us
+    void requireOpen() const;
+    void loadColumns();
+    void ensureSnapshot();
+    QString filterSql() const;
+    QString selectColumnsSql() const;
+    const ColumnInfo& columnInfo(const QString& column);
+    QStringList readRow(qint64 rowid);
+    qint64 currentRowid();
+    void setCurrentIndex(int index, bool eof = false);
+    void invalidateCache() { m_cachedRowid = -1; }
+    void discardChange();
+
+    Connection& m_connection;
+    Statement m_statement;
+    QString m_argument;
+    bool m_open = false;
+
+    std::vector<ColumnInfo> m_columns;
+    bool m_columnsLoaded = false;
+    qint64 m_maxRowidAtOpen = 0;
+    bool m_snapshotTaken = false;
+    std::vector<qint64> m_rowids;
+    qint64 m_lazyCurrent = -1; // a row posted before the snapshot was needed
+    int m_index = 0;           // 0-based current row
+    bool m_eof = false;
+
+    qint64 m_cachedRowid = -1;
+    QStringList m_cachedRow;
+
+    Mode m_mode = Mode::Browse;
+    QHash<QString, QVariant> m_pending;
+    std::unique_ptr<QSqlQuery> m_rowQuery;
+};
+
+} // namespace store

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+namespace store {
+
+// The one error type of the program: store failures, refused values, conversion errors,
+// print and export failures all carry a message fit to show the user as it stands.
+class Error : public std::runtime_error
+{
+public:
+    explicit Error(const QString& message);
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+} // namespace store

@@ -1,0 +1,359 @@
+#include "store/Catalogue.h"
+#include "store/Connection.h"
+#include "store/Dataset.h"
+#include "store/Error.h"
+#include "support/TestDatabase.h"
+
+#include <QFile>
+#include <QtTest>
+
+using namespace store;
+using testsupport::TestDatabase;
+
+class DatasetTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void opensOnFirstRowInAppendOrder();
+    void readsNumbersAndNullsAsText();
+    void refusesBadValuesAndStoresNothing_data();
+    void refusesBadValuesAndStoresNothing();
+    void keepsTextExactly_data();
+    void keepsTextExactly();
+    void editOnEmptyResultInserts();
+    void deletePositionsOnFollowingOrLastRow();
+    void snapshotIgnoresOtherConnectionsUntilReopened();
+    void containsSearchMatchesLiterally_data();
+    void containsSearchMatchesLiterally();
+    void equalsSearchIsExact();
+    void distinctGivesEachValueOnce();
+    void orderedByTime();
+    void appendOnlyDatasetNeverReadsTheTable();
+    void sumsFollowTheStatement();
+    void connectionCloseClosesDatasets();
+    void missingFileRefusedWithoutCreatingIt();
+    void wrongSchemaNamesWhatIsMissing();
+    void transactionRollsBackUnlessCommitted();
+};
+
+void DatasetTest::opensOnFirstRowInAppendOrder()
+{
+    TestDatabase db;
+    db.exec("INSERT INTO spxx VALUES ('青苹果', 3), ('苹果', 2.5), ('梨', 4)");
+    Connection c("test");
+    Dataset goods(c, sql::SelectSpxx);
+    goods.open();
+    QCOMPARE(goods.recordCount(), 3);
+    QCOMPARE(goods.recordNumber(), 1);
+    QStringList names;
+    for (goods.first(); !goods.eof(); goods.next())
+        names << goods.field("品名");
+    QCOMPARE(names, QStringList({"青苹果", "苹果", "梨"}));
+    QCOMPARE(goods.columnNames(), QStringList({"品名", "单价"}));
+    // Past the end the last row stays current.
+    QCOMPARE(goods.recordNumber(), 3);
+}
+
+void DatasetTest::readsNumbersAndNullsAsText()
+{
+    TestDatabase db;
+    db.exec("INSERT INTO xsmx (单号, 单价, 数量, 金额) VALUES ('1', 12.5, 3, NULL)");
+    Connection c("test");
+    Dataset lines(c, sql::SelectXsmx);
+    lines.open();
+    QCOMPARE(lines.field("单价"), QString("12.5"));
+    QCOMPARE(lines.field("数量"), QString("3"));
+    QCOMPARE(lines.field("金额"), QString());
+    QCOMPARE(lines.field("客户"), QString());
+    QVERIFY_THROWS_EXCEPTION(Error, lines.field("没有这列"));
+}
+
+void DatasetTest::refusesBadValuesAndStoresNothing_data()
+{
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("lone point into a number") << "单价" << ".";
+    QTest::newRow("letters into a number") << "单价" << "abc";
+    QTest::newRow("too long a name") << "品名" << QString(256, QChar(u'长'));
+}
+
+void DatasetTest::refusesBadValuesAndStoresNothing()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, text);
+    TestDatabase db;
+    Connection c("test");
+    Dataset goods(c, sql::SelectSpxx);
+    goods.open();
+    goods.append();
+    goods.setField("品名", "苹果");
+    try {
+        goods.setField(column, text);
+        QFAIL("bad value accepted");
+    } catch (const Error& e) {
+        QVERIFY2(e.message().contains(column) || e.message().contains(text), qPrintable(e.message()));
+    }
+    // The half-written row is discarded: a later post stores nothing.
+    goods.post();
+    QCOMPARE(db.scalar("SELECT count(*) FROM spxx"), QString("0"));
+}
+
+void DatasetTest::keepsTextExactly_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("quotes") << "他说\"好\"'的'";
+    QTest::newRow("wildcards") << "100%_\\";
+    QTest::newRow("line breaks") << "第一行\r\n第二行\n";
+    QTest::newRow("emoji") << "🍎苹果🍐";
+    QTest::newRow("right-to-left mark") << "\u200Fabc";
+    QTest::newRow("blanks only") << "   ";
+    QTest::newRow("exactly 255") << QString(255, QChar(u'字'));
+}
+
+void DatasetTest::keepsTextExactly()
+{
+    QFETCH(QString, text);
+    TestDatabase db;
+    Connection c("test");
+    Dataset print(c, sql::SelectDynr);
+    print.open();
+    print.edit();
+    print.setField("备注", text);
+    print.post();
+    Connection other("other");
+    Dataset reread(other, sql::SelectDynr);
+    reread.open();
+    QCOMPARE(reread.field("备注"), text);
+}
+
+void DatasetTest::editOnEmptyResultInserts()
+{
+    TestDatabase db;
+    db.exec("DELETE FROM id");
+    Connection c("test");
+    Dataset settings(c, sql::SelectId);
+    settings.open();
+    QCOMPARE(settings.field("pos"), QString());
+    settings.edit();
+    settings.setField("客户", "0");
+    settings.post();
+    settings.edit();
+    settings.setField("电话", "0");
+    settings.post();
+    QCOMPARE(db.rows("SELECT pos, 客户, 电话 FROM id"), QStringList({"|0|0"}));
+}
+
+void DatasetTest::deletePositionsOnFollowingOrLastRow()
+{
+    TestDatabase db;
+    db.exec("INSERT INTO xsxx (品名) VALUES ('a'), ('b'), ('c')");
+    Connection c("test");
+    Dataset sale(c, sql::SelectXsxx);
+    sale.open();
+    sale.moveTo(2);
+    sale.deleteCurrent();
+    QCOMPARE(sale.field("品名"), QString("c"));
+    sale.deleteCurrent();
+    QCOMPARE(sale.field("品名"), QString("a"));
+    QCOMPARE(sale.recordNumber(), 1);
+    sale.deleteCurrent();
+    QVERIFY(sale.eof());
+    QCOMPARE(sale.recordCount(), 0);
+    sale.deleteCurrent(); // nothing left: nothing happens
+    QCOMPARE(db.scalar("SELECT count(*) FROM xsxx"), QString("0"));
+}
+
+void DatasetTest::snapshotIgnoresOtherConnectionsUntilReopened()
+{
+    TestDatabase db;
+    db.exec("INSERT INTO spxx VALUES ('a', 1)");
+    Connection mine("mine");
+    Connection theirs("theirs");
+    Dataset view(mine, sql::SelectSpxx);
+    view.open();
+    Dataset writer(theirs, sql::SelectSpxx);
+    writer.open();
+    writer.append();
+    writer.setField("品名", "b");
+    writer.post();
+    QCOMPARE(view.recordCount(), 1);
+    view.requery(sql::SelectSpxx);
+    QCOMPARE(view.recordCount(), 2);
+    // The dataset's own append is part of its snapshot at once.
+    view.append();
+    view.setField("品名", "c");
+    view.post();
+    QCOMPARE(view.recordCount(), 3);
+    QCOMPARE(view.field("品名"), QString("c"));
+}
+
+void DatasetTest::containsSearchMatchesLiterally_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QStringList>("matches");
+    QTest::newRow("digit anywhere") << "1" << QStringList({"a1", "b\"1", "100%", "1_2"});
+    QTest::newRow("percent is literal") << "%" << QStringList({"100%"});
+    QTest::newRow("underscore is literal") << "_" << QStringList({"1_2"});
+    QTest::newRow("double quote") << "\"" << QStringList({"b\"1"});
+    QTest::newRow("single quote") << "'" << QStringList({"c'"});
+    QTest::newRow("backslash") << "\\" << QStringList({"d\\"});
+    QTest::newRow("empty matches every non-null") << "" << QStringList({"a1", "b\"1", "100%", "1_2", "c'", "d\\", "A"});
+    QTest::newRow("case-sensitive") << "a" << QStringList({"a1"});
+}
+
+void DatasetTest::containsSearchMatchesLiterally()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QStringList, matches);
+    TestDatabase db;
+    db.exec("INSERT INTO xstj (收银员) VALUES ('a1'), ('b\"1'), ('100%'), ('1_2'), ('c'''), ('d\\'), ('A'), (NULL)");
+    Connection c("test");
+    Dataset sales(c, sql::XstjByCashier, pattern);
+    sales.open();
+    QStringList found;
+    for (sales.first(); !sales.eof(); sales.next())
+        found << sales.field("收银员");
+    QCOMPARE(found, matches);
+}
+
+void DatasetTest::equalsSearchIsExact()
+{
+    TestDatabase db;
+    db.exec("DELETE FROM username; INSERT INTO username VALUES ('admin2', 'x', '普通用户'), ('admin', '', '管理员')");
+    Connection c("test");
+    Dataset user(c, sql::UserByName, "admin");
+    user.open();
+    QCOMPARE(user.recordCount(), 1);
+    QCOMPARE(user.field("权限"), QString("管理员"));
+}
+
+void DatasetTest::distinctGivesEachValueOnce()
+{
+    TestDatabase db;
+    db.exec("INSERT INTO username VALUES ('张三', '', '普通用户'), ('张三', '', '普通用户'), (NULL, '', '')");
+    Connection c("test");
+    Dataset names(c, sql::DistinctUserNames);
+    names.open();
+    QStringList found;
+    for (names.first(); !names.eof(); names.next())
+        found << names.field("用户名");
+    found.sort();
+    QCOMPARE(found, QStringList({"", "admin", "张三"}));
+    QCOMPARE(names.columnNames(), QStringList({"用户名"}));
+}
+
+void DatasetTest::orderedByTime()
+{
+    TestDatabase db;
+    db.exec("INSERT INTO xstj (单号, 时间) VALUES ('3', '2026-12-09 10:00:00'), ('1', '2025-01-01 08:00:00'), "
+            "('2', '2026-01-01 08:00:00')");
+    Connection c("test");
+    Dataset sales(c, sql::XstjByTime);
+    sales.open();
+    QStringList order;
+    for (sales.first(); !sales.eof(); sales.next())
+        order << sales.field("单号");
+    QCOMPARE(order, QStringList({"1", "2", "3"}));
+}
+
+void DatasetTest::appendOnlyDatasetNeverReadsTheTable()
+{
+    TestDatabase db;
+    db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 50000) "
+            "INSERT INTO xstj (单号) SELECT printf('%014d', i) FROM n");
+    Connection c("test");
+    Dataset history(c, sql::SelectXstj);
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 20; ++i)
+        history.requery(sql::SelectXstj);
+    history.append();
+    history.setField("单号", "20261209101530");
+    history.post();
+    // Standing on the appended row without a snapshot of the table's rows.
+    QCOMPARE(history.field("单号"), QString("20261209101530"));
+    QCOMPARE(db.scalar("SELECT count(*) FROM xstj"), QString("50001"));
+    QCOMPARE(history.recordCount(), 50001);
+    QCOMPARE(history.recordNumber(), 50001);
+}
+
+void DatasetTest::sumsFollowTheStatement()
+{
+    TestDatabase db;
+    db.exec("INSERT INTO xstj (单号, 收银员, 折后) VALUES ('1', '张三', 12.5), ('2', '李四', 19.375), ('3', '张三', NULL)");
+    Connection c("test");
+    Dataset sales(c, sql::XstjByCashier, "张");
+    sales.open();
+    QCOMPARE(sales.sum("折后"), 12.5);
+    sales.requery(sql::SelectXstj);
+    QCOMPARE(sales.sum("折后"), 31.875);
+}
+
+void DatasetTest::connectionCloseClosesDatasets()
+{
+    TestDatabase db;
+    Connection c("test");
+    Dataset goods(c, sql::SelectSpxx);
+    goods.open();
+    c.close();
+    QVERIFY(!goods.isOpen());
+    QCOMPARE(goods.recordCount(), 0);
+    goods.open(); // reconnects
+    QVERIFY(c.isOpen());
+}
+
+void DatasetTest::missingFileRefusedWithoutCreatingIt()
+{
+    TestDatabase db;
+    QVERIFY(QFile::remove(db.path()));
+    Connection c("test");
+    try {
+        c.open();
+        QFAIL("opened a missing file");
+    } catch (const Error& e) {
+        QVERIFY(e.message().contains("data.mdb"));
+    }
+    QVERIFY(!QFile::exists(db.path()));
+}
+
+void DatasetTest::wrongSchemaNamesWhatIsMissing()
+{
+    TestDatabase db;
+    db.exec("DROP TABLE xsmx; ALTER TABLE spxx DROP COLUMN 单价");
+    Connection c("test");
+    try {
+        verifyDatabase(c);
+        QFAIL("wrong schema accepted");
+    } catch (const Error& e) {
+        QVERIFY2(e.message().contains("xsmx") && e.message().contains("单价"), qPrintable(e.message()));
+    }
+    db.exec("PRAGMA user_version = 7");
+    QVERIFY_THROWS_EXCEPTION(Error, verifyDatabase(c));
+}
+
+void DatasetTest::transactionRollsBackUnlessCommitted()
+{
+    TestDatabase db;
+    Connection c("test");
+    Dataset goods(c, sql::SelectSpxx);
+    goods.open();
+    {
+        Transaction t(c);
+        goods.append();
+        goods.setField("品名", "a");
+        goods.post();
+    }
+    QCOMPARE(db.scalar("SELECT count(*) FROM spxx"), QString("0"));
+    {
+        Transaction t(c);
+        goods.append();
+        goods.setField("品名", "b");
+        goods.post();
+        t.commit();
+    }
+    QCOMPARE(db.scalar("SELECT 品名 FROM spxx"), QString("b"));
+}
+
+QTEST_GUILESS_MAIN(DatasetTest)
+#include "test_store_dataset.moc"

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the program needs (run) or its tests need too (test).
+set -euo pipefail
+mode=${1:-run}
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
+          libqt6sql6-sqlite libsqlite3-dev sqlite3 libsodium-dev fonts-noto-cjk fp-utils cups-client)
+if [ "$mode" = test ]; then
+    packages+=(cups xvfb xauth poppler-utils python3-xlrd)
+fi
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
