@@ -6,6 +6,7 @@
 
 #include <QSqlRecord>
 #include <algorithm>
+#include <cmath>
 
 namespace store {
 
@@ -386,7 +387,8 @@ void Dataset::setField(const QString& column, const QString& text)
             return;
         }
         long double value = 0;
-        if (!tryParseNumber(text, &value)) {
+        // A column holds a double: a number beyond its range is refused, not stored as infinity.
+        if (!tryParseNumber(text, &value) || !std::isfinite(static_cast<double>(value))) {
             discardChange();
             throw Error(QStringLiteral("“%1”不是有效的数字，不能写入“%2”").arg(text, info.name));
         }
@@ -394,9 +396,11 @@ void Dataset::setField(const QString& column, const QString& text)
         return;
     }
     const int width = columnWidth(m_statement.table, info.name);
-    if (width > 0 && text.size() > width) {
+    // Characters as the engine counts them: an emoji is one, not two UTF-16 units.
+    const auto characters = text.toUcs4().size();
+    if (width > 0 && characters > width) {
         discardChange();
-        throw Error(QStringLiteral("“%1”的内容太长（%2 个字符），最多 %3 个字符").arg(info.name).arg(text.size()).arg(width));
+        throw Error(QStringLiteral("“%1”的内容太长（%2 个字符），最多 %3 个字符").arg(info.name).arg(characters).arg(width));
     }
     m_pending.insert(info.name, text);
 }

@@ -35,6 +35,7 @@ private slots:
     void missingFileRefusedWithoutCreatingIt();
     void wrongSchemaNamesWhatIsMissing();
     void transactionRollsBackUnlessCommitted();
+    void columnWidthsMatchTheSchema();
 };
 
 void DatasetTest::opensOnFirstRowInAppendOrder()
@@ -76,6 +77,8 @@ void DatasetTest::refusesBadValuesAndStoresNothing_data()
     QTest::newRow("lone point into a number") << "单价" << ".";
     QTest::newRow("letters into a number") << "单价" << "abc";
     QTest::newRow("too long a name") << "品名" << QString(256, QChar(u'长'));
+    QTest::newRow("beyond a double") << "单价" << QString(400, QChar(u'9'));
+    QTest::newRow("256 emoji") << "品名" << QString("🍎").repeated(256);
 }
 
 void DatasetTest::refusesBadValuesAndStoresNothing()
@@ -109,6 +112,7 @@ void DatasetTest::keepsTextExactly_data()
     QTest::newRow("right-to-left mark") << "\u200Fabc";
     QTest::newRow("blanks only") << "   ";
     QTest::newRow("exactly 255") << QString(255, QChar(u'字'));
+    QTest::newRow("255 emoji") << QString("🍎").repeated(255);
 }
 
 void DatasetTest::keepsTextExactly()
@@ -353,6 +357,26 @@ void DatasetTest::transactionRollsBackUnlessCommitted()
         t.commit();
     }
     QCOMPARE(db.scalar("SELECT 品名 FROM spxx"), QString("b"));
+}
+
+void DatasetTest::columnWidthsMatchTheSchema()
+{
+    // The store refuses a too-long text before the engine does; both must agree on the widths.
+    TestDatabase db;
+    const QStringList tables = db.rows("SELECT name, sql FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'");
+    QVERIFY(!tables.isEmpty());
+    int checked = 0;
+    static const QRegularExpression check(QStringLiteral("(\\S+) TEXT CHECK \\(length\\(\\S+\\) <= (\\d+)\\)"));
+    for (const QString& row : tables) {
+        const QString table = row.section('|', 0, 0);
+        auto it = check.globalMatch(row.section('|', 1));
+        while (it.hasNext()) {
+            const auto m = it.next();
+            QCOMPARE(store::columnWidth(table, m.captured(1)), m.captured(2).toInt());
+            ++checked;
+        }
+    }
+    QCOMPARE(checked, 24);
 }
 
 QTEST_GUILESS_MAIN(DatasetTest)
