@@ -1,0 +1,15 @@
+#pragma once
+
+#include "ui/SkinnedWindow.h"
+#include "ui_QxsmUnit.h"
+
+// What an ordinary user may not do, as the login's rights model sets it.
+class TQxsmForm : public ui::SkinnedWindow, public Ui::TQxsmForm
+{
+    Q_OBJECT
+
+public:
+    explicit TQxsmForm(QWidget* parent = nullptr);
+
+    void SpeedButton1Click();
+};

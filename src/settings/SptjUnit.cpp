@@ -1,0 +1,57 @@
+#include "settings/SptjUnit.h"
+
+#include "settings/GoodsPrice.h"
+#include "settings/XtUnit.h"
+#include "store/Catalogue.h"
+#include "ui/Fonts.h"
+#include "ui/Guard.h"
+#include "ui/Messages.h"
+#include "ui/NumberKeyFilter.h"
+
+TSptjForm::TSptjForm(TXtForm* settings, QWidget* parent)
+    : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TSptjForm")),
+      ADOQuery1(ADOConnection1, store::sql::SelectSpxx), m_settings(settings)
+{
+    setObjectName(QStringLiteral("TSptjForm"));
+    setupSkin(QStringLiteral("添加新商品"), QSize(264, 227), ui::ControlBox | ui::Close);
+    setupUi(clientArea());
+    clientArea()->setFont(ui::songFont(15));
+    ui::installNumberKeyFilter(Edit2);
+    ui::connectGuarded(SpeedButton1, &QPushButton::clicked, this, &TSptjForm::SpeedButton1Click);
+    ui::connectGuarded(SpeedButton2, &QPushButton::clicked, this, &TSptjForm::SpeedButton2Click);
+    centreOnScreen();
+    FormCreate();
+}
+
+void TSptjForm::FormCreate()
+{
+    ADOConnection1.open();
+    ADOQuery1.open();
+}
+
+void TSptjForm::SpeedButton1Click()
+{
+    if (Edit1->text().isEmpty() && Edit2->text().isEmpty()) {
+        ui::message(this, QStringLiteral("添加商品不能为空！"), ui::MessageStyle::Plain);
+        return;
+    }
+    settings::requireStorablePrice(Edit2->text());
+    // A price the store refuses throws here and takes the unposted row with it.
+    ADOQuery1.append();
+    ADOQuery1.setField(QStringLiteral("品名"), Edit1->text());
+    ADOQuery1.setField(QStringLiteral("单价"), Edit2->text());
+    ADOQuery1.post();
+    Edit1->clear();
+    Edit2->clear();
+    ui::message(this, QStringLiteral("添加商品成功！"), ui::MessageStyle::Plain);
+    emit goodsChanged();
+    if (m_settings)
+        m_settings->SettingsRequery();
+    if (!CheckBox1->isChecked())
+        close();
+}
+
+void TSptjForm::SpeedButton2Click()
+{
+    close();
+}

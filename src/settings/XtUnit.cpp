@@ -1,0 +1,341 @@
+#include "settings/XtUnit.h"
+
+#include "settings/QxsmUnit.h"
+#include "settings/SptjUnit.h"
+#include "settings/SpxgUnit.h"
+#include "settings/YhtjUnit.h"
+#include "settings/YhxgUnit.h"
+#include "store/Catalogue.h"
+#include "store/Error.h"
+#include "store/Numbers.h"
+#include "ui/Fonts.h"
+#include "ui/Guard.h"
+#include "ui/Messages.h"
+#include "ui/Seams.h"
+
+#include <QIcon>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QTextDocument>
+#include <QWindow>
+
+namespace {
+
+const QString AdminName = QStringLiteral("admin");
+const QString AdministratorRight = QStringLiteral("管理员");
+
+QList<ui::GridColumn> userColumns()
+{
+    return {
+        {.title = QStringLiteral("序号"), .field = QString(), .width = 50},
+        {.title = QStringLiteral("用户名"), .field = QStringLiteral("用户名"), .width = 135},
+        {.title = QStringLiteral("权限"), .field = QStringLiteral("权限"), .width = 130},
+    };
+}
+
+QList<ui::GridColumn> goodsColumns()
+{
+    return {
+        {.title = QStringLiteral("序号"), .field = QString(), .width = 50},
+        {.title = QStringLiteral("品名"), .field = QStringLiteral("品名"), .width = 175},
+        {.title = QStringLiteral("单价"), .field = QStringLiteral("单价"), .width = 90, .numeric = true},
+    };
+}
+
+void paintRed(QWidget* label)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Qt::red);
+    label->setPalette(palette);
+}
+
+// The picture of the rights button: a person, and a key over the lower right.
+QIcon personWithKeyIcon()
+{
+    QPixmap picture(64, 64);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    const QColor skin(0xF3, 0xC9, 0x9C);
+    const QColor coat(0x2F, 0x6D, 0xB5);
+    const QColor outline(0x1E, 0x3A, 0x5F);
+    painter.setPen(QPen(outline, 1.5));
+    QPainterPath body;
+    body.moveTo(6, 60);
+    body.cubicTo(6, 40, 14, 34, 26, 34);
+    body.cubicTo(38, 34, 46, 40, 46, 60);
+    body.closeSubpath();
+    painter.setBrush(coat);
+    painter.drawPath(body);
+    painter.setBrush(skin);
+    painter.drawEllipse(QRectF(14, 6, 24, 26));
+
+    const QColor gold(0xE8, 0xB0, 0x1E);
+    const QColor goldEdge(0x8A, 0x5E, 0x00);
+    painter.setPen(QPen(goldEdge, 1.5));
+    painter.setBrush(gold);
+    QPainterPath key;
+    key.addEllipse(QRectF(34, 30, 18, 18));
+    key.addRect(QRectF(49, 36, 13, 6));
+    key.addRect(QRectF(54, 42, 3, 6));
+    key.addRect(QRectF(59, 42, 3, 8));
+    painter.drawPath(key.simplified());
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(QRectF(39, 35, 8, 8));
+    return QIcon(picture);
+}
+
+// The settings window is shown modally, which blocks every window that is not its own;
+// the modeless add-goods dialog must stay usable beside it without changing its owner.
+void keepUsableBeside(QWidget* dialog, QWidget* window)
+{
+    dialog->winId();
+    window->winId();
+    if (dialog->windowHandle() && window->windowHandle())
+        dialog->windowHandle()->setTransientParent(window->windowHandle());
+}
+
+template <typename Dialog> Dialog* required(const QPointer<Dialog>& dialog)
+{
+    if (!dialog)
+        throw store::Error(QStringLiteral("设置窗口的对话框尚未创建"));
+    return dialog.data();
+}
+
+} // namespace
+
+TXtForm::TXtForm(QWidget* parent)
+    : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TXtForm")),
+      ADOQuery1(ADOConnection1, store::sql::SelectUsername), ADOQuery2(ADOConnection1, store::sql::SelectSpxx),
+      ADOQuery3(ADOConnection1, store::sql::SelectDynr)
+{
+    setObjectName(QStringLiteral("TXtForm"));
+    setupSkin(QStringLiteral("系统设置"), QSize(454, 356), ui::ControlBox | ui::Close);
+    setupUi(clientArea());
+    setUpLooks();
+    setUpGrids();
+    connectHandlers();
+    centreOnScreen();
+    FormCreate();
+}
+
+TXtForm::~TXtForm()
+{
+    // The grids follow the datasets; let go of them before the datasets go.
+    DBGridEh1->setDataset(nullptr);
+    DBGridEh2->setDataset(nullptr);
+}
+
+void TXtForm::setUpLooks()
+{
+    clientArea()->setFont(ui::songFont(15));
+    Memo1->setFont(ui::songFont(13));
+    paintRed(Label1);
+    paintRed(Label2);
+    SpeedButton8->setIcon(personWithKeyIcon());
+    PageControl1->setCurrentWidget(TabSheet1);
+}
+
+void TXtForm::setUpGrids()
+{
+    DBGridEh1->setColumns(userColumns());
+    DBGridEh1->setDataset(&ADOQuery1);
+    DBGridEh2->setColumns(goodsColumns());
+    DBGridEh2->setDataset(&ADOQuery2);
+}
+
+void TXtForm::connectHandlers()
+{
+    ui::connectGuarded(this, &ui::SkinnedWindow::closed, this, &TXtForm::FormClose);
+    ui::connectGuarded(SpeedButton1, &QPushButton::clicked, this, &TXtForm::SpeedButton1Click);
+    ui::connectGuarded(SpeedButton2, &QPushButton::clicked, this, &TXtForm::SpeedButton2Click);
+    ui::connectGuarded(SpeedButton3, &QPushButton::clicked, this, &TXtForm::SpeedButton3Click);
+    ui::connectGuarded(SpeedButton4, &QPushButton::clicked, this, &TXtForm::SpeedButton4Click);
+    ui::connectGuarded(SpeedButton5, &QPushButton::clicked, this, &TXtForm::SpeedButton5Click);
+    ui::connectGuarded(SpeedButton6, &QPushButton::clicked, this, &TXtForm::SpeedButton6Click);
+    ui::connectGuarded(SpeedButton7, &QPushButton::clicked, this, &TXtForm::SpeedButton7Click);
+    ui::connectGuarded(SpeedButton8, &QToolButton::clicked, this, &TXtForm::SpeedButton8Click);
+    ui::connectGuarded(DBGridEh1, &ui::DataGrid::doubleClicked, this, &TXtForm::DBGridEh1DblClick);
+    ui::connectGuarded(DBGridEh2, &ui::DataGrid::doubleClicked, this, &TXtForm::DBGridEh2DblClick);
+    for (ui::DataGrid* grid : {DBGridEh1, DBGridEh2})
+        ui::connectGuarded(grid, &ui::DataGrid::storeError, this,
+                           [this](const QString& message) { ui::reportError(this, message); });
+}
+
+void TXtForm::setDialogs(TYhtjForm* yhtj, TYhxgForm* yhxg, TSptjForm* sptj, TSpxgForm* spxg, TQxsmForm* qxsm)
+{
+    m_yhtj = yhtj;
+    m_yhxg = yhxg;
+    m_sptj = sptj;
+    m_spxg = spxg;
+    m_qxsm = qxsm;
+}
+
+TYhtjForm* TXtForm::yhtjForm() const
+{
+    return required(m_yhtj);
+}
+
+TYhxgForm* TXtForm::yhxgForm() const
+{
+    return required(m_yhxg);
+}
+
+TSptjForm* TXtForm::sptjForm() const
+{
+    return required(m_sptj);
+}
+
+TSpxgForm* TXtForm::spxgForm() const
+{
+    return required(m_spxg);
+}
+
+TQxsmForm* TXtForm::qxsmForm() const
+{
+    return required(m_qxsm);
+}
+
+void TXtForm::FormCreate()
+{
+    ADOConnection1.open();
+    ADOQuery1.open();
+    ADOQuery2.open();
+    ADOQuery3.open();
+    Edit1->setText(ADOQuery3.field(QStringLiteral("店名")));
+    Memo1->setPlainText(ADOQuery3.field(QStringLiteral("备注")));
+}
+
+void TXtForm::FormClose()
+{
+    emit goodsChanged();
+    emit usersChanged();
+}
+
+void TXtForm::OpenOnUsersTab()
+{
+    PageControl1->setCurrentWidget(TabSheet1);
+    ui::showModal(this);
+}
+
+void TXtForm::SettingsRequery()
+{
+    ADOConnection1.reconnect();
+    ADOQuery1.requery(store::sql::SelectUsername);
+    ADOQuery2.requery(store::sql::SelectSpxx);
+    // The reconnect closed the print content as well, and the save needs it open.
+    ADOQuery3.requery(store::sql::SelectDynr);
+}
+
+void TXtForm::SettingsRefresh()
+{
+    SettingsRequery();
+}
+
+void TXtForm::SpeedButton1Click()
+{
+    TYhtjForm* dialog = yhtjForm();
+    dialog->Edit1->clear();
+    dialog->Edit2->clear();
+    ui::showModal(dialog);
+}
+
+void TXtForm::SpeedButton2Click()
+{
+    TYhxgForm* dialog = yhxgForm();
+    dialog->Edit2->clear();
+    dialog->Edit3->clear();
+    dialog->Edit1->setText(ADOQuery1.field(QStringLiteral("用户名")));
+    dialog->Edit4->setText(ADOQuery1.field(QStringLiteral("权限")));
+    dialog->ComboBox1->setCurrentIndex(dialog->Edit4->text() == AdministratorRight ? 0 : 1);
+    ui::showModal(dialog);
+}
+
+void TXtForm::DBGridEh1DblClick()
+{
+    SpeedButton2Click();
+}
+
+void TXtForm::SpeedButton3Click()
+{
+    if (!ui::message(this, QStringLiteral("确定要删除选中的用户？"), ui::MessageStyle::WarningOkCancel))
+        return;
+    if (ADOQuery1.field(QStringLiteral("用户名")) == AdminName) {
+        ui::message(this, QStringLiteral("管理员不能被删除！"), ui::MessageStyle::Error);
+        return;
+    }
+    ADOQuery1.deleteCurrent();
+}
+
+void TXtForm::SpeedButton4Click()
+{
+    TSptjForm* dialog = sptjForm();
+    dialog->Edit1->clear();
+    dialog->Edit2->clear();
+    keepUsableBeside(dialog, this);
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+void TXtForm::SpeedButton5Click()
+{
+    if (ADOQuery2.recordCount() == 0) {
+        ui::message(this, QStringLiteral("商品信息为空！"), ui::MessageStyle::Plain);
+        return;
+    }
+    TSpxgForm* dialog = spxgForm();
+    dialog->Edit1->setText(ADOQuery2.field(QStringLiteral("品名")));
+    // A row stored without a price opens with an empty box, so it can still be given one.
+    const QString price = ADOQuery2.field(QStringLiteral("单价"));
+    dialog->Edit2->setText(price.isEmpty() ? price : store::normalisePrice(price));
+    ui::showModal(dialog);
+}
+
+void TXtForm::DBGridEh2DblClick()
+{
+    SpeedButton5Click();
+}
+
+void TXtForm::SpeedButton6Click()
+{
+    if (ADOQuery2.recordCount() == 0) {
+        ui::message(this, QStringLiteral("商品信息为空！"), ui::MessageStyle::WarningOkCancel);
+        return;
+    }
+    if (ui::message(this, QStringLiteral("确定要删除选中的商品？"), ui::MessageStyle::WarningOkCancel))
+        ADOQuery2.deleteCurrent();
+}
+
+QString TXtForm::remarkText() const
+{
+    // The raw text keeps what was typed (no-break spaces included); only the separators
+    // between the box's lines become line breaks.
+    QString text = Memo1->document()->toRawText();
+    for (QChar separator : {QChar(QChar::ParagraphSeparator), QChar(0xFDD0), QChar(0xFDD1)})
+        text.replace(separator, QLatin1Char('\n'));
+    return text;
+}
+
+void TXtForm::SpeedButton7Click()
+{
+    if (Edit1->isReadOnly()) {
+        ui::message(this, QStringLiteral("您没有权限设置打印内容！"), ui::MessageStyle::Plain);
+        return;
+    }
+    if (!ADOQuery3.isOpen())
+        ADOQuery3.open();
+    ADOQuery3.edit();
+    ADOQuery3.setField(QStringLiteral("店名"), Edit1->text());
+    ADOQuery3.setField(QStringLiteral("备注"), remarkText());
+    ADOQuery3.post();
+    ui::message(this, QStringLiteral("设置打印内容保存成功！"), ui::MessageStyle::Warning);
+    emit printContentSaved(ADOQuery3.field(QStringLiteral("店名")), ADOQuery3.field(QStringLiteral("备注")));
+}
+
+void TXtForm::SpeedButton8Click()
+{
+    ui::showModal(qxsmForm());
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "store/Connection.h"
+#include "store/Dataset.h"
+#include "ui/SkinnedWindow.h"
+#include "ui_XtUnit.h"
+
+#include <QPointer>
+#include <QString>
+
+class TYhtjForm;
+class TYhxgForm;
+class TSptjForm;
+class TSpxgForm;
+class TQxsmForm;
+
+// The settings window: cashier accounts, goods catalogue and print content. Adding and
+// changing users and goods happen in the dialogs handed over by setDialogs; what the main
+// window must redo afterwards (pick lists, shop name) is announced by the signals below.
+class TXtForm : public ui::SkinnedWindow, public Ui::TXtForm
+{
+    Q_OBJECT
+
+public:
+    explicit TXtForm(QWidget* parent = nullptr);
+    ~TXtForm() override;
+
+    void setDialogs(TYhtjForm* yhtj, TYhxgForm* yhxg, TSptjForm* sptj, TSpxgForm* spxg, TQxsmForm* qxsm);
+
+    store::Connection ADOConnection1;
+    store::Dataset ADOQuery1; // username
+    store::Dataset ADOQuery2; // spxx
+    store::Dataset ADOQuery3; // dynr
+
+    void FormCreate();
+    void FormClose();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    void SpeedButton5Click();
+    void SpeedButton6Click();
+    void SpeedButton7Click();
+    void SpeedButton8Click();
+    void DBGridEh1DblClick();
+    void DBGridEh2DblClick();
+
+    // Run by the add dialogs after each add: the grids re-read what their connections wrote.
+    void SettingsRequery();
+    // Run by the main window after a sale line is added or modified.
+    void SettingsRefresh();
+    // The main window's "设置".
+    void OpenOnUsersTab();
+
+signals:
+    void goodsChanged();
+    void usersChanged();
+    void printContentSaved(const QString& shopName, const QString& remark);
+
+private:
+    void setUpLooks();
+    void setUpGrids();
+    void connectHandlers();
+    QString remarkText() const;
+
+    TYhtjForm* yhtjForm() const;
+    TYhxgForm* yhxgForm() const;
+    TSptjForm* sptjForm() const;
+    TSpxgForm* spxgForm() const;
+    TQxsmForm* qxsmForm() const;
+
+    QPointer<TYhtjForm> m_yhtj;
+    QPointer<TYhxgForm> m_yhxg;
+    QPointer<TSptjForm> m_sptj;
+    QPointer<TSpxgForm> m_spxg;
+    QPointer<TQxsmForm> m_qxsm;
+};

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QCache>
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+namespace store {
+class Dataset;
+}
+
+namespace ui {
+
+struct GridColumn
+{
+    QString title;
+    QString field; // empty: the "序号" row-number column
+    int width = 0;
+    bool numeric = false;
+    enum class Footer
+    {
+        None,
+        Caption,
+        Sum,
+        SumPlain
+    } footer = Footer::None;
+};
+
+// A dataset seen as a table. Row texts are read from the dataset a page at a time, only for
+// the rows a view asks about, and only a few pages are kept, so a list of millions opens
+// and scrolls at the cost of the rows on screen. Store failures show as empty cells.
+class DataGridModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    static constexpr int PageRows = 128;
+    static constexpr int CachedPages = 16;
+
+    explicit DataGridModel(QObject* parent = nullptr);
+
+    void setColumns(const QList<GridColumn>& columns);
+    const QList<GridColumn>& columns() const { return m_columns; }
+    void setDataset(store::Dataset* dataset);
+    store::Dataset* dataset() const { return m_dataset; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    QString cellText(int row, int column) const; // as displayed
+    bool isRowNumberColumn(int column) const;
+    // True while the model applies a change the dataset announced: selection moves the
+    // view makes then are consequences, not the user's.
+    bool isFollowingDataset() const { return m_following > 0; }
+
+    // Rows read from the dataset so far, and rows held now; for tests and diagnostics.
+    int fetchedRowCount() const { return m_fetchedRows; }
+    int cachedRowCount() const;
+
+private:
+    using Page = QList<QStringList>;
+
+    void connectDataset();
+    void onReset();
+    void onRowChanged(int recordIndex);
+    void onRowInserted(int recordIndex);
+    void onRowRemoved(int recordIndex);
+    void onDatasetDestroyed();
+    void reload(); // row count and field positions, cache emptied
+    int readRecordCount() const;
+    void mapFields();
+    const Page* page(int number) const;
+    QString rawText(int row, int column) const;
+
+    QList<GridColumn> m_columns;
+    QList<int> m_fieldPositions; // per column, index into the dataset's row texts; -1: none
+    QPointer<store::Dataset> m_dataset;
+    int m_rowCount = 0;
+    int m_following = 0;
+    mutable QCache<int, Page> m_pages{CachedPages};
+    mutable int m_fetchedRows = 0;
+};
+
+} // namespace ui

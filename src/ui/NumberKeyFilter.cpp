@@ -1,0 +1,153 @@
+#include "ui/NumberKeyFilter.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+
+namespace ui {
+
+namespace {
+
+const char* const FilterName = "numberKeyFilter";
+
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// The characters of typed that may enter a box now holding current.
+QString allowedPart(const QString& typed, const QString& current)
+{
+    bool hasPoint = current.contains(QLatin1Char('.'));
+    QString kept;
+    for (const QChar c : typed) {
+        if (isDigit(c)) {
+            kept += c;
+        } else if (c == QLatin1Char('.') && !hasPoint) {
+            kept += c;
+            hasPoint = true;
+        }
+    }
+    return kept;
+}
+
+bool isClipboardKey(const QKeyEvent* event)
+{
+    return event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut) ||
+           event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Undo) ||
+           event->matches(QKeySequence::Redo);
+}
+
+bool typesNothing(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.category() != QChar::Other_Control)
+            return false;
+    }
+    return true;
+}
+
+// Keys outside the character range that type nothing: movement, Delete, Tab, Enter, Esc, F-keys.
+bool isCommandKey(const QKeyEvent* event)
+{
+    return event->key() >= Qt::Key_Escape && typesNothing(event->text());
+}
+
+bool hasCommandModifier(const QKeyEvent* event)
+{
+    return event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+}
+
+class NumberKeyFilter : public QObject
+{
+public:
+    NumberKeyFilter(QObject* parent, QLineEdit* edit) : QObject(parent), m_edit(edit)
+    {
+        setObjectName(QLatin1String(FilterName));
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            return discardKey(static_cast<QKeyEvent*>(event));
+        case QEvent::InputMethod:
+            return filterInputMethod(watched, static_cast<QInputMethodEvent*>(event));
+        case QEvent::MouseButtonRelease:
+            // X11 pastes the selection on a middle click.
+            return static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton;
+        default:
+            return QObject::eventFilter(watched, event);
+        }
+    }
+
+private:
+    bool discardKey(QKeyEvent* event) const
+    {
+        if (isClipboardKey(event))
+            return true;
+        if (event->key() == Qt::Key_Backspace && !hasCommandModifier(event))
+            return false;
+        if (isCommandKey(event))
+            return false;
+        if (hasCommandModifier(event))
+            return true;
+        const QString typed = event->text();
+        return typed.isEmpty() || allowedPart(typed, m_edit->text()) != typed;
+    }
+
+    bool filterInputMethod(QObject* watched, QInputMethodEvent* event)
+    {
+        const QString commit = event->commitString();
+        const QString kept = allowedPart(commit, m_edit->text());
+        if (kept == commit)
+            return false;
+        // Send on what may stay; the copy passes this filter because nothing is left to drop.
+        QInputMethodEvent filtered(event->preeditString(), event->attributes());
+        filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
+        QCoreApplication::sendEvent(watched, &filtered);
+        return true;
+    }
+
+    QLineEdit* m_edit;
+};
+
+QLineEdit* editOf(QWidget* box)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(box))
+        return edit;
+    if (auto* combo = qobject_cast<QComboBox*>(box))
+        return combo->lineEdit();
+    return nullptr;
+}
+
+void shutOtherWaysIn(QWidget* widget)
+{
+    widget->setContextMenuPolicy(Qt::NoContextMenu);
+    widget->setAcceptDrops(false);
+}
+
+} // namespace
+
+void installNumberKeyFilter(QWidget* box)
+{
+    QLineEdit* edit = editOf(box);
+    if (!edit || edit->findChild<QObject*>(QLatin1String(FilterName), Qt::FindDirectChildrenOnly))
+        return;
+    auto* filter = new NumberKeyFilter(edit, edit);
+    // An editable combo box keeps the focus and hands its keys to the line edit directly,
+    // so both are watched; a key seen twice gets the same answer twice.
+    edit->installEventFilter(filter);
+    shutOtherWaysIn(edit);
+    if (box != edit) {
+        box->installEventFilter(filter);
+        shutOtherWaysIn(box);
+    }
+    edit->setInputMethodHints(edit->inputMethodHints() | Qt::ImhFormattedNumbersOnly);
+}
+
+} // namespace ui

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace ui {
+
+// Calls to the desktop that tests must not make for real. Each has one RAII override below:
+// while it lives the call goes to it, and its destructor brings back what was there before.
+
+int showModal(QDialog* dialog);                // dialog->exec(); Rejected for no dialog
+void openWithDesktop(const QString& filePath); // the desktop's viewer; the outcome is not examined
+QString desktopFolder();                       // the user's desktop folder
+QString askSaveFileName(QWidget* parent);      // a save dialog, no filter, no overwrite question; "" on cancel
+
+// Records each dialog and shows it without blocking; answers from a queue, Accepted when empty.
+class ModalRecorder
+{
+public:
+    ModalRecorder();
+    ~ModalRecorder();
+    ModalRecorder(const ModalRecorder&) = delete;
+    ModalRecorder& operator=(const ModalRecorder&) = delete;
+
+    void setNextResults(const QList<int>& results);
+    QStringList shown() const { return m_names; } // objectNames (class name when unnamed), in order
+    QList<QPointer<QDialog>> dialogs() const { return m_dialogs; }
+    void clear();
+
+    int handle(QDialog* dialog);
+
+private:
+    ModalRecorder* m_previous;
+    QStringList m_names;
+    QList<QPointer<QDialog>> m_dialogs;
+    QList<int> m_results;
+};
+
+// Records the absolute paths given to openWithDesktop; opens nothing.
+class OpenRecorder
+{
+public:
+    OpenRecorder();
+    ~OpenRecorder();
+    OpenRecorder(const OpenRecorder&) = delete;
+    OpenRecorder& operator=(const OpenRecorder&) = delete;
+
+    QStringList opened() const { return m_paths; }
+    void handle(const QString& absolutePath) { m_paths << absolutePath; }
+
+private:
+    OpenRecorder* m_previous;
+    QStringList m_paths;
+};
+
+class DesktopFolderOverride
+{
+public:
+    explicit DesktopFolderOverride(const QString& folder);
+    ~DesktopFolderOverride();
+    DesktopFolderOverride(const DesktopFolderOverride&) = delete;
+    DesktopFolderOverride& operator=(const DesktopFolderOverride&) = delete;
+
+    QString folder() const { return m_folder; }
+
+private:
+    DesktopFolderOverride* m_previous;
+    QString m_folder;
+};
+
+// Answers save dialogs from a queue; an empty queue answers "" as a cancelled dialog does.
+class SaveNameOverride
+{
+public:
+    explicit SaveNameOverride(const QStringList& answers = {});
+    ~SaveNameOverride();
+    SaveNameOverride(const SaveNameOverride&) = delete;
+    SaveNameOverride& operator=(const SaveNameOverride&) = delete;
+
+    void setNextAnswers(const QStringList& answers) { m_answers = answers; }
+    int asked() const { return m_asked; }
+    QString handle();
+
+private:
+    SaveNameOverride* m_previous;
+    QStringList m_answers;
+    int m_asked = 0;
+};
+
+} // namespace ui

@@ -1,0 +1,196 @@
+#include "ui/report/Elements.h"
+
+#include "store/Error.h"
+#include "ui/report/RowSource.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QRegularExpression>
+#include <cmath>
+
+namespace report {
+
+namespace {
+
+constexpr double kUnitsPerInch = 96.0;
+constexpr double kMillimetresPerInch = 25.4;
+constexpr double kPointsPerInch = 72.0;
+constexpr int kDefaultPixelSize = 12; // 9 pt
+// A text block is cut off at its height only; this stands for "no side to cut at".
+constexpr double kNoSideClip = 1.0e6;
+
+double requireCoordinate(double value, const char* what)
+{
+    if (!std::isfinite(value))
+        throw store::Error(QStringLiteral("报表元素的%1不是有效数字").arg(QString::fromUtf8(what)));
+    return value;
+}
+
+double requireSize(double value, const char* what)
+{
+    requireCoordinate(value, what);
+    if (value < 0)
+        throw store::Error(QStringLiteral("报表元素的%1不能为负数").arg(QString::fromUtf8(what)));
+    return value;
+}
+
+int pixelSizeOfPoints(double points)
+{
+    return std::max(1, int(std::lround(points * kUnitsPerInch / kPointsPerInch)));
+}
+
+QFont withPixelSize(QFont font)
+{
+    if (font.pixelSize() > 0)
+        return font;
+    const double points = font.pointSizeF();
+    font.setPixelSize(points > 0 ? pixelSizeOfPoints(points) : kDefaultPixelSize);
+    return font;
+}
+
+// A line break inside one-line text would otherwise be drawn as an odd glyph or dropped.
+QString asOneLine(const QString& text)
+{
+    static const QRegularExpression breaks(QStringLiteral("\\r\\n|[\\r\\n\\x{2028}\\x{2029}]"));
+    if (!text.contains(breaks))
+        return text;
+    return QString(text).replace(breaks, QStringLiteral(" "));
+}
+
+void paintText(QPainter& painter, const QFont& font, const QPointF& topLeft, const QString& text)
+{
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QPointF(topLeft.x(), topLeft.y() + QFontMetricsF(font).ascent()), text);
+}
+
+void printOneLine(QPainter* painter, const Element& element, const QPointF& bandOrigin, const QString& text,
+                  QList<DrawnText>& drawn)
+{
+    if (!element.isVisible())
+        return;
+    const QString line = asOneLine(text);
+    if (line.isEmpty())
+        return;
+    const QPointF topLeft = bandOrigin + element.geometry().topLeft();
+    if (painter) {
+        const QFontMetricsF metrics(element.font());
+        if (element.isOpaque())
+            painter->fillRect(QRectF(topLeft, QSizeF(metrics.horizontalAdvance(line), metrics.height())), Qt::white);
+        paintText(*painter, element.font(), topLeft, line);
+    }
+    drawn.append({element.name(), line, topLeft, element.font()});
+}
+
+} // namespace
+
+double millimetresToUnits(double millimetres)
+{
+    return millimetres * kUnitsPerInch / kMillimetresPerInch;
+}
+
+double unitsToMillimetres(double units)
+{
+    return units * kMillimetresPerInch / kUnitsPerInch;
+}
+
+QFont reportFont(const QString& family, double points)
+{
+    QFont font(family);
+    font.setPixelSize(pixelSizeOfPoints(points));
+    return font;
+}
+
+Element::Element(QString name) : m_name(std::move(name))
+{
+    m_font.setPixelSize(kDefaultPixelSize);
+}
+
+Element::~Element() = default;
+
+void Element::setLeft(double left)
+{
+    m_geometry.moveLeft(requireCoordinate(left, "左侧位置"));
+}
+
+void Element::setTop(double top)
+{
+    m_geometry.moveTop(requireCoordinate(top, "顶部位置"));
+}
+
+void Element::setWidth(double width)
+{
+    m_geometry.setWidth(requireSize(width, "宽度"));
+}
+
+void Element::setHeight(double height)
+{
+    m_geometry.setHeight(requireSize(height, "高度"));
+}
+
+void Element::setGeometry(const QRectF& geometry)
+{
+    const QRectF checked(requireCoordinate(geometry.left(), "左侧位置"), requireCoordinate(geometry.top(), "顶部位置"),
+                         requireSize(geometry.width(), "宽度"), requireSize(geometry.height(), "高度"));
+    m_geometry = checked;
+}
+
+void Element::setFont(const QFont& font)
+{
+    m_font = withPixelSize(font);
+}
+
+Label::Label(QString name, QString text) : Element(std::move(name)), m_text(std::move(text)) {}
+
+void Label::print(QPainter* painter, const QPointF& bandOrigin, const RowContext&, QList<DrawnText>& drawn) const
+{
+    printOneLine(painter, *this, bandOrigin, m_text, drawn);
+}
+
+DataField::DataField(QString name, QString column) : Element(std::move(name)), m_column(std::move(column)) {}
+
+QString DataField::textFor(const RowContext& context) const
+{
+    RowSource* source = m_source ? m_source : context.detailSource;
+    const bool onDetailRow = source == context.detailSource && context.detailRow >= 0;
+    const int row = onDetailRow ? context.detailRow : 0;
+    const QString value = source && row < source->rowCount() ? source->value(row, m_column) : QString();
+    return m_printHook ? m_printHook(value) : value;
+}
+
+void DataField::print(QPainter* painter, const QPointF& bandOrigin, const RowContext& context,
+                      QList<DrawnText>& drawn) const
+{
+    if (isVisible())
+        printOneLine(painter, *this, bandOrigin, textFor(context), drawn);
+}
+
+TextBlock::TextBlock(QString name) : Element(std::move(name)) {}
+
+void TextBlock::print(QPainter* painter, const QPointF& bandOrigin, const RowContext&, QList<DrawnText>& drawn) const
+{
+    if (!isVisible() || height() <= 0)
+        return;
+    const QRectF box(bandOrigin + geometry().topLeft(), geometry().size());
+    if (painter) {
+        painter->save();
+        if (isOpaque())
+            painter->fillRect(box, Qt::white);
+        painter->setClipRect(QRectF(box.left() - kNoSideClip, box.top(), 2 * kNoSideClip, box.height()),
+                             Qt::IntersectClip);
+    }
+    const double lineSpacing = QFontMetricsF(font()).lineSpacing();
+    for (qsizetype i = 0; i < m_lines.size() && i * lineSpacing < height(); ++i) {
+        const QString line = asOneLine(m_lines.at(i));
+        if (line.isEmpty())
+            continue;
+        const QPointF topLeft(box.left(), box.top() + i * lineSpacing);
+        if (painter)
+            paintText(*painter, font(), topLeft, line);
+        drawn.append({name(), line, topLeft, font()});
+    }
+    if (painter)
+        painter->restore();
+}
+
+} // namespace report

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QWidget>
+
+namespace report {
+
+class Report;
+
+// Shows a report's page as it prints, at the report's page size times the scale (1.0: 100%).
+// Repaints only when told to, since painting runs the report's hooks.
+class ReportView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ReportView(QWidget* parent = nullptr);
+
+    Report* report() const { return m_report; }
+    void setReport(Report* report); // not owned: the caller keeps it alive, or sets nullptr first
+    double scale() const { return m_scale; }
+    void setScale(double scale); // refuses a scale that is not a positive number (store::Error)
+    QSize sizeHint() const override;
+
+public slots:
+    // The report changed (page size, texts, rows): resize to the page and repaint.
+    void refresh();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QSize pageSize() const;
+
+    Report* m_report = nullptr;
+    double m_scale = 1.0;
+};
+
+} // namespace report

@@ -1,0 +1,332 @@
+#include "store/Passwords.h"
+#include "support/SettingsForms.h"
+#include "support/TestDatabase.h"
+#include "ui/Messages.h"
+#include "ui/Seams.h"
+
+#include <QtTest>
+
+using testsupport::SettingsForms;
+using testsupport::TestDatabase;
+using ui::MessageStyle;
+
+namespace {
+
+const QString Added = QStringLiteral("添加用户成功！");
+const QString NameEmpty = QStringLiteral("用户名不能为空！");
+const QString WrongOldPassword = QStringLiteral("旧密码输入错误！");
+const QString Modified = QStringLiteral("修改用户信息成功！");
+
+// The one stored row of a user, as "name|password|right".
+QStringList storedUser(const TestDatabase& db, const QString& name)
+{
+    return db.rows(QStringLiteral("SELECT 用户名, 密码, 权限 FROM username WHERE 用户名 = '%1'")
+                       .arg(QString(name).replace('\'', QStringLiteral("''"))));
+}
+
+void checkPasswordKept(const QString& stored, const QString& typed)
+{
+    if (typed.isEmpty()) {
+        QCOMPARE(stored, QString());
+        return;
+    }
+    QVERIFY2(stored.startsWith("$argon2id$"), qPrintable(stored));
+    QVERIFY(!stored.contains(typed));
+    QVERIFY(store::verifyPassword(typed, stored));
+}
+
+} // namespace
+
+class SettingsUsersTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void addUser_data();
+    void addUser();
+    void addUserRefused_data();
+    void addUserRefused();
+    void addDialogKeepsRightAndTickBox();
+    void modifyUser_data();
+    void modifyUser();
+    void modifyOnEmptyListWritesNothing();
+    void modifyDialogFocus();
+    void ordinaryUserChangesAdmin();
+    void rightsExplanation();
+};
+
+void SettingsUsersTest::addUser_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<int>("right");
+    QTest::newRow("cashier") << "张三"
+                             << "abc123" << 1;
+    QTest::newRow("empty password") << "李四"
+                                    << "" << 0;
+    QTest::newRow("existing name stored again") << "admin"
+                                                << "again!" << 1;
+    QTest::newRow("blanks only") << "   "
+                                 << " " << 1;
+    QTest::newRow("quotes and wildcards") << "O'Brien \"%_\""
+                                          << "p'w\"%" << 0;
+    QTest::newRow("beyond the BMP") << "𠮷野家😀"
+                                    << "🔑密码" << 1;
+    QTest::newRow("50 characters") << QString(50, QChar(0x540D)) << QString(300, QLatin1Char('p')) << 1;
+    QTest::newRow("50 characters beyond the BMP") << QString("😀").repeated(50) << "x" << 1;
+}
+
+void SettingsUsersTest::addUser()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, password);
+    QFETCH(int, right);
+    TestDatabase db;
+    SettingsForms forms;
+    ui::ModalRecorder modal;
+    ui::MessageRecorder messages;
+    forms.xt->SpeedButton1->click();
+    QCOMPARE(modal.shown(), QStringList({"TYhtjForm"}));
+
+    TYhtjForm& dialog = *forms.yhtj;
+    dialog.Edit1->setText(name);
+    dialog.Edit2->setText(password);
+    dialog.ComboBox1->setCurrentIndex(right);
+    dialog.SpeedButton1->click();
+
+    QCOMPARE(messages.texts(), QStringList({Added}));
+    QCOMPARE(testsupport::messageStyles(messages), QList<MessageStyle>({MessageStyle::Plain}));
+    const QStringList rows = db.rows("SELECT 用户名, 密码, 权限 FROM username WHERE rowid > 1");
+    QCOMPARE(rows.size(), 1);
+    const QStringList columns = rows.first().split('|');
+    QCOMPARE(columns.first(), name);
+    QCOMPARE(columns.last(), dialog.ComboBox1->itemText(right));
+    checkPasswordKept(columns.at(1), password);
+
+    QVERIFY(dialog.Edit1->text().isEmpty());
+    QVERIFY(dialog.Edit2->text().isEmpty());
+    QCOMPARE(dialog.ComboBox1->currentIndex(), right);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(forms.signalLog, QStringList({"YhtjForm.usersChanged"}));
+    // The settings window re-read its list: the new user is in the grid.
+    QCOMPARE(forms.xt->DBGridEh1->model()->rowCount(), 2);
+    QCOMPARE(forms.xt->DBGridEh1->cellText(1, 1), name);
+}
+
+void SettingsUsersTest::addUserRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("isErrorReport");
+    QTest::newRow("empty name") << "" << NameEmpty << false;
+    QTest::newRow("51 characters") << QString(51, QLatin1Char('n')) << "50" << true;
+    QTest::newRow("51 characters beyond the BMP") << QString("😀").repeated(51) << "50" << true;
+}
+
+void SettingsUsersTest::addUserRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, expected);
+    QFETCH(bool, isErrorReport);
+    TestDatabase db;
+    SettingsForms forms;
+    ui::ModalRecorder modal;
+    ui::MessageRecorder messages;
+    forms.xt->SpeedButton1->click();
+    forms.yhtj->Edit1->setText(name);
+    forms.yhtj->Edit2->setText("secret");
+    forms.yhtj->SpeedButton1->click();
+
+    QCOMPARE(messages.messages().size(), 1);
+    QCOMPARE(messages.messages().first().isErrorReport, isErrorReport);
+    QVERIFY2(messages.texts().first().contains(expected), qPrintable(messages.texts().first()));
+    QCOMPARE(db.rows("SELECT 用户名 FROM username"), QStringList({"admin"}));
+    QVERIFY(forms.yhtj->isVisible());
+    QCOMPARE(forms.yhtj->Edit1->text(), name);
+    QVERIFY(forms.signalLog.isEmpty());
+
+    // A refused row is not posted along with the next one.
+    messages.clear();
+    forms.yhtj->Edit1->setText("next");
+    forms.yhtj->SpeedButton1->click();
+    QCOMPARE(messages.texts(), QStringList({Added}));
+    QCOMPARE(db.rows("SELECT 用户名 FROM username ORDER BY rowid"), QStringList({"admin", "next"}));
+}
+
+void SettingsUsersTest::addDialogKeepsRightAndTickBox()
+{
+    TestDatabase db;
+    SettingsForms forms;
+    ui::ModalRecorder modal;
+    ui::MessageRecorder messages;
+    TYhtjForm& dialog = *forms.yhtj;
+    QCOMPARE(dialog.ComboBox1->currentText(), QStringLiteral("管理员"));
+    QVERIFY(dialog.CheckBox1->isChecked());
+    forms.xt->SpeedButton1->click();
+    dialog.ComboBox1->setCurrentIndex(1);
+    dialog.CheckBox1->setChecked(false);
+    dialog.Edit1->setText("王五");
+    dialog.SpeedButton1->click();
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(db.scalar("SELECT 权限 FROM username WHERE 用户名 = '王五'"), QStringLiteral("普通用户"));
+
+    dialog.Edit1->setText("typed and left");
+    dialog.Edit2->setText("typed and left");
+    forms.xt->SpeedButton1->click();
+    QVERIFY(dialog.isVisible());
+    QVERIFY(dialog.Edit1->text().isEmpty());
+    QVERIFY(dialog.Edit2->text().isEmpty());
+    QCOMPARE(dialog.ComboBox1->currentText(), QStringLiteral("普通用户"));
+    QVERIFY(!dialog.CheckBox1->isChecked());
+
+    dialog.SpeedButton2->click();
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(db.scalar("SELECT count(*) FROM username"), QStringLiteral("2"));
+}
+
+void SettingsUsersTest::modifyUser_data()
+{
+    QTest::addColumn<QString>("oldStored");
+    QTest::addColumn<QString>("oldTyped");
+    QTest::addColumn<QString>("newTyped");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("right old password") << "Secret1"
+                                        << "Secret1"
+                                        << "新密码" << true;
+    QTest::newRow("old password in the wrong case") << "Secret1"
+                                                    << "secret1"
+                                                    << "new one" << false;
+    QTest::newRow("old password missing") << "Secret1"
+                                          << ""
+                                          << "new one" << false;
+    QTest::newRow("old password with a blank") << "Secret1"
+                                               << "Secret1 "
+                                               << "new one" << false;
+    QTest::newRow("empty old, empty new") << ""
+                                          << ""
+                                          << "" << true;
+    QTest::newRow("empty old, something typed") << ""
+                                                << "Secret1"
+                                                << "" << false;
+    QTest::newRow("new password emptied") << "Secret1"
+                                          << "Secret1"
+                                          << "" << true;
+    QTest::newRow("quotes and wildcards") << "a'b\"%"
+                                          << "a'b\"%"
+                                          << "'; --%_" << true;
+}
+
+void SettingsUsersTest::modifyUser()
+{
+    QFETCH(QString, oldStored);
+    QFETCH(QString, oldTyped);
+    QFETCH(QString, newTyped);
+    QFETCH(bool, accepted);
+    TestDatabase db;
+    db.exec(QStringLiteral("INSERT INTO username VALUES ('赵六', '%1', '管理员'), ('其他人', '', '管理员')")
+                .arg(store::hashPassword(oldStored)));
+    SettingsForms forms;
+    QVERIFY(forms.selectUser("赵六"));
+    const QStringList before = storedUser(db, "赵六");
+    ui::ModalRecorder modal;
+    ui::MessageRecorder messages;
+    forms.xt->SpeedButton2->click();
+    TYhxgForm& dialog = *forms.yhxg;
+    QCOMPARE(dialog.ComboBox1->currentIndex(), 0);
+    dialog.Edit2->setText(oldTyped);
+    dialog.Edit3->setText(newTyped);
+    dialog.ComboBox1->setCurrentIndex(1);
+    dialog.SpeedButton1->click();
+
+    QCOMPARE(db.rows("SELECT 用户名, 密码 FROM username WHERE 用户名 <> '赵六' ORDER BY rowid"),
+             QStringList({"admin|", "其他人|"}));
+    if (!accepted) {
+        QCOMPARE(messages.texts(), QStringList({WrongOldPassword}));
+        QCOMPARE(testsupport::messageStyles(messages), QList<MessageStyle>({MessageStyle::Error}));
+        QVERIFY(dialog.Edit2->text().isEmpty());
+        QVERIFY(dialog.Edit3->text().isEmpty());
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(storedUser(db, "赵六"), before);
+        return;
+    }
+    QCOMPARE(messages.texts(), QStringList({Modified}));
+    QCOMPARE(testsupport::messageStyles(messages), QList<MessageStyle>({MessageStyle::Plain}));
+    QVERIFY(!dialog.isVisible());
+    const QStringList columns = storedUser(db, "赵六").value(0).split('|');
+    QCOMPARE(columns.size(), 3);
+    QCOMPARE(columns.at(2), QStringLiteral("普通用户"));
+    checkPasswordKept(columns.at(1), newTyped);
+    QCOMPARE(db.scalar("SELECT count(*) FROM username"), QStringLiteral("3"));
+    // The grid shows the change at once, and no reload was asked for.
+    QCOMPARE(forms.xt->DBGridEh1->cellText(1, 2), QStringLiteral("普通用户"));
+    QVERIFY(forms.signalLog.isEmpty());
+}
+
+// Only possible on a file edited by hand; an edit there would insert a nameless account.
+void SettingsUsersTest::modifyOnEmptyListWritesNothing()
+{
+    TestDatabase db;
+    db.exec("DELETE FROM username");
+    SettingsForms forms;
+    ui::ModalRecorder modal;
+    ui::MessageRecorder messages;
+    forms.xt->SpeedButton2->click();
+    QCOMPARE(modal.shown(), QStringList({"TYhxgForm"}));
+    QVERIFY(forms.yhxg->Edit1->text().isEmpty());
+    forms.yhxg->SpeedButton1->click();
+    QCOMPARE(messages.texts(), QStringList({"用户信息为空！"}));
+    QCOMPARE(db.scalar("SELECT count(*) FROM username"), QStringLiteral("0"));
+}
+
+void SettingsUsersTest::modifyDialogFocus()
+{
+    TestDatabase db;
+    SettingsForms forms;
+    ui::ModalRecorder modal;
+    TYhxgForm& dialog = *forms.yhxg;
+    dialog.Edit3->setFocus();
+    forms.xt->SpeedButton2->click();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(dialog.focusWidget(), dialog.Edit2);
+    QVERIFY(dialog.Edit1->isReadOnly());
+    QCOMPARE(dialog.Edit1->palette().color(QPalette::Base), dialog.palette().color(QPalette::Button));
+    QVERIFY(dialog.Edit4->isHidden());
+    dialog.SpeedButton2->click();
+    QVERIFY(!dialog.isVisible());
+}
+
+// Modifying is open to both rights: with its old password any account may be changed.
+void SettingsUsersTest::ordinaryUserChangesAdmin()
+{
+    TestDatabase db;
+    SettingsForms forms;
+    forms.loginAsOrdinaryUser();
+    ui::ModalRecorder modal;
+    ui::MessageRecorder messages;
+    QVERIFY(forms.selectUser("admin"));
+    forms.xt->SpeedButton2->click();
+    forms.yhxg->Edit3->setText("newAdminPw");
+    forms.yhxg->SpeedButton1->click();
+    QCOMPARE(messages.texts(), QStringList({Modified}));
+    QVERIFY(store::verifyPassword("newAdminPw", db.scalar("SELECT 密码 FROM username WHERE 用户名 = 'admin'")));
+}
+
+void SettingsUsersTest::rightsExplanation()
+{
+    TestDatabase db;
+    SettingsForms forms;
+    ui::ModalRecorder modal;
+    forms.xt->SpeedButton8->click();
+    QCOMPARE(modal.shown(), QStringList({"TQxsmForm"}));
+    TQxsmForm& dialog = *forms.qxsm;
+    for (int i = 1; i < 5; ++i) // top to bottom, none cut off
+        QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("Label%1").arg(i + 1))->y() >
+                dialog.findChild<QLabel*>(QStringLiteral("Label%1").arg(i))->y());
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(label->text()));
+    dialog.SpeedButton1->click();
+    QVERIFY(!dialog.isVisible());
+}
+
+QTEST_MAIN(SettingsUsersTest)
+#include "test_settings_users.moc"
