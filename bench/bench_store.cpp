@@ -1,0 +1,92 @@
+// Store figures on a history of any size: run in a folder holding the data.mdb to measure.
+// Usage: quorvel_bench LABEL   (figures are printed as NAME_LABEL VALUE UNIT)
+#include "BenchSupport.h"
+#include "store/Catalogue.h"
+#include "store/Connection.h"
+#include "store/Dataset.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+using namespace store;
+
+namespace {
+
+struct Named
+{
+    const char* name;
+    const Statement* statement;
+    const char* argument;
+};
+
+const Named statements[] = {
+    {"spxx", &sql::SelectSpxx, ""},
+    {"goods_names", &sql::DistinctGoodsNames, ""},
+    {"goods_by_name", &sql::GoodsByName, "苹果"},
+    {"xsxx", &sql::SelectXsxx, ""},
+    {"dynr", &sql::SelectDynr, ""},
+    {"xstj", &sql::SelectXstj, ""},
+    {"xstj_by_time", &sql::XstjByTime, ""},
+    {"xstj_by_number", &sql::XstjByNumber, "20201209"},
+    {"xstj_by_cashier", &sql::XstjByCashier, "张"},
+    {"receipt_numbers", &sql::DistinctReceiptNumbers, ""},
+    {"xsmx", &sql::SelectXsmx, ""},
+    {"xsmx_of_sale", &sql::XsmxOfSale, "20201209120114"},
+    {"id", &sql::SelectId, ""},
+    {"username", &sql::SelectUsername, ""},
+    {"user_names", &sql::DistinctUserNames, ""},
+    {"user_by_name", &sql::UserByName, "admin"},
+};
+
+// What a list window does on opening: the row count and the first screen of rows.
+void readFirstScreen(Dataset& dataset)
+{
+    const int rows = std::min(dataset.recordCount(), 30);
+    for (int i = 0; i < rows; ++i)
+        dataset.rowTexts(i);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString label = argc > 1 ? QString::fromUtf8(argv[1]) : QStringLiteral("run");
+    Connection connection(QStringLiteral("bench"));
+    connection.open();
+    for (const Named& n : statements) {
+        Dataset dataset(connection, *n.statement, QString::fromUtf8(n.argument));
+        const double open = bench::medianMs(5, [&] { dataset.requery(*n.statement, QString::fromUtf8(n.argument)); });
+        const double firstScreen = bench::medianMs(3, [&] {
+            dataset.requery(*n.statement, QString::fromUtf8(n.argument));
+            readFirstScreen(dataset);
+        });
+        bench::report(QStringLiteral("dataset_open_%1_%2").arg(QString::fromUtf8(n.name), label), open, "ms");
+        bench::report(QStringLiteral("dataset_first_rows_%1_%2").arg(QString::fromUtf8(n.name), label), firstScreen,
+                      "ms");
+    }
+    Dataset history(connection, sql::SelectXstj);
+    history.open();
+    const double append = bench::medianMs(9, [&] {
+        history.append();
+        history.setField(QStringLiteral("单号"), QStringLiteral("29991231235959"));
+        history.setField(QStringLiteral("时间"), QStringLiteral("2999-12-31 23:59:59"));
+        history.setField(QStringLiteral("数量"), QStringLiteral("3"));
+        history.setField(QStringLiteral("金额"), QStringLiteral("31.88"));
+        history.setField(QStringLiteral("折后"), QStringLiteral("31.87"));
+        history.setField(QStringLiteral("收银员"), QStringLiteral("admin"));
+        history.post();
+    });
+    bench::report(QStringLiteral("dataset_append_post_%1").arg(label), append, "ms");
+    connection.execute(QStringLiteral("DELETE FROM xstj WHERE 单号 = '29991231235959'"));
+    Dataset sales(connection, sql::XstjByTime);
+    const double sums = bench::medianMs(3, [&] {
+        sales.requery(sql::XstjByTime);
+        sales.sum(QStringLiteral("数量"));
+        sales.sum(QStringLiteral("金额"));
+        sales.sum(QStringLiteral("折后"));
+    });
+    bench::report(QStringLiteral("stats_sums_%1").arg(label), sums, "ms");
+    bench::report(QStringLiteral("peak_rss_%1").arg(label), bench::peakRssMb(), "MB");
+    return 0;
+}
