@@ -1,0 +1,272 @@
+#include "printing/PrintRun.h"
+
+#include "printing/Dy58Unit.h"
+#include "printing/Dy76Unit.h"
+#include "printing/PrintSeam.h"
+#include "printing/RemarkLines.h"
+#include "store/Catalogue.h"
+#include "store/Connection.h"
+#include "store/Dataset.h"
+#include "store/Error.h"
+#include "store/Numbers.h"
+#include "ui/Seams.h"
+
+#include <array>
+#include <utility>
+
+namespace printing {
+
+namespace {
+
+constexpr int Reports = 3;
+constexpr double RemarkLineUnits = 17;
+constexpr double SaleLineUnits = 25;
+
+// A history row to append: columns with their texts, in the order they are set.
+using HistoryRow = QList<std::pair<QString, QString>>;
+
+struct SaleRecord
+{
+    HistoryRow sale;         // xstj
+    QList<HistoryRow> lines; // xsmx, one per xsxx row
+};
+
+// A value label in reports 1, 2, 3 (nullptr where a report has none) and what it shows.
+struct LabelRow
+{
+    std::array<const char*, Reports> names;
+    QString SaleToPrint::*value;
+};
+
+// The total under the amount column is the total after discount: the lines above it show their
+// amount after discount, so the column adds up.
+const std::array<LabelRow, 10> LabelMap = {{
+    {{"QRLabel2", "QRLabel25", "QRLabel50"}, &SaleToPrint::cashier},
+    {{"QRLabel4", "QRLabel27", "QRLabel52"}, &SaleToPrint::number},
+    {{"QRLabel6", "QRLabel29", "QRLabel54"}, &SaleToPrint::time},
+    {{nullptr, "QRLabel31", "QRLabel56"}, &SaleToPrint::customerName},
+    {{nullptr, nullptr, "QRLabel58"}, &SaleToPrint::phoneNumber},
+    {{"QRLabel12", "QRLabel37", "QRLabel64"}, &SaleToPrint::totalQuantity},
+    {{"QRLabel13", "QRLabel38", "QRLabel65"}, &SaleToPrint::totalDue},
+    {{"QRLabel15", "QRLabel40", "QRLabel67"}, &SaleToPrint::totalDue},
+    {{"QRLabel17", "QRLabel42", "QRLabel69"}, &SaleToPrint::received},
+    {{"QRLabel19", "QRLabel44", "QRLabel71"}, &SaleToPrint::change},
+}};
+
+ReceiptLayoutForm* formFor(const QString& layout, TDy58Form& dy58, TDy76Form& dy76)
+{
+    if (layout == QLatin1String("58"))
+        return &dy58;
+    if (layout == QLatin1String("76"))
+        return &dy76;
+    return nullptr;
+}
+
+int copiesOf(const QString& copies)
+{
+    if (copies == QLatin1String("1"))
+        return 1;
+    if (copies == QLatin1String("2"))
+        return 2;
+    return 0;
+}
+
+// The phone line is only on report 3, so the phone switch alone also picks it.
+int reportFor(bool customer, bool phone)
+{
+    if (phone)
+        return 3;
+    return customer ? 2 : 1;
+}
+
+// K: room for the title and summary bands and the margins.
+double fixedAllowance(PaperWidth width, bool phone)
+{
+    if (width == PaperWidth::Mm58)
+        return phone ? 320 : 300;
+    return phone ? 319 : 296;
+}
+
+void openIfClosed(store::Dataset& dataset)
+{
+    if (!dataset.isOpen())
+        dataset.open();
+}
+
+SaleRecord gatherRecord(const SaleToPrint& sale, store::Dataset& saleLines)
+{
+    SaleRecord record;
+    record.sale = {{QStringLiteral("单号"), sale.number},        {QStringLiteral("时间"), sale.time},
+                   {QStringLiteral("数量"), sale.totalQuantity}, {QStringLiteral("金额"), sale.totalAmount},
+                   {QStringLiteral("折后"), sale.totalDue},      {QStringLiteral("收银员"), sale.cashier}};
+    const QStringList copied = {QStringLiteral("品名"), QStringLiteral("单价"), QStringLiteral("数量"),
+                                QStringLiteral("金额"), QStringLiteral("折后")};
+    for (saleLines.first(); !saleLines.eof(); saleLines.next()) {
+        HistoryRow line = {{QStringLiteral("单号"), sale.number},
+                           {QStringLiteral("时间"), sale.time},
+                           {QStringLiteral("客户"), sale.customerName},
+                           {QStringLiteral("电话"), sale.phoneNumber}};
+        for (const QString& column : copied)
+            line.append({column, saleLines.field(column)});
+        record.lines.append(line);
+    }
+    return record;
+}
+
+// The same rules the store applies when the row is posted, checked before the receipt prints:
+// a receipt must never be printed for a sale that cannot be recorded.
+void requireRecordable(const HistoryRow& row, store::Dataset& target)
+{
+    const QString table = target.statement().table;
+    for (const auto& [column, text] : row) {
+        if (target.isNumberColumn(column)) {
+            long double number = 0;
+            if (!text.isEmpty() && !store::tryParseNumber(text, &number))
+                throw store::Error(
+                    QStringLiteral("“%1”不是有效的数字，不能记入销售记录的“%2”。小票没有打印，本单保持不变。")
+                        .arg(text, column));
+            continue;
+        }
+        const int width = store::columnWidth(table, column);
+        if (width > 0 && text.size() > width)
+            throw store::Error(
+                QStringLiteral("“%1”的内容太长（%2 个字符），销售记录中最多 %3 个字符。小票没有打印，本单保持不变。")
+                    .arg(column)
+                    .arg(text.size())
+                    .arg(width));
+    }
+}
+
+void requireRecordable(const SaleRecord& record, store::Dataset& history, store::Dataset& historyLines)
+{
+    requireRecordable(record.sale, history);
+    for (const HistoryRow& line : record.lines)
+        requireRecordable(line, historyLines);
+}
+
+void writeLabelMap(ReceiptLayoutForm& form, const SaleToPrint& sale)
+{
+    for (const LabelRow& row : LabelMap) {
+        for (int r = 0; r < Reports; ++r) {
+            if (!row.names[r])
+                continue;
+            report::Label* label = form.quickRep(r + 1).label(QString::fromLatin1(row.names[r]));
+            if (!label)
+                throw store::Error(QStringLiteral("小票格式中没有“%1”").arg(QString::fromLatin1(row.names[r])));
+            label->setText(sale.*row.value);
+        }
+    }
+}
+
+// Heights from the remark lines R and the sale lines N. The paper of the report to be printed is
+// lengthened when it is too short for what it prints (many lines on 76 mm, whose detail band is
+// higher than the 25 allowed per line), so the totals and the remark are never cut off.
+void sizeReports(ReceiptLayoutForm& form, const SaleToPrint& sale, int saleLineCount)
+{
+    const int remarkLineTotal = remarkLineCount(sale.remark);
+    const double allowance = fixedAllowance(form.paperWidth(), sale.phone);
+    for (int r = 1; r <= Reports; ++r) {
+        form.remarkBlock(r).setHeight(RemarkLineUnits * remarkLineTotal);
+        form.quickRep(r).setPageLength(RemarkLineUnits * remarkLineTotal + allowance + SaleLineUnits * saleLineCount);
+    }
+    const int chosen = reportFor(sale.customer, sale.phone);
+    report::Report& receipt = form.quickRep(chosen);
+    const double fitted = form.fittedLength(chosen);
+    if (fitted > receipt.pageLength())
+        receipt.setPageLength(fitted);
+}
+
+void prepareReceipt(ReceiptLayoutForm& form, const SaleToPrint& sale, int saleLineCount)
+{
+    form.FormCreate();
+    writeLabelMap(form, sale);
+    sizeReports(form, sale, saleLineCount);
+    form.refreshPreview();
+}
+
+void appendRow(store::Dataset& target, const HistoryRow& row)
+{
+    target.append();
+    for (const auto& [column, text] : row)
+        target.setField(column, text);
+    target.post();
+}
+
+void emptySale(store::Dataset& saleLines)
+{
+    while (saleLines.recordCount() > 0) {
+        saleLines.first();
+        saleLines.deleteCurrent();
+    }
+}
+
+// After a rollback the datasets' snapshots still hold what was undone.
+void resynchronise(store::Dataset& saleLines, store::Dataset& history, store::Dataset& historyLines)
+{
+    try {
+        saleLines.requery(saleLines.statement(), saleLines.argument());
+        history.requery(history.statement(), history.argument());
+        historyLines.requery(historyLines.statement(), historyLines.argument());
+    } catch (const store::Error&) {
+        // The failure being reported says more than this one would.
+    }
+}
+
+} // namespace
+
+void printAndRecord(const SaleToPrint& sale, TDy58Form& dy58, TDy76Form& dy76, store::Connection& mainConnection,
+                    store::Dataset& saleLines, store::Dataset& history, store::Dataset& historyLines)
+{
+    ReceiptLayoutForm* form = formFor(sale.layout, dy58, dy76);
+    const int copies = copiesOf(sale.copies);
+    const bool printing = form && copies > 0;
+
+    // Everything that could refuse the sale is asked before the receipt prints.
+    saleLines.requery(store::sql::SelectXsxx);
+    openIfClosed(history);
+    openIfClosed(historyLines);
+    const SaleRecord record = gatherRecord(sale, saleLines);
+    requireRecordable(record, history, historyLines);
+    if (printing)
+        requirePrinter();
+    if (form)
+        prepareReceipt(*form, sale, int(record.lines.size()));
+
+    // The history is written and the sale emptied in one transaction that commits only once the
+    // receipt has printed: a failure anywhere leaves the sale as it was and no trace in the history.
+    try {
+        store::Transaction transaction(mainConnection);
+        appendRow(history, record.sale);
+        for (const HistoryRow& line : record.lines)
+            appendRow(historyLines, line);
+        emptySale(saleLines);
+        if (printing)
+            form->printReceipt(reportFor(sale.customer, sale.phone), copies, QStringLiteral("小票 ") + sale.number);
+        transaction.commit();
+    } catch (...) {
+        resynchronise(saleLines, history, historyLines);
+        throw;
+    }
+}
+
+void showPreview(bool customer, bool phone, const QString& layout, TDy58Form& dy58, TDy76Form& dy76)
+{
+    const int page = reportFor(customer, phone);
+    dy58.choosePage(page);
+    dy76.choosePage(page);
+    if (layout == QLatin1String("58")) {
+        dy58.refreshPreview();
+        ui::showModal(&dy58);
+    }
+    if (layout == QLatin1String("76")) {
+        dy76.refreshPreview();
+        ui::showModal(&dy76);
+    }
+}
+
+int remarkLineCount(const QString& remark)
+{
+    return int(remarkLines(remark).size());
+}
+
+} // namespace printing

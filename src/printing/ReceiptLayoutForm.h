@@ -1,0 +1,120 @@
+#pragma once
+
+#include "printing/DatasetRowSource.h"
+#include "store/Connection.h"
+#include "store/Dataset.h"
+#include "ui/report/Report.h"
+
+#include <QDialog>
+#include <QList>
+#include <array>
+
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QTabWidget;
+
+namespace report {
+class ReportView;
+}
+
+namespace printing {
+
+enum class PaperWidth
+{
+    Mm58,
+    Mm76,
+};
+
+// What TDy58Form and TDy76Form share: the connection and datasets the receipts read, the three
+// reports (1: no customer, 2: customer, 3: customer and phone) with their hooks, and the preview
+// window "打印预览" that shows them.
+//
+// Outside a print job the reports show their layout, as the preview does: data fields show the
+// names of their columns, one detail band. printReceipt() lets them read the sale.
+class ReceiptLayoutForm : public QDialog
+{
+    Q_OBJECT
+
+public:
+    ~ReceiptLayoutForm() override;
+
+    PaperWidth paperWidth() const { return m_paperWidth; }
+
+    // Renews the connection and opens ADODataSet1 and ADODataSet2, so the receipts read the sale
+    // lines, shop name and remark as they now stand. Run at creation and by every print run.
+    void FormCreate();
+
+    // Before the summary band of report 1, 2, 3: the remark block takes the lines of DBMemo1.
+    void QRBand3BeforePrint();
+    void QRBand5BeforePrint();
+    void QRBand8BeforePrint();
+
+    // The detail values: the text read as a number ("0.00"); not a number prints 0.00.
+    static QString QRDBText3Print(const QString& value);
+    static QString QRDBText4Print(const QString& value);
+    static QString QRDBText5Print(const QString& value);
+
+    report::Report& quickRep(int number);       // 1 to 3
+    report::TextBlock& remarkBlock(int number); // QRRichText1 to QRRichText3
+    QString remarkText() const;                 // what DBMemo1 holds
+
+    // The page length that holds everything the report prints for the current sale.
+    double fittedLength(int number);
+
+    // The chosen report's page becomes the active one (TabSheet1 to TabSheet3).
+    void choosePage(int number);
+    int currentPage() const;
+
+    // Prints the report copies times, one job each, reading the sale; the preview is redrawn after.
+    void printReceipt(int number, int copies, const QString& documentName);
+
+    // The preview redraws the reports as they now stand (page length, texts).
+    void refreshPreview();
+
+    store::Connection ADOConnection1;
+    store::Dataset ADODataSet1; // select * from xsxx: one detail band per row
+    store::Dataset ADODataSet2; // select * from dynr: shop name and remark
+    report::Report QuickRep1;
+    report::Report QuickRep2;
+    report::Report QuickRep3;
+
+    // The controls of the form's .ui, the same in both forms.
+    QFrame* Panel1 = nullptr; // covers the page tabs
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QWidget* TabSheet3 = nullptr;
+    QLabel* Image1 = nullptr; // page backgrounds
+    QLabel* Image2 = nullptr;
+    QLabel* Image3 = nullptr;
+    report::ReportView* ReportView1 = nullptr; // QuickRep1 to QuickRep3 as laid out on their pages
+    report::ReportView* ReportView2 = nullptr;
+    report::ReportView* ReportView3 = nullptr;
+    QPlainTextEdit* DBMemo1 = nullptr; // hidden: the remark of the print content
+
+protected:
+    ReceiptLayoutForm(PaperWidth width, const QString& formName, QWidget* parent);
+
+    // Finds the controls the derived form's setupUi made; called once, right after it.
+    void attachControls();
+
+private:
+    class LiveData;
+
+    void buildReports();
+    void useLiveData(bool live);
+    void fillRemarkBlock(int number);
+    QString shopNameField(int number) const;
+
+    std::array<report::ReportView*, 3> views() const { return {ReportView1, ReportView2, ReportView3}; }
+
+    PaperWidth m_paperWidth;
+    DatasetRowSource m_saleLines;
+    DatasetRowSource m_printContent;
+    report::ListRowSource m_layoutLines;
+    report::ListRowSource m_layoutContent;
+    bool m_live = false;
+};
+
+} // namespace printing
