@@ -1,0 +1,72 @@
+// Runs print runs in a loop on data.mdb in the working directory until it is killed: each sale
+// is three lines entered into xsxx one by one, then printed (to PDF files) and recorded.
+#include "printing/Dy58Unit.h"
+#include "printing/Dy76Unit.h"
+#include "printing/PrintRun.h"
+#include "printing/PrintSeam.h"
+#include "store/Catalogue.h"
+#include "store/Connection.h"
+#include "store/Dataset.h"
+#include "ui/Fonts.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+
+namespace {
+
+void addLine(store::Dataset& lines, const QString& number, int line)
+{
+    lines.append();
+    lines.setField(QStringLiteral("单号"), number);
+    lines.setField(QStringLiteral("时间"), QStringLiteral("2026-12-09 10:00:00"));
+    lines.setField(QStringLiteral("品名"), QStringLiteral("商品%1").arg(line));
+    lines.setField(QStringLiteral("单价"), QStringLiteral("12.5"));
+    lines.setField(QStringLiteral("数量"), QStringLiteral("%1").arg(line));
+    lines.setField(QStringLiteral("金额"), QStringLiteral("%1").arg(12.5 * line));
+    lines.setField(QStringLiteral("折后"), QStringLiteral("%1").arg(12.5 * line));
+    lines.post();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    ui::installFontSubstitutions();
+    const QString jobs = QDir::current().absoluteFilePath(QStringLiteral("jobs"));
+    QDir().mkpath(jobs);
+    printing::PrintCapture capture(jobs);
+    TDy58Form dy58;
+    TDy76Form dy76;
+    store::Connection connection(QStringLiteral("MainForm"));
+    store::Dataset saleLines(connection, store::sql::SelectXsxx);
+    store::Dataset history(connection, store::sql::SelectXstj);
+    store::Dataset historyLines(connection, store::sql::SelectXsmx);
+    saleLines.open();
+    history.open();
+    historyLines.open();
+    // A sale left by the previous, killed run is finished first, as a cashier would.
+    for (qint64 sale = QDateTime::currentMSecsSinceEpoch();; ++sale) {
+        const QString number = QString::number(sale);
+        saleLines.requery(store::sql::SelectXsxx);
+        for (int line = saleLines.recordCount() + 1; line <= 3; ++line)
+            addLine(saleLines, saleLines.recordCount() ? saleLines.field(QStringLiteral("单号")) : number, line);
+        saleLines.first();
+        printing::SaleToPrint toPrint;
+        toPrint.layout = (sale % 2) ? QStringLiteral("58") : QStringLiteral("76");
+        toPrint.copies = QStringLiteral("1");
+        toPrint.number = saleLines.field(QStringLiteral("单号"));
+        toPrint.time = QStringLiteral("2026-12-09 10:00:00");
+        toPrint.cashier = QStringLiteral("admin");
+        toPrint.totalQuantity = QStringLiteral("6");
+        toPrint.totalAmount = QStringLiteral("75");
+        toPrint.totalDue = QStringLiteral("75");
+        toPrint.received = QStringLiteral("100");
+        toPrint.change = QStringLiteral("25");
+        printing::printAndRecord(toPrint, dy58, dy76, connection, saleLines, history, historyLines);
+        capture.clear();
+        QDir(jobs).removeRecursively();
+        QDir().mkpath(jobs);
+    }
+}

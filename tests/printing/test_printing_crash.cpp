@@ -1,0 +1,69 @@
+// A print run killed at any moment never leaves a sale without all its lines, lines without
+// their sale, or a half-emptied current sale, and the file stays intact.
+#include "support/TestDatabase.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QtTest>
+#include <csignal>
+#include <sys/types.h>
+
+using testsupport::TestDatabase;
+
+class CrashTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void killedPrintRunsLeaveWholeSales();
+
+private:
+    static QString violation(const TestDatabase& db);
+};
+
+QString CrashTest::violation(const TestDatabase& db)
+{
+    if (db.scalar("PRAGMA integrity_check") != QLatin1String("ok"))
+        return QStringLiteral("integrity_check failed");
+    if (db.scalar("SELECT count(*) FROM xstj t WHERE (SELECT count(*) FROM xsmx m WHERE m.单号 = t.单号) != 3") != "0")
+        return QStringLiteral("a sale without all its lines");
+    if (db.scalar("SELECT count(*) FROM xsmx m WHERE NOT EXISTS (SELECT 1 FROM xstj t WHERE t.单号 = m.单号)") != "0")
+        return QStringLiteral("lines without their sale");
+    if (db.scalar("SELECT count(DISTINCT 单号) > 1 OR count(*) > 3 FROM xsxx") != "0")
+        return QStringLiteral("the current sale holds more than one sale");
+    if (db.scalar("SELECT count(*) FROM xsxx WHERE 单号 IN (SELECT 单号 FROM xstj)") != "0")
+        return QStringLiteral("a recorded sale is still half in the current sale");
+    return {};
+}
+
+void CrashTest::killedPrintRunsLeaveWholeSales()
+{
+    TestDatabase db;
+    const QString helper = QCoreApplication::applicationDirPath() + QStringLiteral("/helper_crashloop");
+    QVERIFY2(QFile::exists(helper), qPrintable(helper));
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    const int kills = qEnvironmentVariableIntValue("QUORVEL_CRASH_KILLS") > 0
+                          ? qEnvironmentVariableIntValue("QUORVEL_CRASH_KILLS")
+                          : 200;
+    for (int i = 0; i < kills; ++i) {
+        QProcess process;
+        process.setWorkingDirectory(db.folder());
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(helper, {});
+        QVERIFY2(process.waitForStarted(), "the helper did not start");
+        // Long enough for start-up plus a few runs; the kill lands anywhere inside them.
+        QTest::qWait(static_cast<int>(random.bounded(150, 900)));
+        ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
+        process.waitForFinished();
+        const QString problem = violation(db);
+        QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("%1 after kill %2 (seed %3)").arg(problem).arg(i).arg(seed)));
+    }
+    // The loop really printed: many sales reached the history.
+    QVERIFY2(db.scalar("SELECT count(*) FROM xstj").toInt() > kills / 4,
+             qPrintable(db.scalar("SELECT count(*) FROM xstj")));
+}
+
+QTEST_GUILESS_MAIN(CrashTest)
+#include "test_printing_crash.moc"
