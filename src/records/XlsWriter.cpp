@@ -519,7 +519,7 @@ QByteArray xfRecord(quint16 font, quint16 format, quint16 typeAndProtection, qui
 }
 
 // The formats every Excel workbook carries: 15 style formats, the default cell format (15), and the styles for
-// the built-in comma, currency and percent styles (16-20). Excel refuses files whose table starts otherwise.
+// the built-in comma, currency and percent styles (16-20), as Excel itself lays the table out.
 QByteArray xfRecords()
 {
     constexpr quint16 Style = 0xFFF5; // no parent, style format, locked

@@ -53,14 +53,13 @@ void installFontSubstitutions()
     const QStringList song = {NotoSerif, NotoSans, QStringLiteral("DejaVu Serif")};
     const QStringList hei = {NotoSans, QStringLiteral("DejaVu Sans")};
     const QStringList latinSans = {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"), NotoSans};
-    const QStringList uiSans = {QStringLiteral("DejaVu Sans"), NotoSans};
 
     substitute(QStringLiteral("宋体"), song);
     substitute(QStringLiteral("SimSun"), song);
     substitute(QStringLiteral("黑体"), hei);
     substitute(QStringLiteral("SimHei"), hei);
     substitute(QStringLiteral("方正兰亭刊黑_GBK"), hei);
-    substitute(QStringLiteral("MS Sans Serif"), uiSans);
+    substitute(QStringLiteral("MS Sans Serif"), latinSans);
     substitute(QStringLiteral("Arial"), latinSans);
 }
 
