@@ -111,8 +111,10 @@ void Connection::open()
 
 void Connection::close()
 {
-    for (Dataset* dataset : m_datasets)
-        dataset->closeQuietly();
+    // Views of the datasets hear of it, as they do when a dataset alone is closed.
+    const std::vector<Dataset*> datasets = m_datasets;
+    for (Dataset* dataset : datasets)
+        dataset->close();
     if (QSqlDatabase::contains(m_name)) {
         QSqlDatabase db = QSqlDatabase::database(m_name, false);
         db.close();
