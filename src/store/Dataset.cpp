@@ -335,19 +335,31 @@ double Dataset::sum(const QString& column)
 {
     if (!m_open)
         return 0;
-    columnInfo(column);
-    QSqlQuery query(m_connection.database());
-    const QString sql = QStringLiteral("SELECT total(%1) FROM %2 WHERE rowid <= ?")
-                            .arg(quoted(column), quoted(m_statement.table)) +
-                        filterSql();
-    if (!query.prepare(sql))
-        throwEngineError(QStringLiteral("合计“%1”").arg(text()), query.lastError());
-    query.addBindValue(m_maxRowidAtOpen);
-    if (m_statement.match != Statement::Match::None)
-        query.addBindValue(m_argument);
-    if (!query.exec() || !query.next())
-        throwEngineError(QStringLiteral("合计“%1”").arg(text()), query.lastError());
-    return query.value(0).toDouble();
+    const ColumnInfo& info = columnInfo(column);
+    if (!info.isNumber)
+        return 0;
+    if (m_sums.isEmpty()) {
+        QStringList totals;
+        for (const ColumnInfo& c : m_columns)
+            if (c.isNumber)
+                totals << QStringLiteral("total(%1)").arg(quoted(c.name));
+        QSqlQuery query(m_connection.database());
+        const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid <= ?")
+                                .arg(totals.join(QLatin1String(", ")), quoted(m_statement.table)) +
+                            filterSql();
+        if (!query.prepare(sql))
+            throwEngineError(QStringLiteral("合计“%1”").arg(text()), query.lastError());
+        query.addBindValue(m_maxRowidAtOpen);
+        if (m_statement.match != Statement::Match::None)
+            query.addBindValue(m_argument);
+        if (!query.exec() || !query.next())
+            throwEngineError(QStringLiteral("合计“%1”").arg(text()), query.lastError());
+        int i = 0;
+        for (const ColumnInfo& c : m_columns)
+            if (c.isNumber)
+                m_sums.insert(c.name, query.value(i++).toDouble());
+    }
+    return m_sums.value(info.name);
 }
 
 void Dataset::append()

@@ -55,6 +55,7 @@ public:
     // Values of a row of the snapshot as text, columns in columnNames() order; for views.
     QStringList rowTexts(int recordIndex);
     // Sum of a number column over the whole snapshot's statement, by SQL; NULLs add nothing.
+    // All number columns are summed in one scan and kept until the dataset changes.
     double sum(const QString& column);
 
     void append();                                        // new row, posted by post()
@@ -96,7 +97,11 @@ private:
     QStringList readRow(qint64 rowid);
     qint64 currentRowid();
     void setCurrentIndex(int index, bool eof = false);
-    void invalidateCache() { m_cachedRowid = -1; }
+    void invalidateCache()
+    {
+        m_cachedRowid = -1;
+        m_sums.clear();
+    }
     void discardChange();
 
     Connection& m_connection;
@@ -115,6 +120,7 @@ private:
 
     qint64 m_cachedRowid = -1;
     QStringList m_cachedRow;
+    QHash<QString, double> m_sums; // every number column's total, from one scan; empty = not taken
 
     Mode m_mode = Mode::Browse;
     QHash<QString, QVariant> m_pending;
