@@ -1,7 +1,13 @@
+#include "shell/Startup.h"
+#include "ui/Fonts.h"
+
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    ui::installFontSubstitutions();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quorvel.png")));
+    return shell::runProgram();
 }

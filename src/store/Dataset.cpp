@@ -331,6 +331,36 @@ QStringList Dataset::rowTexts(int recordIndex)
     return readRow(m_rowids[static_cast<std::size_t>(recordIndex)]);
 }
 
+void Dataset::forEachRow(const std::function<void(const QVariantList& values)>& visit)
+{
+    requireOpen();
+    if (!m_statement.distinctColumn.isEmpty())
+        throw Error(QStringLiteral("“%1”不能逐行导出").arg(text()));
+    QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid <= ?").arg(selectColumnsSql(), quoted(m_statement.table)) +
+                  filterSql();
+    if (!m_statement.orderColumn.isEmpty())
+        sql += QStringLiteral(" ORDER BY %1, rowid").arg(quoted(m_statement.orderColumn));
+    QSqlQuery query(m_connection.database());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        throwEngineError(QStringLiteral("读取“%1”").arg(text()), query.lastError());
+    query.addBindValue(m_maxRowidAtOpen);
+    if (m_statement.match != Statement::Match::None)
+        query.addBindValue(m_argument);
+    if (!query.exec())
+        throwEngineError(QStringLiteral("读取“%1”").arg(text()), query.lastError());
+    const int columns = static_cast<int>(m_columns.size());
+    QVariantList values;
+    while (query.next()) {
+        values.clear();
+        for (int i = 0; i < columns; ++i)
+            values << query.value(i);
+        visit(values);
+    }
+    if (query.lastError().isValid())
+        throwEngineError(QStringLiteral("读取“%1”").arg(text()), query.lastError());
+}
+
 double Dataset::sum(const QString& column)
 {
     if (!m_open)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -54,6 +55,9 @@ public:
 
     // Values of a row of the snapshot as text, columns in columnNames() order; for views.
     QStringList rowTexts(int recordIndex);
+    // Every row of the statement in list order, read in one pass (for writing a whole list out):
+    // number columns as double or null QVariant, text columns as QString. Not for distinct lists.
+    void forEachRow(const std::function<void(const QVariantList& values)>& visit);
     // Sum of a number column over the whole snapshot's statement, by SQL; NULLs add nothing.
     // All number columns are summed in one scan and kept until the dataset changes.
     double sum(const QString& column);

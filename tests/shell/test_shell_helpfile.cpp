@@ -26,9 +26,8 @@ void TestShellHelpfile::helpFileIsACompiledChm()
     QCOMPARE(quint8(chm[0x14]), quint8(0x04));
     QCOMPARE(quint8(chm[0x15]), quint8(0x08));
 
-    const char* const names[] = {"/index.html", "/sales.html", "/printing.html", "/settings.html",
-                                 "/statistics.html", "/printer.html", "/style.css", "/quorvel.hhc",
-                                 "/quorvel.hhk"};
+    const char* const names[] = {"/index.html",   "/sales.html", "/printing.html", "/settings.html", "/statistics.html",
+                                 "/printer.html", "/style.css",  "/quorvel.hhc",   "/quorvel.hhk"};
     for (const char* name : names)
         QVERIFY2(chm.contains(name), name);
 }

@@ -36,6 +36,7 @@ private slots:
     void wrongSchemaNamesWhatIsMissing();
     void transactionRollsBackUnlessCommitted();
     void columnWidthsMatchTheSchema();
+    void forEachRowStreamsTheListInOrder();
 };
 
 void DatasetTest::opensOnFirstRowInAppendOrder()
@@ -377,6 +378,31 @@ void DatasetTest::columnWidthsMatchTheSchema()
         }
     }
     QCOMPARE(checked, 24);
+}
+
+void DatasetTest::forEachRowStreamsTheListInOrder()
+{
+    TestDatabase db;
+    db.exec("INSERT INTO xstj (单号, 时间, 折后, 收银员) VALUES ('2', '2026-02-01', 12.5, '张三'), ('1', '2026-01-01', NULL, '张三'), "
+            "('3', '2026-03-01', 3, '李四')");
+    Connection c("test");
+    Dataset sales(c, sql::XstjByTime);
+    sales.open();
+    Connection other("other");
+    Dataset writer(other, sql::SelectXstj);
+    writer.open();
+    writer.append();
+    writer.setField("单号", "4");
+    writer.post(); // after the snapshot: not part of the list
+    QStringList seen;
+    sales.forEachRow([&](const QVariantList& row) {
+        seen << row.value(0).toString() + ":" + (row.value(4).isNull() ? QString("null") : row.value(4).toString());
+    });
+    QCOMPARE(seen, QStringList({"1:null", "2:12.5", "3:3"}));
+    sales.requery(sql::XstjByCashier, "李");
+    seen.clear();
+    sales.forEachRow([&](const QVariantList& row) { seen << row.value(5).toString(); });
+    QCOMPARE(seen, QStringList({"李四"}));
 }
 
 QTEST_GUILESS_MAIN(DatasetTest)

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "store/Connection.h"
+#include "store/Dataset.h"
+#include "ui/SkinnedWindow.h"
+#include "ui_XscxUnit.h"
+
+#include <QPointer>
+
+class TXstjForm;
+
+namespace records {
+class DatasetListModel;
+}
+
+// "销售查询": narrows the statistics list to the sales whose receipt number, or whose
+// cashier, contains a text. The statistics window fills the two lists before showing it.
+class TXscxForm : public ui::SkinnedWindow, public Ui::TXscxForm
+{
+    Q_OBJECT
+
+public:
+    explicit TXscxForm(TXstjForm* statistics, QWidget* parent = nullptr);
+    ~TXscxForm() override;
+
+    store::Connection ADOConnection1;
+    store::Dataset ADOQuery1; // receipt numbers, listed in ComboBox1
+    store::Dataset ADOQuery2; // user names, copied into ComboBox2
+
+    // What the statistics window's 查询 does before showing the dialog: both lists re-read,
+    // both boxes empty.
+    void fillLists();
+    records::DatasetListModel* receiptNumbers() const { return m_receiptNumbers; }
+
+    void SpeedButton1Click(); // apply the search
+    void SpeedButton2Click(); // close
+
+private:
+    void setUpReceiptList();
+    void setUpCashierList();
+    void connectHandlers();
+    void fillReceiptNumbers();
+    void fillUserNames();
+
+    QPointer<TXstjForm> m_statistics;
+    records::DatasetListModel* m_receiptNumbers = nullptr;
+};

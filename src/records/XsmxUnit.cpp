@@ -1,0 +1,85 @@
+#include "records/XsmxUnit.h"
+
+#include "records/XstjUnit.h"
+#include "store/Catalogue.h"
+#include "ui/DataGrid.h"
+#include "ui/Fonts.h"
+#include "ui/Guard.h"
+#include "ui/Messages.h"
+
+#include <QShowEvent>
+
+namespace {
+
+using Footer = ui::GridColumn::Footer;
+
+QList<ui::GridColumn> lineColumns()
+{
+    return {
+        {.title = QStringLiteral("序号"), .field = {}, .width = 50, .footer = Footer::Caption},
+        {.title = QStringLiteral("客户"), .field = QStringLiteral("客户"), .width = 100},
+        {.title = QStringLiteral("电话"), .field = QStringLiteral("电话"), .width = 120},
+        {.title = QStringLiteral("品名"), .field = QStringLiteral("品名"), .width = 200},
+        {.title = QStringLiteral("单价"), .field = QStringLiteral("单价"), .width = 70, .numeric = true},
+        {.title = QStringLiteral("数量"),
+         .field = QStringLiteral("数量"),
+         .width = 80,
+         .numeric = true,
+         .footer = Footer::SumPlain},
+        {.title = QStringLiteral("金额"),
+         .field = QStringLiteral("金额"),
+         .width = 105,
+         .numeric = true,
+         .footer = Footer::Sum},
+        {.title = QStringLiteral("折后"),
+         .field = QStringLiteral("折后"),
+         .width = 105,
+         .numeric = true,
+         .footer = Footer::Sum},
+    };
+}
+
+} // namespace
+
+TXsmxForm::TXsmxForm(TXstjForm* statistics, QWidget* parent)
+    : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TXsmxForm")),
+      ADOQuery1(ADOConnection1, store::sql::SelectXsmx), m_statistics(statistics)
+{
+    setObjectName(QStringLiteral("TXsmxForm"));
+    setupSkin(QStringLiteral("销售明细"), QSize(901, 559), ui::ControlBox | ui::Close);
+    setupUi(clientArea());
+    clientArea()->setFont(ui::songFont(15));
+    setUpGrid();
+    ADOConnection1.open();
+    ADOQuery1.open();
+}
+
+TXsmxForm::~TXsmxForm()
+{
+    DBGridEh1->setDataset(nullptr);
+}
+
+void TXsmxForm::setUpGrid()
+{
+    DBGridEh1->setColumns(lineColumns());
+    DBGridEh1->setFooterVisible(true);
+    ui::connectGuarded(DBGridEh1, &ui::DataGrid::storeError, this,
+                       [this](const QString& text) { ui::reportError(this, text); });
+}
+
+void TXsmxForm::showEvent(QShowEvent* event)
+{
+    // Bound only when first shown: bound at creation, the grid would count every line of the
+    // history (the initial query) while the program starts.
+    if (!DBGridEh1->dataset())
+        DBGridEh1->setDataset(&ADOQuery1);
+    if (!event->spontaneous())
+        ui::runGuarded(this, [this] { FormShow(); });
+    ui::SkinnedWindow::showEvent(event);
+}
+
+void TXsmxForm::FormShow()
+{
+    const QString number = m_statistics ? m_statistics->Edit1->text() : QString();
+    setCaption(QStringLiteral("单号：") + number);
+}

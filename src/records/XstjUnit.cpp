@@ -1,0 +1,317 @@
+#include "records/XstjUnit.h"
+
+#include "records/RecordsIcons.h"
+#include "records/RecordsStatements.h"
+#include "records/SalesExport.h"
+#include "records/XscxUnit.h"
+#include "records/XsmxUnit.h"
+#include "store/Catalogue.h"
+#include "ui/DataGrid.h"
+#include "ui/Fonts.h"
+#include "ui/Guard.h"
+#include "ui/Messages.h"
+#include "ui/Seams.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QShowEvent>
+#include <QTableView>
+#include <exception>
+#include <functional>
+#include <utility>
+
+namespace {
+
+using Footer = ui::GridColumn::Footer;
+
+const QString ReceiptNumber = QStringLiteral("单号");
+
+QList<ui::GridColumn> salesColumns()
+{
+    return {
+        {.title = QStringLiteral("序号"), .field = {}, .width = 50, .footer = Footer::Caption},
+        {.title = QStringLiteral("单号"), .field = QStringLiteral("单号"), .width = 90},
+        {.title = QStringLiteral("时间"), .field = QStringLiteral("时间"), .width = 155},
+        {.title = QStringLiteral("数量"),
+         .field = QStringLiteral("数量"),
+         .width = 60,
+         .numeric = true,
+         .footer = Footer::SumPlain},
+        {.title = QStringLiteral("金额"),
+         .field = QStringLiteral("金额"),
+         .width = 100,
+         .numeric = true,
+         .footer = Footer::Sum},
+        {.title = QStringLiteral("折后"),
+         .field = QStringLiteral("折后"),
+         .width = 100,
+         .numeric = true,
+         .footer = Footer::Sum},
+        {.title = QStringLiteral("收银员"), .field = QStringLiteral("收银员"), .width = 90},
+    };
+}
+
+// The export can take seconds on a long history; the arrow comes back however it ends.
+class WaitCursor
+{
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// The connection closes its datasets without telling their views, so the list is closed
+// first: should the file be gone, the grid then shows the empty list it really is.
+void reconnectFor(store::Connection& connection, store::Dataset& list)
+{
+    list.close();
+    connection.reconnect();
+}
+
+// After a failed delete was rolled back the row is stored again, so the list reads it again.
+void showStoredRowsAgain(store::Dataset& list)
+{
+    const store::Statement statement = list.statement();
+    const QString argument = list.argument();
+    try {
+        list.requery(statement, argument);
+    } catch (const std::exception&) {
+        // The list stays empty until the next refresh; the delete's own error is the one to show.
+    }
+}
+
+// A double click on the grid where no row is (an empty list, below the last row) is still a
+// double click on the grid; on a row the grid reports it itself.
+class EmptyAreaDoubleClick : public QObject
+{
+public:
+    EmptyAreaDoubleClick(QTableView* view, std::function<void()> handler)
+        : QObject(view->viewport()), m_view(view), m_viewport(view->viewport()), m_handler(std::move(handler))
+    {
+        m_viewport->installEventFilter(this);
+    }
+
+protected:
+    // The event type is looked at first: the viewport also reports its own destruction here,
+    // when the view is half gone.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonDblClick && watched == m_viewport) {
+            const auto* click = static_cast<QMouseEvent*>(event);
+            if (click->button() == Qt::LeftButton && !m_view->indexAt(click->position().toPoint()).isValid())
+                m_handler();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QTableView* m_view;
+    QWidget* m_viewport;
+    std::function<void()> m_handler;
+};
+
+} // namespace
+
+TXstjForm::TXstjForm(QWidget* parent)
+    : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TXstjForm")),
+      ADOQuery1(ADOConnection1, store::sql::SelectXstj)
+{
+    setObjectName(QStringLiteral("TXstjForm"));
+    setupSkin(QStringLiteral("销售统计"), QSize(717, 514), ui::ControlBox | ui::Close);
+    setupUi(clientArea());
+    clientArea()->setFont(ui::songFont(15));
+    setUpButtons();
+    setUpGrid();
+    setUpMenu();
+    connectHandlers();
+    ADOConnection1.open();
+    ADOQuery1.open();
+}
+
+TXstjForm::~TXstjForm()
+{
+    DBGridEh1->setDataset(nullptr);
+}
+
+void TXstjForm::setDialogs(TXsmxForm* detail, TXscxForm* query)
+{
+    m_detail = detail;
+    m_query = query;
+}
+
+void TXstjForm::setUpButtons()
+{
+    SpeedButton1->setIcon(records::searchIcon());
+    SpeedButton3->setIcon(records::refreshIcon());
+    SpeedButton2->setIcon(records::exportIcon());
+    SpeedButton4->setIcon(records::deleteIcon());
+}
+
+void TXstjForm::setUpGrid()
+{
+    DBGridEh1->setColumns(salesColumns());
+    DBGridEh1->setFooterVisible(true);
+    DBGridEh1->setSortMarkToggles(true);
+    DBGridEh1->setToolTipText(QStringLiteral("双击查看销售明细！"));
+    DBGridEh1->view()->setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void TXstjForm::setUpMenu()
+{
+    suiPopupMenu1 = new QMenu(this);
+    suiPopupMenu1->setObjectName(QStringLiteral("suiPopupMenu1"));
+    suiPopupMenu1->setFont(ui::songFont(15));
+    N1 = suiPopupMenu1->addAction(records::searchIcon(), QStringLiteral("查询"));
+    N2 = suiPopupMenu1->addAction(records::refreshIcon(), QStringLiteral("刷新"));
+    suiPopupMenu1->addSeparator();
+    N4 = suiPopupMenu1->addAction(records::exportIcon(), QStringLiteral("导出"));
+    suiPopupMenu1->addSeparator();
+    N6 = suiPopupMenu1->addAction(records::deleteIcon(), QStringLiteral("删除"));
+    N1->setObjectName(QStringLiteral("N1"));
+    N2->setObjectName(QStringLiteral("N2"));
+    N4->setObjectName(QStringLiteral("N4"));
+    N6->setObjectName(QStringLiteral("N6"));
+}
+
+void TXstjForm::connectHandlers()
+{
+    ui::connectGuarded(SpeedButton1, &QToolButton::clicked, this, &TXstjForm::SpeedButton1Click);
+    ui::connectGuarded(SpeedButton2, &QToolButton::clicked, this, &TXstjForm::SpeedButton2Click);
+    ui::connectGuarded(SpeedButton3, &QToolButton::clicked, this, &TXstjForm::SpeedButton3Click);
+    ui::connectGuarded(SpeedButton4, &QToolButton::clicked, this, &TXstjForm::SpeedButton4Click);
+    ui::connectGuarded(N1, &QAction::triggered, this, &TXstjForm::N1Click);
+    ui::connectGuarded(N2, &QAction::triggered, this, &TXstjForm::N2Click);
+    ui::connectGuarded(N4, &QAction::triggered, this, &TXstjForm::N4Click);
+    ui::connectGuarded(N6, &QAction::triggered, this, &TXstjForm::N6Click);
+    ui::connectGuarded(DBGridEh1, &ui::DataGrid::doubleClicked, this, &TXstjForm::DBGridEh1DblClick);
+    ui::connectGuarded(DBGridEh1, &ui::DataGrid::storeError, this,
+                       [this](const QString& text) { ui::reportError(this, text); });
+    QTableView* view = DBGridEh1->view();
+    new EmptyAreaDoubleClick(view, [this] { ui::runGuarded(this, [this] { DBGridEh1DblClick(); }); });
+    ui::connectGuarded(view, &QWidget::customContextMenuRequested, this,
+                       [this, view](const QPoint& at) { suiPopupMenu1->popup(view->viewport()->mapToGlobal(at)); });
+}
+
+void TXstjForm::showEvent(QShowEvent* event)
+{
+    // The grid is bound only now: binding reads the row count and the footers, which the
+    // window created hidden at start-up must not do to a history of millions of sales.
+    if (!DBGridEh1->dataset())
+        DBGridEh1->setDataset(&ADOQuery1);
+    ui::SkinnedWindow::showEvent(event);
+}
+
+void TXstjForm::OpenFromMain()
+{
+    reconnectFor(ADOConnection1, ADOQuery1);
+    ADOQuery1.requery(store::sql::XstjByTime);
+    centreOnScreen();
+    ui::showModal(this);
+}
+
+void TXstjForm::SpeedButton1Click()
+{
+    if (!m_query)
+        return;
+    m_query->fillLists();
+    m_query->centreOnScreen();
+    ui::showModal(m_query);
+}
+
+void TXstjForm::SpeedButton2Click()
+{
+    const QString chosen = ui::askSaveFileName(this);
+    if (chosen.isEmpty())
+        return;
+    {
+        WaitCursor wait;
+        records::exportSales(ADOQuery1, records::exportFileName(chosen), this);
+    }
+    ui::message(this, QStringLiteral("成功导出全部数据!"), ui::MessageStyle::Plain);
+}
+
+void TXstjForm::SpeedButton3Click()
+{
+    reconnectFor(ADOConnection1, ADOQuery1);
+    ADOQuery1.requery(store::sql::SelectXstj);
+}
+
+void TXstjForm::SpeedButton4Click()
+{
+    if (ADOQuery1.recordCount() == 0)
+        return;
+    if (!ui::message(this, QStringLiteral("确定要删除选中的销售信息？"), ui::MessageStyle::WarningOkCancel))
+        return;
+    deleteCurrentSale();
+}
+
+void TXstjForm::N1Click()
+{
+    SpeedButton1Click();
+}
+
+void TXstjForm::N2Click()
+{
+    SpeedButton3Click();
+}
+
+void TXstjForm::N4Click()
+{
+    SpeedButton2Click();
+}
+
+void TXstjForm::N6Click()
+{
+    SpeedButton4Click();
+}
+
+// The sale and, once no other sale keeps its number, its lines go in one transaction: lines
+// are never left without their sale by a failure half-way, nor taken from a sale still kept.
+void TXstjForm::deleteCurrentSale()
+{
+    const QString number = ADOQuery1.field(ReceiptNumber);
+    bool listChanged = false;
+    try {
+        store::Transaction transaction(ADOConnection1);
+        ADOQuery1.deleteCurrent();
+        listChanged = true;
+        // A sale without a number has no lines that could be told apart as its own.
+        if (!number.isEmpty() && !numberKeptByAnotherSale(number))
+            deleteLinesOf(number);
+        transaction.commit();
+    } catch (...) {
+        if (listChanged)
+            showStoredRowsAgain(ADOQuery1);
+        throw;
+    }
+}
+
+bool TXstjForm::numberKeptByAnotherSale(const QString& number)
+{
+    store::Dataset sales(ADOConnection1, records::sql::XstjOfNumber, number);
+    sales.open();
+    return sales.recordCount() > 0;
+}
+
+void TXstjForm::deleteLinesOf(const QString& number)
+{
+    store::Dataset lines(ADOConnection1, store::sql::XsmxOfSale, number);
+    lines.open();
+    while (lines.recordCount() > 0)
+        lines.deleteCurrent();
+}
+
+void TXstjForm::DBGridEh1DblClick()
+{
+    if (!m_detail)
+        return;
+    reconnectFor(m_detail->ADOConnection1, m_detail->ADOQuery1);
+    Edit1->setText(ADOQuery1.field(ReceiptNumber));
+    m_detail->ADOQuery1.requery(store::sql::XsmxOfSale, Edit1->text());
+    m_detail->centreOnScreen();
+    ui::showModal(m_detail);
+}

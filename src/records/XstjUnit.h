@@ -1,0 +1,64 @@
+#pragma once
+
+#include "store/Connection.h"
+#include "store/Dataset.h"
+#include "ui/SkinnedWindow.h"
+#include "ui_XstjUnit.h"
+
+#include <QPointer>
+
+class QAction;
+class QMenu;
+class TXscxForm;
+class TXsmxForm;
+
+// "销售统计": the printed sales in xstj with sum footers; from here the list is searched,
+// a sale's lines opened, the list exported and, by administrators, sales deleted.
+class TXstjForm : public ui::SkinnedWindow, public Ui::TXstjForm
+{
+    Q_OBJECT
+
+public:
+    explicit TXstjForm(QWidget* parent = nullptr);
+    ~TXstjForm() override;
+
+    // The detail window and the query dialog this window opens; created after it.
+    void setDialogs(TXsmxForm* detail, TXscxForm* query);
+
+    // The main window's "统计": the whole history in time order, shown modally.
+    void OpenFromMain();
+
+    store::Connection ADOConnection1;
+    store::Dataset ADOQuery1;
+
+    QMenu* suiPopupMenu1 = nullptr;
+    QAction* N1 = nullptr; // 查询
+    QAction* N2 = nullptr; // 刷新
+    QAction* N4 = nullptr; // 导出
+    QAction* N6 = nullptr; // 删除
+
+    void SpeedButton1Click(); // fill and show the query dialog
+    void SpeedButton2Click(); // export the list
+    void SpeedButton3Click(); // refresh
+    void SpeedButton4Click(); // delete the selected sale
+    void N1Click();
+    void N2Click();
+    void N4Click();
+    void N6Click();
+    void DBGridEh1DblClick(); // the selected sale's lines
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void setUpButtons();
+    void setUpGrid();
+    void setUpMenu();
+    void connectHandlers();
+    void deleteCurrentSale();
+    bool numberKeptByAnotherSale(const QString& number);
+    void deleteLinesOf(const QString& number);
+
+    QPointer<TXsmxForm> m_detail;
+    QPointer<TXscxForm> m_query;
+};

@@ -1,0 +1,127 @@
+#include "shell/Forms.h"
+
+#include "printing/Dy58Unit.h"
+#include "printing/Dy76Unit.h"
+#include "records/XscxUnit.h"
+#include "records/XsmxUnit.h"
+#include "records/XstjUnit.h"
+#include "settings/QxsmUnit.h"
+#include "settings/SptjUnit.h"
+#include "settings/SpxgUnit.h"
+#include "settings/XtUnit.h"
+#include "settings/YhtjUnit.h"
+#include "settings/YhxgUnit.h"
+#include "shell/LoginUnit.h"
+#include "shell/MainUnit.h"
+#include "ui/Guard.h"
+#include "ui/Seams.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+namespace {
+
+// F1 opens the help from whichever window of the program has the keyboard, dialogs included,
+// and from no other program's.
+class HelpKey : public QObject
+{
+public:
+    explicit HelpKey(TMainForm* main) : m_main(main) { qApp->installEventFilter(this); }
+    ~HelpKey() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+            return QObject::eventFilter(watched, event);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_F1 || key->modifiers() != Qt::NoModifier)
+            return QObject::eventFilter(watched, event);
+        if (!key->isAutoRepeat())
+            ui::runGuarded(m_main, [this] { m_main->WMHotKey(TMainForm::HelpKey); });
+        return true;
+    }
+
+private:
+    TMainForm* m_main;
+};
+
+} // namespace
+
+template <typename Window, typename... Arguments> Window* Forms::create(Arguments&&... arguments)
+{
+    auto window = std::make_unique<Window>(std::forward<Arguments>(arguments)...);
+    Window* created = window.get();
+    m_windows.push_back(std::move(window));
+    return created;
+}
+
+Forms::Forms()
+{
+    MainForm = create<TMainForm>(*this);
+    XtForm = create<TXtForm>();
+    YhtjForm = create<TYhtjForm>(XtForm);
+    YhxgForm = create<TYhxgForm>(XtForm);
+    SptjForm = create<TSptjForm>(XtForm);
+    SpxgForm = create<TSpxgForm>(XtForm);
+    XstjForm = create<TXstjForm>();
+    XsmxForm = create<TXsmxForm>(XstjForm);
+    XscxForm = create<TXscxForm>(XstjForm);
+    QxsmForm = create<TQxsmForm>();
+    Dy58Form = create<TDy58Form>();
+    Dy76Form = create<TDy76Form>();
+    introduceWindows();
+    connectNews();
+    m_helpKey = std::make_unique<HelpKey>(MainForm);
+}
+
+Forms::~Forms()
+{
+    m_helpKey.reset();
+    while (!m_windows.empty())
+        m_windows.pop_back();
+}
+
+void Forms::introduceWindows()
+{
+    XtForm->setDialogs(YhtjForm, YhxgForm, SptjForm, SpxgForm, QxsmForm);
+    XstjForm->setDialogs(XsmxForm, XscxForm);
+}
+
+// What the lower windows announce, the main window carries out at once, inside their handlers.
+void Forms::connectNews()
+{
+    TMainForm* main = MainForm;
+    const auto direct = Qt::DirectConnection;
+    ui::connectGuarded(XtForm, &TXtForm::goodsChanged, main, &TMainForm::reloadGoodsPickList, direct);
+    ui::connectGuarded(XtForm, &TXtForm::usersChanged, main, &TMainForm::reloadCashierPickList, direct);
+    ui::connectGuarded(
+        XtForm, &TXtForm::printContentSaved, main,
+        [main](const QString& shopName, const QString& remark) {
+            main->Edit5->setText(shopName);
+            main->Memo1->setPlainText(remark);
+        },
+        direct);
+    ui::connectGuarded(YhtjForm, &TYhtjForm::usersChanged, main, &TMainForm::reloadCashierPickList, direct);
+    ui::connectGuarded(SptjForm, &TSptjForm::goodsChanged, main, &TMainForm::reloadGoodsPickList, direct);
+    ui::connectGuarded(SpxgForm, &TSpxgForm::goodsChanged, main, &TMainForm::reloadGoodsPickList, direct);
+}
+
+bool Forms::start()
+{
+    showMainWindow();
+    return runLoginGate();
+}
+
+void Forms::showMainWindow()
+{
+    MainForm->show();
+}
+
+bool Forms::runLoginGate()
+{
+    TLoginForm login(*this);
+    const int shown = ui::showModal(&login);
+    // Only the confirm operation sets OK; a dialog shown without blocking never has.
+    return shown == QDialog::Accepted && login.result() == QDialog::Accepted;
+}

@@ -1,0 +1,698 @@
+#include "shell/MainUnit.h"
+
+#include "printing/PrintRun.h"
+#include "records/XstjUnit.h"
+#include "sales/Goods.h"
+#include "sales/LineAmounts.h"
+#include "sales/Totals.h"
+#include "settings/XtUnit.h"
+#include "shell/Forms.h"
+#include "shell/Looks.h"
+#include "shell/PickList.h"
+#include "store/Catalogue.h"
+#include "store/Numbers.h"
+#include "ui/ControlEvents.h"
+#include "ui/DataGrid.h"
+#include "ui/Fonts.h"
+#include "ui/Guard.h"
+#include "ui/Messages.h"
+#include "ui/NumberKeyFilter.h"
+#include "ui/Seams.h"
+
+#include <QDateTime>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QShowEvent>
+#include <QTableView>
+
+namespace {
+
+const QString Caption = QStringLiteral("Quorvel销售小票打印软件 V18.0(标准版)");
+const QSize ClientSize(692, 677);
+const QString HelpFile = QStringLiteral("使用帮助.chm");
+const QString ShortcutsHint = QStringLiteral("快捷键：帮助F1键、打印小票F5键");
+const QList<int> StatusPanelWidths = {260, 200};
+
+const QColor Red(0xFF, 0x00, 0x00);
+const QColor DarkRed(0xBD, 0x00, 0x00); // colour value 189
+const QColor Green(0x00, 0x80, 0x00);
+const QColor ScrollBarColour(0xC8, 0xC8, 0xC8);
+const QColor EvenRowColour(0xEE, 0xEE, 0xEE); // colour value 15658734
+
+// Column positions in the grid, as GridColumn lists them.
+constexpr int QuantityGridColumn = 3;
+constexpr int AmountGridColumn = 4;
+constexpr int AfterDiscountGridColumn = 5;
+
+bool isFlag(const QString& text)
+{
+    return text == QLatin1String("1");
+}
+
+QString flagText(bool on)
+{
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+// A click into the grid where no row is: the sale is empty, yet the click still counts.
+class EmptyGridClicks : public QObject
+{
+public:
+    EmptyGridClicks(QTableView* view, TMainForm* owner) : QObject(view), m_view(view), m_owner(owner)
+    {
+        view->viewport()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease && m_view->model() && m_view->model()->rowCount() == 0) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton)
+                ui::runGuarded(m_owner, [this] { m_owner->DBGridEh1CellClick(); });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QTableView* m_view;
+    TMainForm* m_owner;
+};
+
+} // namespace
+
+TMainForm::TMainForm(Forms& forms, QWidget* parent)
+    : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("MainForm")),
+      ADOQuery1(ADOConnection1, store::sql::SelectSpxx), ADOQuery2(ADOConnection1, store::sql::SelectXsxx),
+      ADOQuery3(ADOConnection1, store::sql::SelectDynr), ADOQuery4(ADOConnection1, store::sql::SelectXstj),
+      ADOQuery5(ADOConnection1, store::sql::SelectXsmx), ADOQuery6(ADOConnection1, store::sql::SelectId),
+      ADOQuery7(ADOConnection1, store::sql::SelectUsername), m_forms(forms)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setupSkin(Caption, ClientSize, ui::ControlBox | ui::Minimise | ui::Close);
+    // Esc must not end the program in the middle of a sale.
+    setEscapeCloses(false);
+    setupUi(clientArea());
+    setUpLooks();
+    setUpStatusBar();
+    setUpGrid();
+    ComboBox2->addItems(sales::discountItems());
+    ComboBox2->setEditText(QStringLiteral("10"));
+    ComboBox5->setEditText(QStringLiteral("58"));
+    ComboBox3->setEditText(QStringLiteral("1"));
+    // The list's first amount is no amount received.
+    shell::showNoItem(ComboBox4);
+    for (QWidget* box : {static_cast<QWidget*>(Edit3), static_cast<QWidget*>(Edit4), static_cast<QWidget*>(ComboBox2),
+                         static_cast<QWidget*>(ComboBox4)})
+        ui::installNumberKeyFilter(box);
+
+    ADOConnection1.open();
+    for (store::Dataset* query : {&ADOQuery1, &ADOQuery2, &ADOQuery3, &ADOQuery4, &ADOQuery6, &ADOQuery7})
+        query->open();
+
+    connectHandlers();
+    Timer1.setInterval(1000);
+    Timer1.start();
+    // The time box is filled at once rather than a second late.
+    Timer1Timer();
+    centreOnScreen();
+    ui::runGuarded(this, [this] { FormCreate(); });
+}
+
+TMainForm::~TMainForm()
+{
+    // Hiding a shown window on its way out moves the grid's titles; this is no longer there
+    // to follow them.
+    QTableView* view = DBGridEh1->view();
+    view->horizontalHeader()->disconnect(this);
+    view->horizontalScrollBar()->disconnect(this);
+    // The grid follows ADOQuery2, which goes before the widgets do.
+    DBGridEh1->setDataset(nullptr);
+}
+
+void TMainForm::setUpLooks()
+{
+    clientArea()->setAutoFillBackground(true);
+    QPalette background = clientArea()->palette();
+    background.setBrush(QPalette::Window, QBrush(shell::mainBackground(ClientSize)));
+    clientArea()->setPalette(background);
+    clientArea()->setFont(ui::songFont(15));
+
+    shell::setBackground(Edit2, shell::buttonFaceColour());
+    for (QLineEdit* result : {Edit11, Edit12}) {
+        shell::setBackground(result, shell::buttonFaceColour());
+        shell::setTextColour(result, Red);
+    }
+    Label12->setFont(ui::heiFont(20, true));
+    for (QLabel* total : {Label13, Label14, Label15}) {
+        total->setFont(ui::heiFont(21, true));
+        shell::setTextColour(total, Red);
+    }
+    ComboBox4->setFont(ui::songFont(15, true));
+    shell::setTextColour(Label9, DarkRed);
+    shell::setTextColour(Label10, Green);
+    Edit6->setFont(ui::songFont(15, true));
+    shell::setTextColour(Edit6, Red);
+    shell::setBackground(Edit6, ScrollBarColour);
+    Memo1->setFont(ui::songFont(13));
+
+    SpeedButton2->setIcon(shell::addPicture());
+    SpeedButton3->setIcon(shell::modifyPicture());
+    SpeedButton4->setIcon(shell::deletePicture());
+    SpeedButton1->setIcon(shell::settingsPicture());
+    SpeedButton7->setIcon(shell::statisticsPicture());
+    SpeedButton5->setIcon(shell::previewPicture());
+    SpeedButton6->setIcon(shell::printPicture());
+    SpeedButton6->setIconSize(QSize(48, 48));
+    SpeedButton6->setFont(ui::songFont(24, true));
+    shell::setTextColour(SpeedButton6, Green);
+}
+
+void TMainForm::setUpStatusBar()
+{
+    for (int panel = 0; panel < 3; ++panel) {
+        auto* label = new QLabel(StatusBar1);
+        label->setObjectName(QStringLiteral("StatusPanel%1").arg(panel));
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        if (panel < StatusPanelWidths.size())
+            label->setFixedWidth(StatusPanelWidths.at(panel));
+        StatusBar1->addWidget(label, panel < StatusPanelWidths.size() ? 0 : 1);
+        m_statusPanels << label;
+    }
+    setStatusText(2, ShortcutsHint);
+}
+
+void TMainForm::setUpGrid()
+{
+    using Column = ui::GridColumn;
+    DBGridEh1->setColumns({
+        Column{QStringLiteral("序号"), QString(), 45, false, Column::Footer::None},
+        Column{QStringLiteral("品名"), QStringLiteral("品名"), 250, false, Column::Footer::None},
+        Column{QStringLiteral("单价"), QStringLiteral("单价"), 80, true, Column::Footer::None},
+        Column{QStringLiteral("数量"), QStringLiteral("数量"), 50, true, Column::Footer::None},
+        Column{QStringLiteral("金额"), QStringLiteral("金额"), 105, true, Column::Footer::None},
+        Column{QStringLiteral("折后"), QStringLiteral("折后"), 105, true, Column::Footer::None},
+    });
+    DBGridEh1->setDataset(&ADOQuery2);
+    QTableView* view = DBGridEh1->view();
+    view->setAlternatingRowColors(true);
+    QPalette rows = view->palette();
+    rows.setColor(QPalette::Base, Qt::white);
+    rows.setColor(QPalette::AlternateBase, EvenRowColour);
+    view->setPalette(rows);
+    new EmptyGridClicks(view, this);
+
+    QHeaderView* titles = view->horizontalHeader();
+    connect(titles, &QHeaderView::sectionResized, this, &TMainForm::alignTotalsUnderColumns);
+    connect(titles, &QHeaderView::geometriesChanged, this, &TMainForm::alignTotalsUnderColumns);
+    connect(view->horizontalScrollBar(), &QScrollBar::valueChanged, this, &TMainForm::alignTotalsUnderColumns);
+}
+
+void TMainForm::alignTotalsUnderColumns()
+{
+    QTableView* view = DBGridEh1->view();
+    const QHeaderView* titles = view->horizontalHeader();
+    auto leftOf = [&](int column) {
+        const QPoint inClient =
+            view->viewport()->mapTo(clientArea(), QPoint(titles->sectionViewportPosition(column), 0));
+        return Panel3->mapFrom(clientArea(), inClient).x();
+    };
+    const int quantity = leftOf(QuantityGridColumn);
+    const int amount = leftOf(AmountGridColumn);
+    const int afterDiscount = leftOf(AfterDiscountGridColumn);
+    const int end = Panel3->width() - Panel3->frameWidth();
+    Label13->setGeometry(quantity, Label13->y(), amount - quantity, Label13->height());
+    Label14->setGeometry(amount, Label14->y(), afterDiscount - amount, Label14->height());
+    Label15->setGeometry(afterDiscount, Label15->y(), end - afterDiscount, Label15->height());
+}
+
+void TMainForm::connectHandlers()
+{
+    ui::connectGuarded(&Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    ui::connectGuarded(this, &ui::SkinnedWindow::closed, this, &TMainForm::FormClose);
+    ui::wireCheck(CheckBox1, this, [this] { CheckBox1Click(); });
+    ui::wireCheck(CheckBox2, this, [this] { CheckBox2Click(); });
+    ui::wireCheck(CheckBox3, this, [this] { CheckBox3Click(); });
+    ui::wireCombo(ComboBox5, this, nullptr, [this] { ComboBox5Change(); });
+    ui::wireCombo(ComboBox3, this, nullptr, [this] { ComboBox3Change(); });
+
+    ui::wireCombo(
+        ComboBox1, this, [this] { ComboBox1Click(); }, nullptr);
+    ui::wireCombo(
+        ComboBox2, this, [this] { ComboBox2Click(); }, nullptr);
+    ui::onKeyRelease(Edit3, this, [this] { Edit3KeyUp(); });
+    ui::onKeyRelease(Edit4, this, [this] { Edit4KeyUp(); });
+    ui::onKeyRelease(ComboBox2, this, [this] { ComboBox2KeyUp(); });
+    ui::wireCombo(ComboBox4, this, nullptr, [this] { ComboBox4Change(); });
+    ui::onKeyRelease(ComboBox4, this, [this] { ComboBox4KeyUp(); });
+    ui::connectGuarded(DBGridEh1, &ui::DataGrid::cellClicked, this, &TMainForm::DBGridEh1CellClick);
+    ui::connectGuarded(DBGridEh1, &ui::DataGrid::storeError, this,
+                       [this](const QString& text) { ui::reportError(this, text); });
+
+    ui::connectGuarded(SpeedButton1, &QToolButton::clicked, this, &TMainForm::SpeedButton1Click);
+    ui::connectGuarded(SpeedButton2, &QToolButton::clicked, this, &TMainForm::SpeedButton2Click);
+    ui::connectGuarded(SpeedButton3, &QToolButton::clicked, this, &TMainForm::SpeedButton3Click);
+    ui::connectGuarded(SpeedButton4, &QToolButton::clicked, this, &TMainForm::SpeedButton4Click);
+    ui::connectGuarded(SpeedButton5, &QToolButton::clicked, this, &TMainForm::SpeedButton5Click);
+    ui::connectGuarded(SpeedButton6, &QToolButton::clicked, this, &TMainForm::SpeedButton6Click);
+    ui::connectGuarded(SpeedButton7, &QToolButton::clicked, this, &TMainForm::SpeedButton7Click);
+    ui::connectGuarded(SpeedButton9, &QToolButton::clicked, this, &TMainForm::SpeedButton9Click);
+
+    // F5 belongs to this window only; F1 is taken for every window by Forms.
+    m_printKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    m_printKey->setContext(Qt::WindowShortcut);
+    ui::connectGuarded(m_printKey, &QShortcut::activated, this, [this] { WMHotKey(PrintKey); });
+}
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    ui::SkinnedWindow::showEvent(event);
+    if (!event->spontaneous())
+        ui::runGuarded(this, [this] { FormShow(); });
+}
+
+// ---- Window frame -------------------------------------------------------------------------
+
+void TMainForm::FormCreate()
+{
+    CheckBox2->setChecked(isFlag(ADOQuery6.field(QStringLiteral("客户"))));
+    // Read only now: unticking the customer above may have rewritten the phone flag.
+    CheckBox3->setChecked(isFlag(ADOQuery6.field(QStringLiteral("电话"))));
+    Edit5->setText(ADOQuery3.field(QStringLiteral("店名")));
+    Memo1->setPlainText(ADOQuery3.field(QStringLiteral("备注")));
+    reloadGoodsPickList();
+    reloadCashierPickList();
+}
+
+void TMainForm::FormShow()
+{
+    Edit1->setText(newReceiptNumber());
+    ComboBox5->setEditText(ADOQuery6.field(QStringLiteral("pos")));
+    ComboBox3->setEditText(ADOQuery6.field(QStringLiteral("print")));
+    ComboBox1->setFocus();
+}
+
+void TMainForm::FormClose()
+{
+    Timer1.stop();
+    QCoreApplication::exit(0);
+}
+
+QString TMainForm::newReceiptNumber()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
+}
+
+void TMainForm::Timer1Timer()
+{
+    Edit2->setText(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+}
+
+void TMainForm::CheckBox1Click()
+{
+    if (CheckBox1->isChecked()) {
+        Timer1.stop();
+        shell::setBackground(Edit2, shell::windowColour());
+    } else {
+        Timer1.start();
+        shell::setBackground(Edit2, shell::buttonFaceColour());
+    }
+}
+
+void TMainForm::writeSetting(const QString& column, const QString& value)
+{
+    ADOQuery6.edit();
+    ADOQuery6.setField(column, value);
+    ADOQuery6.post();
+}
+
+void TMainForm::writeSettings(const QString& customer, const QString& phone)
+{
+    ADOQuery6.edit();
+    ADOQuery6.setField(QStringLiteral("客户"), customer);
+    ADOQuery6.setField(QStringLiteral("电话"), phone);
+    ADOQuery6.post();
+}
+
+void TMainForm::CheckBox2Click()
+{
+    if (CheckBox2->isChecked()) {
+        Edit9->setEnabled(true);
+        shell::setBackground(Edit9, shell::windowColour());
+        writeSetting(QStringLiteral("客户"), flagText(true));
+        return;
+    }
+    for (QLineEdit* box : {Edit9, Edit10}) {
+        box->setEnabled(false);
+        shell::setBackground(box, shell::buttonFaceColour());
+    }
+    CheckBox3->setChecked(false);
+    writeSettings(flagText(false), flagText(false));
+}
+
+void TMainForm::CheckBox3Click()
+{
+    if (CheckBox3->isChecked()) {
+        for (QLineEdit* box : {Edit9, Edit10}) {
+            box->setEnabled(true);
+            shell::setBackground(box, shell::windowColour());
+        }
+        CheckBox2->setChecked(true);
+        writeSettings(flagText(true), flagText(true));
+        return;
+    }
+    Edit10->setEnabled(false);
+    shell::setBackground(Edit10, shell::buttonFaceColour());
+    writeSetting(QStringLiteral("电话"), flagText(false));
+}
+
+void TMainForm::ComboBox5Change()
+{
+    writeSetting(QStringLiteral("pos"), ComboBox5->currentText());
+}
+
+void TMainForm::ComboBox3Change()
+{
+    writeSetting(QStringLiteral("print"), ComboBox3->currentText());
+}
+
+void TMainForm::SpeedButton1Click()
+{
+    m_forms.XtForm->OpenOnUsersTab();
+}
+
+void TMainForm::SpeedButton5Click()
+{
+    printing::showPreview(CheckBox2->isChecked(), CheckBox3->isChecked(), ComboBox5->currentText(), *m_forms.Dy58Form,
+                          *m_forms.Dy76Form);
+}
+
+void TMainForm::SpeedButton6Click()
+{
+    PrintCurrentSale();
+}
+
+void TMainForm::SpeedButton7Click()
+{
+    m_forms.XstjForm->OpenFromMain();
+}
+
+void TMainForm::WMHotKey(int virtualKey)
+{
+    if (virtualKey == HelpKey)
+        ui::openWithDesktop(HelpFile);
+    else if (virtualKey == PrintKey)
+        PrintCurrentSale();
+}
+
+void TMainForm::reloadGoodsPickList()
+{
+    shell::fillPickList(ComboBox1, ADOQuery1, store::sql::DistinctGoodsNames, QStringLiteral("品名"));
+    shell::showNoItem(ComboBox1);
+}
+
+void TMainForm::reloadCashierPickList()
+{
+    shell::fillPickList(ComboBox6, ADOQuery7, store::sql::DistinctUserNames, QStringLiteral("用户名"));
+    shell::showNoItem(ComboBox6);
+}
+
+void TMainForm::setStatusText(int panel, const QString& text)
+{
+    if (panel >= 0 && panel < m_statusPanels.size())
+        m_statusPanels.at(panel)->setText(text);
+}
+
+QString TMainForm::statusText(int panel) const
+{
+    return panel >= 0 && panel < m_statusPanels.size() ? m_statusPanels.at(panel)->text() : QString();
+}
+
+// ---- Sale lines ---------------------------------------------------------------------------
+
+void TMainForm::setLineButtons(bool add, bool modifyAndDelete)
+{
+    SpeedButton2->setEnabled(add);
+    SpeedButton3->setEnabled(modifyAndDelete);
+    SpeedButton4->setEnabled(modifyAndDelete);
+}
+
+void TMainForm::computeLineAmounts()
+{
+    if (Edit3->text().isEmpty() || Edit4->text().isEmpty() || ComboBox2->currentText().isEmpty())
+        return;
+    const sales::LineAmounts amounts =
+        sales::computeLineAmounts(Edit3->text(), Edit4->text(), ComboBox2->currentText());
+    Edit11->setText(amounts.amount);
+    Edit12->setText(amounts.afterDiscount);
+}
+
+void TMainForm::Edit3KeyUp()
+{
+    computeLineAmounts();
+}
+
+void TMainForm::Edit4KeyUp()
+{
+    computeLineAmounts();
+}
+
+void TMainForm::ComboBox2KeyUp()
+{
+    computeLineAmounts();
+}
+
+void TMainForm::ComboBox2Click()
+{
+    computeLineAmounts();
+}
+
+void TMainForm::ComboBox1Click()
+{
+    if (ADOQuery1.recordCount() > 0 && !ComboBox1->currentText().isEmpty()) {
+        sales::lookUpGoods(ADOQuery1, ComboBox1->currentText());
+        Edit3->setText(ADOQuery1.field(QStringLiteral("单价")));
+        Edit3->setText(store::normalisePrice(Edit3->text()));
+        // As the line amount computation, but an empty quantity or discount is an error here.
+        const sales::LineAmounts amounts =
+            sales::computeLineAmounts(Edit3->text(), Edit4->text(), ComboBox2->currentText());
+        Edit11->setText(amounts.amount);
+        Edit12->setText(amounts.afterDiscount);
+    }
+    ComboBox4->clearEditText();
+    computeChange();
+}
+
+void TMainForm::mainRequery()
+{
+    ADOConnection1.close();
+    ADOQuery1.requery(store::sql::SelectSpxx);
+    ADOQuery2.requery(store::sql::SelectXsxx);
+    ADOQuery3.requery(store::sql::SelectDynr);
+    // The history tables only take appends here: opening them reads nothing of their rows.
+    ADOQuery4.requery(store::sql::SelectXstj);
+    ADOQuery5.requery(store::sql::SelectXsmx);
+    ADOQuery6.requery(store::sql::SelectId);
+    ADOQuery7.requery(store::sql::SelectUsername);
+}
+
+void TMainForm::settingsRefresh()
+{
+    m_forms.XtForm->SettingsRefresh();
+}
+
+void TMainForm::lookUpAndUpdateGoods()
+{
+    sales::lookUpGoods(ADOQuery1, ComboBox1->currentText());
+    Edit7->setText(ADOQuery1.field(QStringLiteral("品名")));
+    sales::updateGoods(ADOQuery1, Edit7->text(), ComboBox1->currentText(), Edit3->text());
+}
+
+void TMainForm::writeLine()
+{
+    ADOQuery2.setField(QStringLiteral("单号"), Edit1->text());
+    ADOQuery2.setField(QStringLiteral("时间"), Edit2->text());
+    ADOQuery2.setField(QStringLiteral("品名"), ComboBox1->currentText());
+    ADOQuery2.setField(QStringLiteral("单价"), Edit3->text());
+    ADOQuery2.setField(QStringLiteral("数量"), Edit4->text());
+    ADOQuery2.setField(QStringLiteral("金额"), Edit11->text());
+    ADOQuery2.setField(QStringLiteral("折后"), Edit12->text());
+    ADOQuery2.post();
+}
+
+void TMainForm::resetEntry()
+{
+    ComboBox1->clearEditText();
+    Edit3->clear();
+    Edit4->setText(QStringLiteral("1"));
+    ComboBox2->setEditText(QStringLiteral("10"));
+    Edit11->clear();
+    Edit12->clear();
+}
+
+bool TMainForm::reportEmptyEntryBoxes()
+{
+    const QList<std::pair<bool, QString>> boxes = {
+        {Edit3->text().isEmpty(), QStringLiteral("单价不能为空！")},
+        {Edit4->text().isEmpty(), QStringLiteral("数量不能为空！")},
+        {ComboBox2->currentText().isEmpty(), QStringLiteral("折扣不能为空！")},
+    };
+    bool any = false;
+    for (const auto& [empty, text] : boxes) {
+        if (!empty)
+            continue;
+        ui::message(this, text, ui::MessageStyle::Warning);
+        any = true;
+    }
+    return any;
+}
+
+void TMainForm::SpeedButton2Click()
+{
+    if (ComboBox1->currentText().isEmpty()) {
+        ui::message(this, QStringLiteral("品名不能为空！"), ui::MessageStyle::Warning);
+        return;
+    }
+    mainRequery();
+    if (!reportEmptyEntryBoxes()) {
+        // The catalogue and the line go in together: a line the store refuses leaves no goods row behind.
+        store::Transaction transaction(ADOConnection1);
+        lookUpAndUpdateGoods();
+        ADOQuery2.append();
+        writeLine();
+        transaction.commit();
+        resetEntry();
+        reloadGoodsPickList();
+        SpeedButton3->setEnabled(false);
+        SpeedButton4->setEnabled(false);
+    }
+    refreshTotals();
+    settingsRefresh();
+}
+
+void TMainForm::SpeedButton3Click()
+{
+    if (reportEmptyEntryBoxes())
+        return;
+    {
+        store::Transaction transaction(ADOConnection1);
+        lookUpAndUpdateGoods();
+        // After a print run the sale is empty, and editing an empty result inserts the entry.
+        ADOQuery2.edit();
+        writeLine();
+        transaction.commit();
+    }
+    resetEntry();
+    refreshTotals();
+    settingsRefresh();
+    setLineButtons(true, false);
+}
+
+void TMainForm::SpeedButton4Click()
+{
+    if (ADOQuery2.recordCount() == 0)
+        return;
+    ADOQuery2.deleteCurrent();
+    ComboBox1->clearEditText();
+    Edit3->clear();
+    Edit4->setText(QStringLiteral("1"));
+    ComboBox2->setEditText(QStringLiteral("10"));
+    refreshTotals();
+    SpeedButton3->setEnabled(false);
+    SpeedButton4->setEnabled(false);
+}
+
+void TMainForm::DBGridEh1CellClick()
+{
+    if (ADOQuery2.recordCount() == 0) {
+        setLineButtons(true, false);
+        return;
+    }
+    setLineButtons(false, true);
+    ComboBox1->setEditText(ADOQuery2.field(QStringLiteral("品名")));
+    Edit3->setText(ADOQuery2.field(QStringLiteral("单价")));
+    Edit3->setText(store::normalisePrice(Edit3->text()));
+    Edit11->setText(ADOQuery2.field(QStringLiteral("金额")));
+    Edit12->setText(ADOQuery2.field(QStringLiteral("折后")));
+}
+
+// ---- Totals, rounding-off and change ------------------------------------------------------
+
+void TMainForm::refreshTotals()
+{
+    const sales::Totals totals = sales::totalsOf(ADOQuery2);
+    Label13->setText(totals.quantity);
+    Label14->setText(totals.amount);
+    Label15->setText(totals.afterDiscount);
+    ComboBox4->setEditText(totals.afterDiscount);
+    Edit6->setText(QStringLiteral("0"));
+}
+
+void TMainForm::SpeedButton9Click()
+{
+    if (!Edit12->text().isEmpty())
+        Edit12->setText(sales::dropFraction(Edit12->text()));
+}
+
+void TMainForm::computeChange()
+{
+    if (ComboBox4->currentText().isEmpty()) {
+        Edit6->clear();
+        return;
+    }
+    Edit6->setText(sales::changeText(ComboBox4->currentText(), Label15->text()));
+}
+
+void TMainForm::ComboBox4Change()
+{
+    computeChange();
+}
+
+void TMainForm::ComboBox4KeyUp()
+{
+    computeChange();
+}
+
+// ---- Print run ----------------------------------------------------------------------------
+
+void TMainForm::PrintCurrentSale()
+{
+    if (ADOQuery2.recordCount() == 0) {
+        ui::message(this, QStringLiteral("打印信息为空！"), ui::MessageStyle::Warning);
+        return;
+    }
+    printing::SaleToPrint sale;
+    sale.layout = ComboBox5->currentText();
+    sale.copies = ComboBox3->currentText();
+    sale.customer = CheckBox2->isChecked();
+    sale.phone = CheckBox3->isChecked();
+    sale.remark = Memo1->toPlainText();
+    sale.number = Edit1->text();
+    sale.time = Edit2->text();
+    sale.cashier = ComboBox6->currentText();
+    sale.customerName = Edit9->text();
+    sale.phoneNumber = Edit10->text();
+    sale.totalQuantity = Label13->text();
+    sale.totalAmount = Label14->text();
+    sale.totalDue = Label15->text();
+    sale.received = ComboBox4->currentText();
+    sale.change = Edit6->text();
+    // Opening it reads nothing; a start whose earlier steps failed may have left it closed.
+    ADOQuery5.open();
+    printing::printAndRecord(sale, *m_forms.Dy58Form, *m_forms.Dy76Form, ADOConnection1, ADOQuery2, ADOQuery4,
+                             ADOQuery5);
+    resetAfterPrint();
+}
+
+void TMainForm::resetAfterPrint()
+{
+    for (QLabel* total : {Label13, Label14, Label15})
+        total->setText(QStringLiteral("0"));
+    ComboBox4->clearEditText();
+    Edit6->clear();
+    Edit9->clear();
+    Edit1->setText(newReceiptNumber());
+}

@@ -1,0 +1,74 @@
+#include "shell/Startup.h"
+
+#include "shell/Forms.h"
+#include "store/Connection.h"
+#include "store/Error.h"
+#include "ui/Messages.h"
+
+#include <QApplication>
+#include <QDir>
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+namespace shell {
+
+namespace {
+
+constexpr int StartFailed = 1;
+
+// Said on stderr as well: without a screen (offscreen, minimal) nobody can answer a box,
+// so there it is the only word, and the program ends instead of waiting.
+void tellStartFailure(const QString& text)
+{
+    std::fputs(qPrintable(text + QLatin1Char('\n')), stderr);
+    std::fflush(stderr);
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return;
+    ui::message(nullptr, text, ui::MessageStyle::Error);
+}
+
+// The engine's words do not always say which file they are about.
+QString namingTheFile(const QString& text)
+{
+    const QString file = QDir::toNativeSeparators(store::Connection::databasePath());
+    if (text.contains(file))
+        return text;
+    return QStringLiteral("无法使用数据库文件 %1：%2").arg(file, text);
+}
+
+bool databaseIsUsable()
+{
+    try {
+        store::Connection start(QStringLiteral("Start"));
+        store::verifyDatabase(start);
+        return true;
+    } catch (const store::Error& error) {
+        tellStartFailure(namingTheFile(error.message()));
+    }
+    return false;
+}
+
+} // namespace
+
+int runProgram()
+{
+    if (!databaseIsUsable())
+        return StartFailed;
+    std::unique_ptr<Forms> forms;
+    try {
+        forms = std::make_unique<Forms>();
+    } catch (const store::Error& error) {
+        tellStartFailure(namingTheFile(error.message()));
+        return StartFailed;
+    } catch (const std::exception& error) {
+        tellStartFailure(QString::fromLocal8Bit(error.what()));
+        return StartFailed;
+    }
+    if (!forms->start())
+        return 0;
+    return QApplication::exec();
+}
+
+} // namespace shell

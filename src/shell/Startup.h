@@ -1,0 +1,10 @@
+#pragma once
+
+namespace shell {
+
+// The program after QApplication is made: checks data.mdb, creates the windows, shows the
+// main window and runs the login gate; enters the event loop only after a confirmed login.
+// Returns the exit code: 0 for a normal end or a cancelled login, 1 when the start failed.
+int runProgram();
+
+} // namespace shell

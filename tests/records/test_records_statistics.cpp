@@ -1,0 +1,458 @@
+#include "records/XscxUnit.h"
+#include "records/XsmxUnit.h"
+#include "records/XstjUnit.h"
+#include "store/Catalogue.h"
+#include "support/RecordsHistory.h"
+#include "support/RecordsWindows.h"
+#include "support/TestDatabase.h"
+#include "ui/DataGrid.h"
+#include "ui/Messages.h"
+#include "ui/Seams.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTableView>
+#include <QtTest>
+#include <functional>
+#include <memory>
+#include <sqlite3.h>
+
+using namespace testsupport;
+
+namespace {
+
+constexpr int ReceiptColumn = 1;
+constexpr int QuantityColumn = 3;
+constexpr int AmountColumn = 4;
+constexpr int DiscountedColumn = 5;
+
+const QString Confirmation = QStringLiteral("确定要删除选中的销售信息？");
+
+struct Fixture
+{
+    explicit Fixture(const std::function<void(const TestDatabase&)>& fill = {})
+    {
+        if (fill)
+            fill(db);
+        windows = std::make_unique<RecordsWindows>();
+    }
+
+    TXstjForm& statistics() { return *windows->statistics; }
+    ui::DataGrid& grid() { return *windows->statistics->DBGridEh1; }
+
+    QStringList listedNumbers()
+    {
+        QStringList numbers;
+        for (int row = 0; row < grid().model()->rowCount(); ++row)
+            numbers << grid().cellText(row, ReceiptColumn);
+        return numbers;
+    }
+    QStringList sumFooters()
+    {
+        return {grid().footerText(QuantityColumn), grid().footerText(AmountColumn),
+                grid().footerText(DiscountedColumn)};
+    }
+    QString storedNumbers() { return db.rows(QStringLiteral("SELECT 单号 FROM xstj ORDER BY rowid")).join(','); }
+
+    TestDatabase db;
+    ui::ModalRecorder modals;
+    ui::MessageRecorder messages;
+    std::unique_ptr<RecordsWindows> windows;
+};
+
+HistorySale sale(const QString& number, const QString& time)
+{
+    HistorySale sale;
+    sale.number = number;
+    sale.time = time;
+    return sale;
+}
+
+void threeSalesOutOfTimeOrder(const TestDatabase& db)
+{
+    addSale(db, sale("20261209100002", "2026-12-09 10:00:02"));
+    addSale(db, sale("20261209100000", "2026-12-09 10:00:00"));
+    addSale(db, sale("20261209100001", "2026-12-09 10:00:01"));
+}
+
+// Holds the write lock on data.mdb from outside the program, as another program would.
+class WriteLock
+{
+public:
+    explicit WriteLock(const QString& path)
+    {
+        sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    }
+    ~WriteLock()
+    {
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(m_db);
+    }
+    WriteLock(const WriteLock&) = delete;
+    WriteLock& operator=(const WriteLock&) = delete;
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+} // namespace
+
+class StatisticsWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void windowLayout();
+    void emptyHistoryAsksNothingOnDelete();
+    void saleAddedAfterClosingIsListedAtNextOpening();
+    void openingListsInTimeOrderAndRefreshInTableOrder();
+    void footersTotalTheRowsTheListHolds();
+    void deleteAsksFirst_data();
+    void deleteAsksFirst();
+    void deletingTheLastRowsLeavesAnEmptyGrid();
+    void deletingASaleDeletesOnlyLinesNoSaleKeeps_data();
+    void deletingASaleDeletesOnlyLinesNoSaleKeeps();
+    void searchMatchingNothingDeletesNoLines();
+    void lockedDatabaseKeepsTheSaleAndSaysWhy();
+    void missingDatabaseIsReportedAndRefreshRecovers();
+    void menuItemsRunTheirButtons();
+};
+
+void StatisticsWindowTest::windowLayout()
+{
+    Fixture f;
+    TXstjForm& w = f.statistics();
+    QCOMPARE(w.caption(), QStringLiteral("销售统计"));
+    QCOMPARE(w.clientArea()->size(), QSize(717, 514));
+
+    const QList<QToolButton*> buttons = {w.SpeedButton1, w.SpeedButton3, w.SpeedButton2, w.SpeedButton4};
+    const QStringList captions = {"查询", "刷新", "导出", "删除"};
+    for (int i = 0; i < buttons.size(); ++i) {
+        QToolButton* button = buttons.at(i);
+        QCOMPARE(button->text(), captions.at(i));
+        QCOMPARE(button->size(), QSize(81, 33));
+        QCOMPARE(button->cursor().shape(), Qt::PointingHandCursor);
+        QVERIFY(!button->icon().isNull());
+        QCOMPARE(button->font().pixelSize(), 15);
+        if (i > 0) {
+            QCOMPARE(button->y(), buttons.at(i - 1)->y());
+            QVERIFY(button->x() >= buttons.at(i - 1)->geometry().right());
+        }
+        QVERIFY(button->geometry().bottom() < w.DBGridEh1->y());
+    }
+
+    QCOMPARE(w.DBGridEh1->size(), QSize(689, 386));
+    QVERIFY(w.DBGridEh1->isFooterVisible());
+    QStringList titles;
+    QList<int> widths;
+    for (const ui::GridColumn& column : w.DBGridEh1->model()->columns()) {
+        titles << column.title;
+        widths << column.width;
+    }
+    QCOMPARE(titles, QStringList({"序号", "单号", "时间", "数量", "金额", "折后", "收银员"}));
+    QCOMPARE(widths, QList<int>({50, 90, 155, 60, 100, 100, 90}));
+    QCOMPARE(w.DBGridEh1->view()->contextMenuPolicy(), Qt::CustomContextMenu);
+    QVERIFY(w.DBGridEh1->view()->horizontalHeader()->isSortIndicatorShown());
+
+    QStringList items;
+    for (QAction* action : w.suiPopupMenu1->actions())
+        items << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    QCOMPARE(items, QStringList({"查询", "刷新", "-", "导出", "-", "删除"}));
+    QCOMPARE(w.suiPopupMenu1->actions().at(0), w.N1);
+    QCOMPARE(w.suiPopupMenu1->actions().at(5), w.N6);
+
+    QVERIFY(w.StatusBar1->currentMessage().isEmpty());
+    QVERIFY(w.StatusBar1->geometry().bottom() == 513);
+    QVERIFY(w.Edit1->isHidden());
+}
+
+void StatisticsWindowTest::emptyHistoryAsksNothingOnDelete()
+{
+    Fixture f;
+    f.statistics().OpenFromMain();
+    QCOMPARE(f.modals.shown(), QStringList({"TXstjForm"}));
+    QCOMPARE(f.grid().model()->rowCount(), 0);
+    QCOMPARE(f.sumFooters(), QStringList({"0", "0", "0"}));
+    QCOMPARE(f.grid().footerText(0), QStringLiteral("合计"));
+
+    f.statistics().SpeedButton4->click();
+    f.statistics().N6->trigger();
+    QVERIFY(f.messages.messages().isEmpty());
+}
+
+void StatisticsWindowTest::saleAddedAfterClosingIsListedAtNextOpening()
+{
+    Fixture f([](const TestDatabase& db) { addSale(db, sale("20261209100000", "2026-12-09 10:00:00")); });
+    f.statistics().OpenFromMain();
+    f.statistics().close();
+    addSale(f.db, sale("20261209110000", "2026-12-09 11:00:00"));
+    QCOMPARE(f.listedNumbers(), QStringList({"20261209100000"})); // a snapshot until re-read
+
+    f.statistics().OpenFromMain();
+    QCOMPARE(f.listedNumbers(), QStringList({"20261209100000", "20261209110000"}));
+    QCOMPARE(f.statistics().ADOQuery1.recordNumber(), 1);
+}
+
+void StatisticsWindowTest::openingListsInTimeOrderAndRefreshInTableOrder()
+{
+    Fixture f(threeSalesOutOfTimeOrder);
+    f.statistics().OpenFromMain();
+    QVERIFY(f.statistics().ADOQuery1.statement() == store::sql::XstjByTime);
+    QCOMPARE(f.listedNumbers(), QStringList({"20261209100000", "20261209100001", "20261209100002"}));
+
+    f.statistics().SpeedButton3->click();
+    QVERIFY(f.statistics().ADOQuery1.statement() == store::sql::SelectXstj);
+    QCOMPARE(f.listedNumbers(), QStringList({"20261209100002", "20261209100000", "20261209100001"}));
+}
+
+void StatisticsWindowTest::footersTotalTheRowsTheListHolds()
+{
+    Fixture f([](const TestDatabase& db) {
+        addSale(db, {"2026120901", "2026-12-09 01:00:00", "1.125", "12.5", "3.456", "张三"});
+        addSale(db, {"2026120902", "2026-12-09 02:00:00", "2", "3", "0.004", "李四"});
+        addSale(db, {"2026121003", "2026-12-10 03:00:00", "NULL", "10", "1", "张三"});
+    });
+    TXstjForm& w = f.statistics();
+    w.OpenFromMain();
+    // Quantity is summed as a plain number, the amounts as "#0.##".
+    QCOMPARE(f.sumFooters(), QStringList({"3.125", "25.5", "4.46"}));
+    QCOMPARE(f.grid().cellText(0, DiscountedColumn), QStringLiteral("3.46"));
+    QCOMPARE(f.grid().cellText(0, AmountColumn), QStringLiteral("12.5"));
+    QCOMPARE(f.grid().cellText(2, QuantityColumn), QString());
+
+    TXscxForm& query = *f.windows->query;
+    w.SpeedButton1Click();
+    query.ComboBox1->setEditText(QStringLiteral("20261209"));
+    query.SpeedButton1Click();
+    QCOMPARE(f.listedNumbers(), QStringList({"2026120901", "2026120902"}));
+    QCOMPARE(f.sumFooters(), QStringList({"3.125", "15.5", "3.46"}));
+
+    w.SpeedButton1Click();
+    query.ComboBox2->setEditText(QStringLiteral("张三"));
+    query.SpeedButton1Click();
+    QCOMPARE(f.listedNumbers(), QStringList({"2026120901", "2026121003"}));
+    QCOMPARE(f.sumFooters(), QStringList({"1.125", "22.5", "4.46"}));
+
+    w.SpeedButton3Click();
+    QCOMPARE(f.sumFooters(), QStringList({"3.125", "25.5", "4.46"}));
+}
+
+void StatisticsWindowTest::deleteAsksFirst_data()
+{
+    QTest::addColumn<bool>("fromMenu");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<int>("currentAfter");
+
+    const QStringList all = {"20261209100000", "20261209100001", "20261209100002"};
+    const QStringList withoutSecond = {"20261209100000", "20261209100002"};
+    QTest::newRow("button, OK deletes and moves to the following row") << false << true << withoutSecond << 2;
+    QTest::newRow("menu, OK deletes and moves to the following row") << true << true << withoutSecond << 2;
+    QTest::newRow("button, Cancel keeps everything") << false << false << all << 2;
+    QTest::newRow("menu, Cancel keeps everything") << true << false << all << 2;
+}
+
+void StatisticsWindowTest::deleteAsksFirst()
+{
+    QFETCH(bool, fromMenu);
+    QFETCH(bool, answer);
+    QFETCH(QStringList, listed);
+    QFETCH(int, currentAfter);
+
+    Fixture f(threeSalesOutOfTimeOrder);
+    TXstjForm& w = f.statistics();
+    w.OpenFromMain();
+    w.ADOQuery1.moveTo(2);
+    f.messages.setNextAnswers({answer});
+    if (fromMenu)
+        w.N6->trigger();
+    else
+        w.SpeedButton4->click();
+
+    QCOMPARE(f.messages.messages().size(), 1);
+    const ui::RecordedMessage asked = f.messages.messages().first();
+    QCOMPARE(asked.text, Confirmation);
+    QCOMPARE(asked.style, ui::MessageStyle::WarningOkCancel);
+    QCOMPARE(asked.ownerName, QStringLiteral("TXstjForm"));
+    QCOMPARE(f.listedNumbers(), listed);
+    QCOMPARE(w.ADOQuery1.recordNumber(), currentAfter);
+    QStringList stored = f.storedNumbers().split(',');
+    stored.sort();
+    QCOMPARE(stored, listed);
+    QCOMPARE(f.grid().footerText(QuantityColumn), QString::number(listed.size()));
+}
+
+void StatisticsWindowTest::deletingTheLastRowsLeavesAnEmptyGrid()
+{
+    Fixture f([](const TestDatabase& db) {
+        addSale(db, sale("20261209100000", "2026-12-09 10:00:00"));
+        addSale(db, sale("20261209100001", "2026-12-09 10:00:01"));
+    });
+    TXstjForm& w = f.statistics();
+    w.OpenFromMain();
+    w.ADOQuery1.last();
+    w.SpeedButton4Click();
+    QCOMPARE(f.listedNumbers(), QStringList({"20261209100000"}));
+    QCOMPARE(w.ADOQuery1.recordNumber(), 1);
+
+    w.SpeedButton4Click();
+    QCOMPARE(f.grid().model()->rowCount(), 0);
+    QCOMPARE(w.ADOQuery1.recordCount(), 0);
+    QCOMPARE(f.sumFooters(), QStringList({"0", "0", "0"}));
+    QCOMPARE(f.storedNumbers(), QString());
+    QCOMPARE(f.messages.messages().size(), 2);
+
+    w.SpeedButton4Click(); // nothing left: no question
+    QCOMPARE(f.messages.messages().size(), 2);
+}
+
+void StatisticsWindowTest::deletingASaleDeletesOnlyLinesNoSaleKeeps_data()
+{
+    QTest::addColumn<QStringList>("sales"); // numbers, listed in this (time) order
+    QTest::addColumn<QStringList>("lines"); // "number:goods"
+    QTest::addColumn<int>("recordToDelete");
+    QTest::addColumn<QStringList>("linesLeft"); // "number|goods"
+
+    QTest::newRow("its own lines go, another sale's stay")
+        << QStringList{"20261209100000", "20261209100001"}
+        << QStringList{"20261209100000:苹果", "20261209100001:梨", "20261209100000:香蕉"} << 1
+        << QStringList{"20261209100001|梨"};
+    QTest::newRow("a number another sale shares keeps its lines")
+        << QStringList{"20261209100000", "20261209100000"} << QStringList{"20261209100000:苹果", "20261209100000:香蕉"}
+        << 1 << QStringList{"20261209100000|苹果", "20261209100000|香蕉"};
+    QTest::newRow("a number inside another's takes only its own lines")
+        << QStringList{"2026120910000", "20261209100001"} << QStringList{"2026120910000:苹果", "20261209100001:梨"} << 1
+        << QStringList{"20261209100001|梨"};
+    QTest::newRow("the longer number keeps the shorter one's lines")
+        << QStringList{"2026120910000", "20261209100001"} << QStringList{"2026120910000:苹果", "20261209100001:梨"} << 2
+        << QStringList{"2026120910000|苹果"};
+    QTest::newRow("lines of no sale are not this sale's")
+        << QStringList{"20261209100000"} << QStringList{"20261209999999:梨", "20261209100000:苹果"} << 1
+        << QStringList{"20261209999999|梨"};
+    QTest::newRow("a sale without a number leaves every line")
+        << QStringList{"NULL"} << QStringList{":苹果", "NULL:梨"} << 1 << QStringList{"|苹果", "|梨"};
+    QTest::newRow("quotes in the number are matched literally")
+        << QStringList{"1' OR '1'='1", "20261209100001"} << QStringList{"1' OR '1'='1:苹果", "20261209100001:梨"} << 1
+        << QStringList{"20261209100001|梨"};
+}
+
+void StatisticsWindowTest::deletingASaleDeletesOnlyLinesNoSaleKeeps()
+{
+    QFETCH(QStringList, sales);
+    QFETCH(QStringList, lines);
+    QFETCH(int, recordToDelete);
+    QFETCH(QStringList, linesLeft);
+
+    Fixture f([&](const TestDatabase& db) {
+        for (int i = 0; i < sales.size(); ++i)
+            addSale(db, sale(sales.at(i), QStringLiteral("2026-12-09 10:00:%1").arg(i, 2, 10, QLatin1Char('0'))));
+        for (const QString& line : lines) {
+            addLine(db, lineOf(line.section(':', 0, -2), line.section(':', -1)));
+        }
+    });
+    TXstjForm& w = f.statistics();
+    w.OpenFromMain();
+    w.ADOQuery1.moveTo(recordToDelete);
+    w.SpeedButton4Click();
+
+    QCOMPARE(w.ADOQuery1.recordCount(), int(sales.size()) - 1);
+    QCOMPARE(f.db.scalar("SELECT count(*) FROM xstj"), QString::number(sales.size() - 1));
+    QCOMPARE(lineRows(f.db), linesLeft);
+}
+
+void StatisticsWindowTest::searchMatchingNothingDeletesNoLines()
+{
+    Fixture f([](const TestDatabase& db) {
+        addSale(db, sale("20261209100000", "2026-12-09 10:00:00"));
+        addLine(db, lineOf("20261209100000", "苹果"));
+        addLine(db, lineOf("20261209100000", "梨"));
+    });
+    TXstjForm& w = f.statistics();
+    w.OpenFromMain();
+    w.DBGridEh1DblClick(); // the detail window now holds the sale's lines
+    w.SpeedButton1Click();
+    f.windows->query->ComboBox1->setEditText(QStringLiteral("没有这个单号"));
+    f.windows->query->SpeedButton1Click();
+    QCOMPARE(f.grid().model()->rowCount(), 0);
+
+    w.SpeedButton4Click();
+    w.N6Click();
+    w.DBGridEh1DblClick();
+    w.SpeedButton3Click();
+    QVERIFY(f.messages.messages().isEmpty());
+    QCOMPARE(lineRows(f.db), QStringList({"20261209100000|苹果", "20261209100000|梨"}));
+    QCOMPARE(f.listedNumbers(), QStringList({"20261209100000"}));
+}
+
+void StatisticsWindowTest::lockedDatabaseKeepsTheSaleAndSaysWhy()
+{
+    Fixture f([](const TestDatabase& db) {
+        addSale(db, sale("20261209100000", "2026-12-09 10:00:00"));
+        addLine(db, lineOf("20261209100000", "苹果"));
+    });
+    TXstjForm& w = f.statistics();
+    w.OpenFromMain();
+    {
+        WriteLock lock(f.db.path());
+        w.SpeedButton4->click(); // through the guard, as the user's click goes
+    }
+    QCOMPARE(f.messages.messages().size(), 2);
+    const ui::RecordedMessage report = f.messages.messages().at(1);
+    QVERIFY(report.isErrorReport);
+    QVERIFY2(!report.text.isEmpty(), qPrintable(report.text));
+    QCOMPARE(f.storedNumbers(), QStringLiteral("20261209100000"));
+    QCOMPARE(lineRows(f.db), QStringList({"20261209100000|苹果"}));
+    QCOMPARE(f.listedNumbers(), QStringList({"20261209100000"}));
+
+    w.SpeedButton4->click(); // the lock is gone: now it goes
+    QCOMPARE(f.storedNumbers(), QString());
+    QVERIFY(lineRows(f.db).isEmpty());
+}
+
+void StatisticsWindowTest::missingDatabaseIsReportedAndRefreshRecovers()
+{
+    Fixture f([](const TestDatabase& db) { addSale(db, sale("20261209100000", "2026-12-09 10:00:00")); });
+    TXstjForm& w = f.statistics();
+    w.OpenFromMain();
+    const QString moved = f.db.path() + QStringLiteral(".away");
+    QVERIFY(QFile::rename(f.db.path(), moved));
+    w.SpeedButton3->click();
+    QVERIFY(QFile::rename(moved, f.db.path()));
+
+    QCOMPARE(f.messages.messages().size(), 1);
+    QVERIFY(f.messages.messages().first().isErrorReport);
+    QVERIFY2(f.messages.texts().first().contains(QStringLiteral("data.mdb")), qPrintable(f.messages.texts().first()));
+    QCOMPARE(f.grid().model()->rowCount(), 0);
+
+    w.SpeedButton3->click();
+    QCOMPARE(f.listedNumbers(), QStringList({"20261209100000"}));
+}
+
+void StatisticsWindowTest::menuItemsRunTheirButtons()
+{
+    Fixture f(threeSalesOutOfTimeOrder);
+    TXstjForm& w = f.statistics();
+    w.OpenFromMain();
+
+    w.N2->trigger();
+    QVERIFY(w.ADOQuery1.statement() == store::sql::SelectXstj);
+
+    w.N1->trigger();
+    QCOMPARE(f.modals.shown(), QStringList({"TXstjForm", "TXscxForm"}));
+
+    ui::SaveNameOverride cancelled;
+    w.N4->trigger();
+    QCOMPARE(cancelled.asked(), 1);
+    QVERIFY(f.messages.messages().isEmpty());
+
+    QTableView* view = w.DBGridEh1->view();
+    emit view->customContextMenuRequested(QPoint(10, 10));
+    QTRY_VERIFY(w.suiPopupMenu1->isVisible());
+    w.suiPopupMenu1->hide();
+}
+
+QTEST_MAIN(StatisticsWindowTest)
+#include "test_records_statistics.moc"

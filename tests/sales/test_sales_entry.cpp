@@ -1,0 +1,591 @@
+// The sale-line editor of the main window, driven as a cashier drives it: keys typed into the
+// boxes (their releases run the amount computation), buttons and grid rows clicked.
+
+#include "printing/PrintSeam.h"
+#include "shell/Forms.h"
+#include "shell/MainUnit.h"
+#include "support/ShellFixture.h"
+#include "ui/DataGrid.h"
+
+#include <QAbstractItemView>
+#include <QTableView>
+#include <QtTest>
+
+using testsupport::ShellFixture;
+using testsupport::typeInto;
+
+namespace {
+
+void retype(QLineEdit* box, const QString& text)
+{
+    box->clear();
+    typeInto(box, text);
+}
+
+void retype(QComboBox* box, const QString& text)
+{
+    box->clearEditText();
+    typeInto(box, text);
+}
+
+// Goods names are Chinese, which the test library cannot type; a typed name runs no handler.
+void enterLine(TMainForm& main, const QString& name, const QString& price, const QString& quantity,
+               const QString& discount)
+{
+    main.ComboBox1->setEditText(name);
+    retype(main.Edit3, price);
+    retype(main.Edit4, quantity);
+    retype(main.ComboBox2, discount);
+}
+
+void click(QAbstractButton* button)
+{
+    QVERIFY2(button->isEnabled(), qPrintable(button->objectName() + QStringLiteral(" is disabled")));
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void addLine(TMainForm& main, const QString& name, const QString& price, const QString& quantity = "1",
+             const QString& discount = "10")
+{
+    enterLine(main, name, price, quantity, discount);
+    click(main.SpeedButton2);
+}
+
+void clickRow(TMainForm& main, int row)
+{
+    QTableView* view = main.DBGridEh1->view();
+    const QRect cell = view->visualRect(view->model()->index(row, 1));
+    QVERIFY2(cell.isValid(), "no such row on screen");
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+// Picks an item from an open list with the mouse, as the cashier does.
+void pick(QComboBox* box, const QString& item)
+{
+    const int index = box->findText(item);
+    QVERIFY2(index >= 0, qPrintable(item + QStringLiteral(" is not in the list")));
+    box->showPopup();
+    QAbstractItemView* list = box->view();
+    QTRY_VERIFY(list->isVisible());
+    list->scrollTo(box->model()->index(index, 0));
+    const QRect rect = list->visualRect(box->model()->index(index, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    QTRY_VERIFY(!list->isVisible());
+}
+
+// A stored number as the program writes it: 3, not sqlite's 3.0.
+QString number(const QString& column)
+{
+    return QStringLiteral("CASE WHEN %1 = CAST(%1 AS INTEGER) THEN CAST(CAST(%1 AS INTEGER) AS TEXT) "
+                          "ELSE CAST(%1 AS TEXT) END")
+        .arg(column);
+}
+
+QStringList lines(const ShellFixture& shell)
+{
+    return shell.db.rows(QStringLiteral("SELECT 品名, %1, %2, %3, %4 FROM xsxx ORDER BY ID")
+                             .arg(number("单价"), number("数量"), number("金额"), number("折后")));
+}
+
+QStringList goods(const ShellFixture& shell)
+{
+    return shell.db.rows(QStringLiteral("SELECT 品名, %1 FROM spxx ORDER BY rowid").arg(number("单价")));
+}
+
+bool buttons(const TMainForm& main, bool add, bool modify, bool remove)
+{
+    return main.SpeedButton2->isEnabled() == add && main.SpeedButton3->isEnabled() == modify &&
+           main.SpeedButton4->isEnabled() == remove;
+}
+
+} // namespace
+
+class TestSalesEntry : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void amountsFollowTheKeys_data();
+    void amountsFollowTheKeys();
+    void numberBoxesTakeDigitsAndOnePoint_data();
+    void numberBoxesTakeDigitsAndOnePoint();
+    void pickingADiscountRecomputes();
+    void emptyBoxesAreReportedInOrder_data();
+    void emptyBoxesAreReportedInOrder();
+    void addedLineIsStoredAsShown();
+    void catalogueFollowsTheLines();
+    void pickingGoodsTakesTheExactNamesPrice();
+    void selectThenModifyKeepsOldAmounts();
+    void deletingTheOnlyLine();
+    void modifyAfterAPrintRunInserts();
+    void totalsAndChange();
+    void droppingTheFraction_data();
+    void droppingTheFraction();
+    void loneDecimalPointIsAConversionError();
+    void lineWithoutStoredPriceStopsTheSelection();
+    void refusedLineLeavesTheCatalogueAlone();
+    void numberColumnFollowsTheAddOrder();
+};
+
+void TestSalesEntry::amountsFollowTheKeys_data()
+{
+    QTest::addColumn<QString>("price");
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QString>("discount");
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<QString>("afterDiscount");
+    QTest::newRow("no discount") << "12.5"
+                                 << "3"
+                                 << "10"
+                                 << "37.5"
+                                 << "37.5";
+    QTest::newRow("discount 8.5") << "12.5"
+                                  << "3"
+                                  << "8.5"
+                                  << "37.5"
+                                  << "31.875";
+    QTest::newRow("price 0.1 times 3") << "0.1"
+                                       << "3"
+                                       << "10"
+                                       << "0.3"
+                                       << "0.3";
+}
+
+void TestSalesEntry::amountsFollowTheKeys()
+{
+    QFETCH(QString, price);
+    QFETCH(QString, quantity);
+    QFETCH(QString, discount);
+    ShellFixture shell;
+    QVERIFY(shell.logIn());
+    TMainForm& main = shell.main();
+    enterLine(main, "苹果", price, quantity, discount);
+    QTEST(main.Edit11->text(), "amount");
+    QTEST(main.Edit12->text(), "afterDiscount");
+    QVERIFY(shell.messages.texts().isEmpty());
+}
+
+void TestSalesEntry::numberBoxesTakeDigitsAndOnePoint_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    for (const char* box : {"Edit3", "Edit4", "ComboBox2", "ComboBox4"}) {
+        QTest::addRow("%s: a second point is dropped", box) << box << "1.2.5"
+                                                            << "1.25";
+        QTest::addRow("%s: letters are dropped", box) << box << "a1b2c"
+                                                      << "12";
+        QTest::addRow("%s: signs and blanks are dropped", box) << box << "-3 +4e5"
+                                                               << "345";
+    }
+}
+
+void TestSalesEntry::numberBoxesTakeDigitsAndOnePoint()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    ShellFixture shell;
+    QVERIFY(shell.logIn());
+    QWidget* widget = shell.main().findChild<QWidget*>(box);
+    QVERIFY(widget);
+    if (auto* line = qobject_cast<QLineEdit*>(widget))
+        retype(line, typed);
+    else
+        retype(qobject_cast<QComboBox*>(widget), typed);
+    const auto textOf = [widget] {
+        if (auto* line = qobject_cast<QLineEdit*>(widget))
+            return line->text();
+        return qobject_cast<QComboBox*>(widget)->currentText();
+    };
+    QFETCH(QString, shown);
+    QCOMPARE(textOf(), shown);
+    QTest::keyClick(widget, Qt::Key_Backspace);
+    QCOMPARE(textOf(), shown.chopped(1));
+}
+
+void TestSalesEntry::pickingADiscountRecomputes()
+{
+    ShellFixture shell;
+    QVERIFY(shell.logIn());
+    TMainForm& main = shell.main();
+    enterLine(main, "苹果", "12.5", "3", "10");
+    QCOMPARE(main.ComboBox2->count(), 100);
+    pick(main.ComboBox2, "8.5");
+    QCOMPARE(main.ComboBox2->currentText(), QStringLiteral("8.5"));
+    QCOMPARE(main.Edit12->text(), QStringLiteral("31.875"));
+}
+
+void TestSalesEntry::emptyBoxesAreReportedInOrder_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("price");
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QString>("discount");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("no goods name") << ""
+                                   << ""
+                                   << ""
+                                   << "" << QStringList{"品名不能为空！"};
+    QTest::newRow("no price") << "苹果"
+                              << ""
+                              << "1"
+                              << "10" << QStringList{"单价不能为空！"};
+    QTest::newRow("no quantity") << "苹果"
+                                 << "2"
+                                 << ""
+                                 << "10" << QStringList{"数量不能为空！"};
+    QTest::newRow("nothing but the name") << "苹果"
+                                          << ""
+                                          << ""
+                                          << "" << QStringList{"单价不能为空！", "数量不能为空！", "折扣不能为空！"};
+}
+
+void TestSalesEntry::emptyBoxesAreReportedInOrder()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, price);
+    QFETCH(QString, quantity);
+    QFETCH(QString, discount);
+    QFETCH(QStringList, messages);
+    ShellFixture shell;
+    QVERIFY(shell.logIn());
+    TMainForm& main = shell.main();
+    addLine(main, "梨", "3");
+    main.ComboBox4->setEditText("50");
+    main.Edit6->setText("47");
+    enterLine(main, name, price, quantity, discount);
+    shell.messages.clear();
+
+    click(main.SpeedButton2);
+    QCOMPARE(shell.messages.texts(), messages);
+    for (const ui::RecordedMessage& message : shell.messages.messages()) {
+        QCOMPARE(message.style, ui::MessageStyle::Warning);
+        QCOMPARE(message.ownerName, QStringLiteral("MainForm"));
+    }
+    QCOMPARE(lines(shell).size(), 1);
+    if (!name.isEmpty()) {
+        // A refused add still refreshes the totals: received back to the amount due.
+        QCOMPARE(main.ComboBox4->currentText(), QStringLiteral("3"));
+        QCOMPARE(main.Edit6->text(), QStringLiteral("0"));
+    } else {
+        QCOMPARE(main.ComboBox4->currentText(), QStringLiteral("50"));
+    }
+
+    // Modify reports the same boxes (a goods name is not needed) and changes nothing.
+    if (!name.isEmpty()) {
+        clickRow(main, 0);
+        main.Edit3->setText(price);
+        main.Edit4->setText(quantity);
+        main.ComboBox2->setEditText(discount);
+        shell.messages.clear();
+        click(main.SpeedButton3);
+        QCOMPARE(shell.messages.texts(), messages);
+        QCOMPARE(lines(shell), QStringList{"梨|3|1|3|3"});
+        QVERIFY(buttons(main, false, true, true));
+    }
+}
+
+void TestSalesEntry::addedLineIsStoredAsShown()
+{
+    ShellFixture shell;
+    QVERIFY(shell.logIn());
+    TMainForm& main = shell.main();
+    main.CheckBox1->setChecked(true); // the time stands still
+    main.Edit2->setText("2024-01-31 09:30:05");
+    enterLine(main, "苹果", "12.5", "3", "8.5");
+    click(main.SpeedButton2);
+
+    QCOMPARE(shell.db.rows(QStringLiteral("SELECT 单号, 时间, 品名, %1, %2, %3, %4, 客户, 电话, 备注 FROM xsxx")
+                               .arg(number("单价"), number("数量"), number("金额"), number("折后"))),
+             QStringList{main.Edit1->text() + "|2024-01-31 09:30:05|苹果|12.5|3|37.5|31.875|||"});
+    // The entry is reset and the new name offered at once.
+    QCOMPARE(main.ComboBox1->currentText(), QString());
+    QCOMPARE(main.Edit3->text(), QString());
+    QCOMPARE(main.Edit4->text(), QStringLiteral("1"));
+    QCOMPARE(main.ComboBox2->currentText(), QStringLiteral("10"));
+    QCOMPARE(main.Edit11->text(), QString());
+    QCOMPARE(main.Edit12->text(), QString());
+    QVERIFY(main.ComboBox1->findText("苹果") >= 0);
+    QVERIFY(buttons(main, true, false, false));
+    QCOMPARE(main.DBGridEh1->view()->model()->rowCount(), 1);
+    QCOMPARE(main.DBGridEh1->cellText(0, 1), QStringLiteral("苹果"));
+    QVERIFY(shell.messages.texts().isEmpty());
+}
+
+void TestSalesEntry::catalogueFollowsTheLines()
+{
+    ShellFixture shell([](testsupport::TestDatabase& db) { db.exec("INSERT INTO spxx VALUES ('梨', 3)"); });
+    QVERIFY(shell.logIn());
+    TMainForm& main = shell.main();
+    addLine(main, "苹果", "12.5");
+    QCOMPARE(goods(shell), (QStringList{"梨|3", "苹果|12.5"}));
+    addLine(main, "梨", "3.2");
+    QCOMPARE(goods(shell), (QStringList{"梨|3.2", "苹果|12.5"}));
+    QCOMPARE(main.ComboBox1->count(), 2);
+    QVERIFY(shell.messages.texts().isEmpty());
+}
+
+void TestSalesEntry::pickingGoodsTakesTheExactNamesPrice()
+{
+    ShellFixture shell([](testsupport::TestDatabase& db) {
+        db.exec("INSERT INTO spxx VALUES ('青苹果', 6.5)");
+        db.exec("INSERT INTO spxx VALUES ('苹果', 4.125)");
+    });
+    QVERIFY(shell.logIn());
+    TMainForm& main = shell.main();
+    retype(main.Edit4, "2");
+    main.ComboBox4->setEditText("100");
+    pick(main.ComboBox1, "苹果");
+    QCOMPARE(main.Edit3->text(), QStringLiteral("4.13")); // normalised to two decimals
+    QCOMPARE(main.Edit11->text(), QStringLiteral("8.26"));
+    QCOMPARE(main.Edit12->text(), QStringLiteral("8.26"));
+    QCOMPARE(main.ComboBox4->currentText(), QString());
+
+    click(main.SpeedButton2);
+    // The existing 苹果 takes the line's price; 青苹果 is not touched.
+    QCOMPARE(goods(shell), (QStringList{"青苹果|6.5", "苹果|4.13"}));
+}
+
+void TestSalesEntry::selectThenModifyKeepsOldAmounts()
+{
+    ShellFixture shell;
+    QVERIFY(shell.logIn());
+    TMainForm& main = shell.main();
+    addLine(main, "苹果", "2", "3");
+    addLine(main, "梨", "5");
+    QCOMPARE(main.Edit4->text(), QStringLiteral("1"));
+
+    clickRow(main, 0);
+    QVERIFY(buttons(main, false, true, true));
+    QCOMPARE(main.ComboBox1->currentText(), QStringLiteral("苹果"));
+    QCOMPARE(main.Edit3->text(), QStringLiteral("2"));
+    QCOMPARE(main.Edit11->text(), QStringLiteral("6"));
+    QCOMPARE(main.Edit12->text(), QStringLiteral("6"));
+    QCOMPARE(main.Edit4->text(), QStringLiteral("1")); // the line's quantity is not loaded
+
+    click(main.SpeedButton3);
+    QCOMPARE(lines(shell), (QStringList{"苹果|2|1|6|6", "梨|5|1|5|5"}));
+    QVERIFY(buttons(main, true, false, false));
+    QCOMPARE(main.Label13->text(), QStringLiteral("2"));
+    QCOMPARE(main.Label15->text(), QStringLiteral("11"));
+}
+
+void TestSalesEntry::deletingTheOnlyLine()
+{
+    ShellFixture shell;
+    QVERIFY(shell.logIn());
+    TMainForm& main = shell.main();
+    addLine(main, "苹果", "12.5", "3");
+    QCOMPARE(main.Label15->text(), QStringLiteral("37.5"));
+    clickRow(main, 0);
+    click(main.SpeedButton4);
+
+    QVERIFY(lines(shell).isEmpty());
+    QCOMPARE(main.Label13->text(), QStringLiteral("0"));
+    QCOMPARE(main.Label14->text(), QStringLiteral("0"));
+    QCOMPARE(main.Label15->text(), QStringLiteral("0"));
+    QCOMPARE(main.ComboBox4->currentText(), QStringLiteral("0"));
+    QCOMPARE(main.Edit6->text(), QStringLiteral("0"));
+    QCOMPARE(main.ComboBox1->currentText(), QString());
+    QCOMPARE(main.Edit3->text(), QString());
+    QCOMPARE(main.Edit4->text(), QStringLiteral("1"));
+    QCOMPARE(main.ComboBox2->currentText(), QStringLiteral("10"));
+    QCOMPARE(main.Edit11->text(), QStringLiteral("37.5")); // kept
+    QVERIFY(buttons(main, false, false, false));
+
+    // Only a click into the empty grid brings "添加" back.
+    QTest::mouseClick(main.DBGridEh1->view()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+    QVERIFY(buttons(main, true, false, false));
+    QVERIFY(shell.messages.texts().isEmpty());
+}
+
+void TestSalesEntry::modifyAfterAPrintRunInserts()
+{
+    printing::PrintCapture printer;
+    ShellFixture shell;
+    QVERIFY(shell.logIn());
+    TMainForm& main = shell.main();
+    addLine(main, "苹果", "2", "3");
+    clickRow(main, 0);
+    QVERIFY(buttons(main, false, true, true));
+    const QString firstNumber = main.Edit1->text();
+
+    QTest::mouseClick(main.SpeedButton6, Qt::LeftButton);
+    QVERIFY2(shell.messages.texts().isEmpty(), qPrintable(shell.messages.texts().join('\n')));
+    QCOMPARE(printer.jobs().size(), 1);
+    QVERIFY(lines(shell).isEmpty());
+    QCOMPARE(shell.db.scalar("SELECT count(*) FROM xsmx"), QStringLiteral("1"));
+    QCOMPARE(main.Label15->text(), QStringLiteral("0"));
+    QCOMPARE(main.ComboBox4->currentText(), QString());
+    QCOMPARE(main.Edit6->text(), QString());
+    QCOMPARE(main.Edit1->text().size(), 14);
+    QVERIFY(buttons(main, false, true, true)); // the print run leaves the buttons alone
+
+    retype(main.Edit4, "4");
+    click(main.SpeedButton3);
+    QCOMPARE(lines(shell), QStringList{"苹果|2|4|8|8"});
+    QVERIFY(main.Edit1->text() >= firstNumber);
+    QCOMPARE(shell.db.scalar("SELECT 单号 FROM xsxx"), main.Edit1->text());
+}
+
+void TestSalesEntry::totalsAndChange()
+{
+    ShellFixture shell;
+    QVERIFY(shell.logIn());
+    TMainForm& main = shell.main();
+    addLine(main, "苹果", "12.5", "1");
+    addLine(main, "梨", "15.5", "2.5", "5");
+    QCOMPARE(lines(shell).last(), QStringLiteral("梨|15.5|2.5|38.75|19.375"));
+    QCOMPARE(main.Label13->text(), QStringLiteral("3.5"));
+    QCOMPARE(main.Label14->text(), QStringLiteral("51.25"));
+    QCOMPARE(main.Label15->text(), QStringLiteral("31.87"));
+    QCOMPARE(main.ComboBox4->currentText(), QStringLiteral("31.87"));
+    QCOMPARE(main.Edit6->text(), QStringLiteral("0"));
+
+    pick(main.ComboBox4, "100");
+    QCOMPARE(main.Edit6->text(), QStringLiteral("68.13"));
+    retype(main.ComboBox4, "20");
+    QCOMPARE(main.Edit6->text(), QStringLiteral("-11.87"));
+    main.ComboBox4->setFocus();
+    QTest::keyClick(main.ComboBox4, Qt::Key_Backspace);
+    QTest::keyClick(main.ComboBox4, Qt::Key_Backspace);
+    QCOMPARE(main.Edit6->text(), QString());
+
+    // Adding a line sets the change back to 0 whatever was typed before.
+    retype(main.ComboBox4, "50");
+    addLine(main, "桃", "0.125");
+    QCOMPARE(main.Label15->text(), QStringLiteral("32"));
+    QCOMPARE(main.ComboBox4->currentText(), QStringLiteral("32"));
+    QCOMPARE(main.Edit6->text(), QStringLiteral("0"));
+    QVERIFY(shell.messages.texts().isEmpty());
+}
+
+void TestSalesEntry::droppingTheFraction_data()
+{
+    QTest::addColumn<QString>("price");
+    QTest::addColumn<QString>("discount");
+    QTest::addColumn<QString>("cut");
+    QTest::newRow("31.875") << "12.5"
+                            << "8.5"
+                            << "31";
+    QTest::newRow("99.99") << "99.99"
+                           << "10"
+                           << "99";
+    QTest::newRow("0.99") << "0.99"
+                          << "10"
+                          << "0";
+}
+
+void TestSalesEntry::droppingTheFraction()
+{
+    QFETCH(QString, price);
+    QFETCH(QString, discount);
+    QFETCH(QString, cut);
+    ShellFixture shell;
+    QVERIFY(shell.logIn());
+    TMainForm& main = shell.main();
+    const QString quantity = price == "12.5" ? "3" : "1";
+    enterLine(main, "苹果", price, quantity, discount);
+    const QString amount = main.Edit11->text();
+    click(main.SpeedButton9);
+    QCOMPARE(main.Edit12->text(), cut);
+    QCOMPARE(main.Edit11->text(), amount);
+    QCOMPARE(main.Label15->text(), QStringLiteral("0"));
+    click(main.SpeedButton2);
+    QCOMPARE(shell.db.scalar("SELECT " + number("折后") + " FROM xsxx"), cut);
+
+    // With nothing after discount the button does nothing.
+    click(main.SpeedButton9);
+    QCOMPARE(main.Edit12->text(), QString());
+    QVERIFY(shell.messages.texts().isEmpty());
+}
+
+void TestSalesEntry::loneDecimalPointIsAConversionError()
+{
+    ShellFixture shell;
+    QVERIFY(shell.logIn());
+    TMainForm& main = shell.main();
+    enterLine(main, "苹果", "2", "3", "10");
+    QCOMPARE(main.Edit11->text(), QStringLiteral("6"));
+    shell.messages.clear();
+
+    retype(main.Edit3, ".");
+    QCOMPARE(shell.messages.messages().size(), 1);
+    QVERIFY(shell.messages.messages().first().isErrorReport);
+    QVERIFY(shell.messages.texts().first().contains(QLatin1Char('.')));
+    QCOMPARE(main.Edit11->text(), QStringLiteral("6"));
+    QCOMPARE(main.Edit12->text(), QStringLiteral("6"));
+    typeInto(main.Edit3, "5");
+    QCOMPARE(main.Edit11->text(), QStringLiteral("1.5"));
+    QCOMPARE(shell.messages.messages().size(), 1);
+
+    // The received box: a lone point stops the change computation the same way.
+    main.Edit6->setText("7");
+    shell.messages.clear();
+    retype(main.ComboBox4, ".");
+    QVERIFY(!shell.messages.messages().isEmpty());
+    QVERIFY(shell.messages.messages().first().isErrorReport);
+    QCOMPARE(main.Edit6->text(), QStringLiteral("7"));
+    QVERIFY(lines(shell).isEmpty());
+}
+
+void TestSalesEntry::lineWithoutStoredPriceStopsTheSelection()
+{
+    ShellFixture shell;
+    QVERIFY(shell.logIn());
+    TMainForm& main = shell.main();
+    shell.db.exec("INSERT INTO xsxx (品名, 数量, 金额, 折后) VALUES ('散装糖', 1, 5, 5)");
+    main.ADOQuery2.requery(main.ADOQuery2.statement());
+    main.Edit11->setText("9");
+    clickRow(main, 0);
+    QCOMPARE(shell.messages.messages().size(), 1);
+    QVERIFY(shell.messages.messages().first().isErrorReport);
+    QCOMPARE(main.ComboBox1->currentText(), QStringLiteral("散装糖"));
+    QCOMPARE(main.Edit3->text(), QString());
+    QCOMPARE(main.Edit11->text(), QStringLiteral("9"));
+    QCOMPARE(shell.db.scalar("SELECT count(*) FROM xsxx"), QStringLiteral("1"));
+}
+
+void TestSalesEntry::refusedLineLeavesTheCatalogueAlone()
+{
+    ShellFixture shell;
+    QVERIFY(shell.logIn());
+    TMainForm& main = shell.main();
+    const QString tooLong(51, QLatin1Char('9'));
+    main.Edit1->setText(tooLong); // an administrator may type the receipt number
+    enterLine(main, "苹果", "2", "1", "10");
+    click(main.SpeedButton2);
+
+    QCOMPARE(shell.messages.messages().size(), 1);
+    QVERIFY(shell.messages.messages().first().isErrorReport);
+    QVERIFY(lines(shell).isEmpty());
+    QVERIFY(goods(shell).isEmpty());
+    // The cashier's entry is still there to correct.
+    QCOMPARE(main.ComboBox1->currentText(), QStringLiteral("苹果"));
+    QCOMPARE(main.Edit3->text(), QStringLiteral("2"));
+
+    main.Edit1->setText("20240131093005");
+    shell.messages.clear();
+    click(main.SpeedButton2);
+    QVERIFY(shell.messages.texts().isEmpty());
+    QCOMPARE(lines(shell), QStringList{"苹果|2|1|2|2"});
+    QCOMPARE(goods(shell), QStringList{"苹果|2"});
+}
+
+void TestSalesEntry::numberColumnFollowsTheAddOrder()
+{
+    ShellFixture shell;
+    QVERIFY(shell.logIn());
+    TMainForm& main = shell.main();
+    QCOMPARE(main.DBGridEh1->view()->model()->rowCount(), 0);
+    const QStringList names = {"苹果", "梨", "桃"};
+    for (const QString& name : names)
+        addLine(main, name, "1");
+    for (int row = 0; row < names.size(); ++row) {
+        QCOMPARE(main.DBGridEh1->cellText(row, 0), QString::number(row + 1));
+        QCOMPARE(main.DBGridEh1->cellText(row, 1), names.at(row));
+    }
+}
+
+QTEST_MAIN(TestSalesEntry)
+#include "test_sales_entry.moc"

@@ -1,0 +1,60 @@
+#include "support/ShellFixture.h"
+
+#include "shell/Forms.h"
+#include "shell/LoginUnit.h"
+#include "shell/MainUnit.h"
+
+#include <QtTest>
+
+namespace testsupport {
+
+namespace {
+
+// Runs before the recorders and windows come to be, once the database exists.
+QString prepared(TestDatabase& db, const std::function<void(TestDatabase&)>& prepare)
+{
+    if (prepare)
+        prepare(db);
+    return {};
+}
+
+} // namespace
+
+ShellFixture::ShellFixture(const std::function<void(TestDatabase&)>& prepare)
+    : desktopFolder((prepared(db, prepare), desktop.path()))
+{
+    modals.emplace();
+    forms = std::make_unique<Forms>();
+}
+
+ShellFixture::~ShellFixture()
+{
+    forms.reset();
+}
+
+TMainForm& ShellFixture::main() const
+{
+    return *forms->MainForm;
+}
+
+bool ShellFixture::logIn(const QString& user, const QString& password)
+{
+    forms->showMainWindow();
+    TLoginForm login(*forms);
+    login.show();
+    const int index = login.ComboBox1->findText(user);
+    if (index < 0)
+        return false;
+    login.ComboBox1->setCurrentIndex(index);
+    login.Edit1->clear();
+    typeInto(login.Edit1, password);
+    QTest::mouseClick(login.SpeedButton1, Qt::LeftButton);
+    return login.result() == QDialog::Accepted;
+}
+
+void typeInto(QWidget* widget, const QString& text)
+{
+    QTest::keyClicks(widget, text);
+}
+
+} // namespace testsupport

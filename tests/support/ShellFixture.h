@@ -1,0 +1,49 @@
+#pragma once
+
+#include "support/TestDatabase.h"
+#include "ui/Messages.h"
+#include "ui/Seams.h"
+
+#include <QString>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class Forms;
+class TLoginForm;
+class TMainForm;
+
+namespace testsupport {
+
+// A fresh data.mdb, a desktop folder of its own, every dialog and message recorded instead of
+// shown, and the program's windows created on it as at start-up (prepare runs on the file
+// first). Destroyed in reverse, windows first.
+class ShellFixture
+{
+public:
+    explicit ShellFixture(const std::function<void(TestDatabase&)>& prepare = {});
+    ~ShellFixture();
+    ShellFixture(const ShellFixture&) = delete;
+    ShellFixture& operator=(const ShellFixture&) = delete;
+
+    TMainForm& main() const;
+
+    // Shows the main window as the start does, then logs in through a real TLoginForm:
+    // picks the user, types the password, presses "确定". True when the login was confirmed.
+    bool logIn(const QString& user = QStringLiteral("admin"), const QString& password = QString());
+
+    TestDatabase db;
+    QTemporaryDir desktop;
+    ui::DesktopFolderOverride desktopFolder;
+    ui::MessageRecorder messages;
+    std::optional<ui::ModalRecorder> modals; // reset it to run a dialog's own modal loop
+    ui::OpenRecorder opened;
+    std::unique_ptr<Forms> forms;
+};
+
+// Types text into the widget key by key, as a cashier would (each key pressed and released).
+// Letters, digits and signs only: the test library types nothing outside Latin-1.
+void typeInto(QWidget* widget, const QString& text);
+
+} // namespace testsupport
