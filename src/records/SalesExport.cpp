@@ -2,7 +2,6 @@
 
 #include "records/XlsWriter.h"
 #include "store/Dataset.h"
-#include "store/Numbers.h"
 
 #include <QProgressDialog>
 #include <QVector>
@@ -23,22 +22,27 @@ QVector<bool> numberColumns(store::Dataset& list, const QStringList& names)
     return numeric;
 }
 
-XlsCell cellOf(const QString& text, bool numberColumn)
+// Values straight from the store: a number stays the stored double, never a text parsed back.
+XlsCell cellOf(const QVariant& value, bool numberColumn)
 {
-    if (text.isEmpty())
+    if (value.isNull())
         return XlsCell::empty();
-    long double value = 0;
-    if (numberColumn && store::tryParseNumber(text, &value))
-        return XlsCell::of(double(value));
-    return XlsCell::of(text);
+    if (numberColumn) {
+        bool ok = false;
+        const double number = value.toDouble(&ok);
+        if (ok)
+            return XlsCell::of(number);
+    }
+    const QString text = value.toString();
+    return text.isEmpty() ? XlsCell::empty() : XlsCell::of(text);
 }
 
-QVector<XlsCell> cellsOf(const QStringList& texts, const QVector<bool>& numeric)
+QVector<XlsCell> cellsOf(const QVariantList& values, const QVector<bool>& numeric)
 {
     QVector<XlsCell> cells;
     cells.reserve(numeric.size());
     for (qsizetype column = 0; column < numeric.size(); ++column)
-        cells << cellOf(texts.value(column), numeric.at(column));
+        cells << cellOf(values.value(column), numeric.at(column));
     return cells;
 }
 
@@ -89,10 +93,12 @@ void exportSales(store::Dataset& list, const QString& path, QWidget* owner)
     writer.setHeader(names);
     const int rows = list.recordCount();
     ExportProgress progress(rows, owner);
-    for (int row = 0; row < rows; ++row) {
-        writer.addRow(cellsOf(list.rowTexts(row), numeric));
-        progress.rowWritten(row + 1);
-    }
+    // One pass over the list in its order, not one query per row.
+    int written = 0;
+    list.forEachRow([&](const QVariantList& values) {
+        writer.addRow(cellsOf(values, numeric));
+        progress.rowWritten(++written);
+    });
     list.last();
     writer.finish();
 }
