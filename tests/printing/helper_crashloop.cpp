@@ -4,9 +4,7 @@
 #include "printing/Dy76Unit.h"
 #include "printing/PrintRun.h"
 #include "printing/PrintSeam.h"
-#include "store/Catalogue.h"
-#include "store/Connection.h"
-#include "store/Dataset.h"
+#include "support/PrintingSale.h"
 #include "ui/Fonts.h"
 
 #include <QApplication>
@@ -39,13 +37,8 @@ int main(int argc, char** argv)
     printing::PrintCapture capture(jobs);
     TDy58Form dy58;
     TDy76Form dy76;
-    store::Connection connection(QStringLiteral("MainForm"));
-    store::Dataset saleLines(connection, store::sql::SelectXsxx);
-    store::Dataset history(connection, store::sql::SelectXstj);
-    store::Dataset historyLines(connection, store::sql::SelectXsmx);
-    saleLines.open();
-    history.open();
-    historyLines.open();
+    testsupport::PrintingMain main;
+    store::Dataset& saleLines = main.saleLines;
     // A sale left by the previous, killed run is finished first, as a cashier would.
     for (qint64 sale = QDateTime::currentMSecsSinceEpoch();; ++sale) {
         const QString number = QString::number(sale);
@@ -53,18 +46,10 @@ int main(int argc, char** argv)
         for (int line = saleLines.recordCount() + 1; line <= 3; ++line)
             addLine(saleLines, saleLines.recordCount() ? saleLines.field(QStringLiteral("单号")) : number, line);
         saleLines.first();
-        printing::SaleToPrint toPrint;
+        printing::SaleToPrint toPrint = testsupport::sampleSale();
         toPrint.layout = (sale % 2) ? QStringLiteral("58") : QStringLiteral("76");
-        toPrint.copies = QStringLiteral("1");
         toPrint.number = saleLines.field(QStringLiteral("单号"));
-        toPrint.time = QStringLiteral("2026-12-09 10:00:00");
-        toPrint.cashier = QStringLiteral("admin");
-        toPrint.totalQuantity = QStringLiteral("6");
-        toPrint.totalAmount = QStringLiteral("75");
-        toPrint.totalDue = QStringLiteral("75");
-        toPrint.received = QStringLiteral("100");
-        toPrint.change = QStringLiteral("25");
-        printing::printAndRecord(toPrint, dy58, dy76, connection, saleLines, history, historyLines);
+        printing::printAndRecord(toPrint, dy58, dy76, main.connection, saleLines, main.history, main.historyLines);
         capture.clear();
         QDir(jobs).removeRecursively();
         QDir().mkpath(jobs);
