@@ -128,11 +128,13 @@ void requireRecordable(const HistoryRow& row, store::Dataset& target)
             continue;
         }
         const int width = store::columnWidth(table, column);
-        if (width > 0 && text.size() > width)
+        // Characters as the store counts them: an emoji is one, not two UTF-16 units.
+        const auto characters = text.toUcs4().size();
+        if (width > 0 && characters > width)
             throw store::Error(
                 QStringLiteral("“%1”的内容太长（%2 个字符），销售记录中最多 %3 个字符。小票没有打印，本单保持不变。")
                     .arg(column)
-                    .arg(text.size())
+                    .arg(characters)
                     .arg(width));
     }
 }
@@ -200,18 +202,6 @@ void emptySale(store::Dataset& saleLines)
     }
 }
 
-// After a rollback the datasets' snapshots still hold what was undone.
-void resynchronise(store::Dataset& saleLines, store::Dataset& history, store::Dataset& historyLines)
-{
-    try {
-        saleLines.requery(saleLines.statement(), saleLines.argument());
-        history.requery(history.statement(), history.argument());
-        historyLines.requery(historyLines.statement(), historyLines.argument());
-    } catch (const store::Error&) {
-        // The failure being reported says more than this one would.
-    }
-}
-
 } // namespace
 
 void printAndRecord(const SaleToPrint& sale, TDy58Form& dy58, TDy76Form& dy76, store::Connection& mainConnection,
@@ -234,18 +224,21 @@ void printAndRecord(const SaleToPrint& sale, TDy58Form& dy58, TDy76Form& dy76, s
 
     // The history is written and the sale emptied in one transaction that commits only once the
     // receipt has printed: a failure anywhere leaves the sale as it was and no trace in the history.
+    store::Transaction transaction(mainConnection);
+    appendRow(history, record.sale);
+    for (const HistoryRow& line : record.lines)
+        appendRow(historyLines, line);
+    emptySale(saleLines);
+    if (printing)
+        form->printReceipt(reportFor(sale.customer, sale.phone), copies, QStringLiteral("小票 ") + sale.number);
     try {
-        store::Transaction transaction(mainConnection);
-        appendRow(history, record.sale);
-        for (const HistoryRow& line : record.lines)
-            appendRow(historyLines, line);
-        emptySale(saleLines);
-        if (printing)
-            form->printReceipt(reportFor(sale.customer, sale.phone), copies, QStringLiteral("小票 ") + sale.number);
         transaction.commit();
-    } catch (...) {
-        resynchronise(saleLines, history, historyLines);
-        throw;
+    } catch (const store::Error& error) {
+        if (!printing)
+            throw;
+        // The cashier holds a receipt the history does not know of.
+        throw store::Error(QStringLiteral("小票已打印，但这笔销售没有记入销售记录，仍留在当前销售中。") +
+                           error.message());
     }
 }
 

@@ -72,18 +72,6 @@ void reconnectFor(store::Connection& connection, store::Dataset& list)
     connection.reconnect();
 }
 
-// After a failed delete was rolled back the row is stored again, so the list reads it again.
-void showStoredRowsAgain(store::Dataset& list)
-{
-    const store::Statement statement = list.statement();
-    const QString argument = list.argument();
-    try {
-        list.requery(statement, argument);
-    } catch (const std::exception&) {
-        // The list stays empty until the next refresh; the delete's own error is the one to show.
-    }
-}
-
 // A double click on the grid where no row is (an empty list, below the last row) is still a
 // double click on the grid; on a row the grid reports it itself.
 class EmptyAreaDoubleClick : public QObject
@@ -274,20 +262,12 @@ void TXstjForm::N6Click()
 void TXstjForm::deleteCurrentSale()
 {
     const QString number = ADOQuery1.field(ReceiptNumber);
-    bool listChanged = false;
-    try {
-        store::Transaction transaction(ADOConnection1);
-        ADOQuery1.deleteCurrent();
-        listChanged = true;
-        // A sale without a number has no lines that could be told apart as its own.
-        if (!number.isEmpty() && !numberKeptByAnotherSale(number))
-            deleteLinesOf(number);
-        transaction.commit();
-    } catch (...) {
-        if (listChanged)
-            showStoredRowsAgain(ADOQuery1);
-        throw;
-    }
+    store::Transaction transaction(ADOConnection1);
+    ADOQuery1.deleteCurrent();
+    // A sale without a number has no lines that could be told apart as its own.
+    if (!number.isEmpty() && !numberKeptByAnotherSale(number))
+        deleteLinesOf(number);
+    transaction.commit();
 }
 
 bool TXstjForm::numberKeptByAnotherSale(const QString& number)

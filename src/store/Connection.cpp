@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <QUrl>
 #include <algorithm>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace store {
@@ -17,6 +18,14 @@ namespace store {
 namespace {
 
 QAtomicInt connectionCounter;
+
+// Every connection of the program, so that a new one can see whether the others still hold
+// the file now at the path.
+std::vector<Connection*>& liveConnections()
+{
+    static std::vector<Connection*> connections;
+    return connections;
+}
 
 QString uriFor(const QString& path)
 {
@@ -54,15 +63,39 @@ const QList<RequiredTable>& requiredTables()
 
 constexpr int SchemaVersion = 1;
 
+// The first bytes of every SQLite database file.
+constexpr char FileHeader[] = "SQLite format 3";
+
+bool hasMoved(sqlite3* handle)
+{
+    int moved = 0;
+    return sqlite3_file_control(handle, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved != 0;
+}
+
+// Read from the file itself, not from the page cache, which would still hold the old header.
+bool headerIsIntact(sqlite3* handle)
+{
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(handle, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file || !file->pMethods)
+        return true;
+    char header[sizeof FileHeader] = {};
+    if (file->pMethods->xRead(file, header, sizeof header, 0) != SQLITE_OK)
+        return false;
+    return std::memcmp(header, FileHeader, sizeof header) == 0;
+}
+
 } // namespace
 
 Connection::Connection(const QString& owner)
     : m_name(QStringLiteral("%1#%2").arg(owner).arg(connectionCounter.fetchAndAddRelaxed(1)))
 {
+    liveConnections().push_back(this);
 }
 
 Connection::~Connection()
 {
+    std::vector<Connection*>& live = liveConnections();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
     close();
     for (Dataset* dataset : m_datasets)
         dataset->m_rowQuery.reset();
@@ -87,6 +120,11 @@ void Connection::open()
     const QString path = databasePath();
     if (!QFileInfo::exists(path))
         throw Error(QStringLiteral("找不到数据库文件 %1").arg(QDir::toNativeSeparators(path)));
+    // Opening whatever replaced the file while the others still hold the old one would fold
+    // the old file's journal into it.
+    for (Connection* other : liveConnections())
+        if (other != this && other->m_open && !other->fileInPlace())
+            throwFileReplaced();
     {
         QSqlDatabase db = QSqlDatabase::contains(m_name) ? QSqlDatabase::database(m_name, false)
                                                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
@@ -128,13 +166,34 @@ void Connection::reconnect()
     open();
 }
 
-void Connection::execute(const QString& sql)
+void Connection::execute(const QString& sql, const QString& doing)
 {
     if (!m_open)
         open();
     QSqlQuery query(database());
     if (!query.exec(sql))
-        throwEngineError(QStringLiteral("执行“%1”").arg(sql), query.lastError());
+        throwEngineError(doing.isEmpty() ? QStringLiteral("执行“%1”").arg(sql) : doing, query.lastError());
+}
+
+bool Connection::fileInPlace() const
+{
+    sqlite3* handle = handleOf(database());
+    return !handle || (!hasMoved(handle) && headerIsIntact(handle));
+}
+
+void Connection::throwFileReplaced()
+{
+    throw Error(
+        QStringLiteral("数据库文件 %1 已被删除、移走或替换，这次的内容没有保存。请放回原来的文件后重新启动本程序。")
+            .arg(QDir::toNativeSeparators(databasePath())));
+}
+
+void Connection::requireFileInPlace()
+{
+    if (!m_open)
+        open();
+    if (!fileInPlace())
+        throwFileReplaced();
 }
 
 void Connection::attach(Dataset* dataset)
@@ -145,6 +204,33 @@ void Connection::attach(Dataset* dataset)
 void Connection::detach(Dataset* dataset)
 {
     m_datasets.erase(std::remove(m_datasets.begin(), m_datasets.end(), dataset), m_datasets.end());
+    m_written.erase(std::remove(m_written.begin(), m_written.end(), dataset), m_written.end());
+}
+
+void Connection::noteWrite(Dataset* dataset)
+{
+    if (m_inTransaction && std::find(m_written.begin(), m_written.end(), dataset) == m_written.end())
+        m_written.push_back(dataset);
+}
+
+void Connection::forgetWrites()
+{
+    m_inTransaction = false;
+    m_written.clear();
+}
+
+void Connection::showStoredRowsAgain()
+{
+    const std::vector<Dataset*> written = m_written;
+    forgetWrites();
+    for (Dataset* dataset : written) {
+        try {
+            if (dataset->isOpen())
+                dataset->requery(dataset->statement(), dataset->argument());
+        } catch (const Error&) {
+            // The list stays empty until its next re-query; the failure being reported says more.
+        }
+    }
 }
 
 void verifyDatabase(Connection& connection)
@@ -158,7 +244,8 @@ void verifyDatabase(Connection& connection)
         throwEngineError(QStringLiteral("读取数据库文件 %1").arg(file), query.lastError());
     const int version = query.value(0).toInt();
     if (version > SchemaVersion)
-        throw Error(QStringLiteral("数据库文件 %1 来自更新版本的程序（版本 %2），本程序无法使用它").arg(file).arg(version));
+        throw Error(
+            QStringLiteral("数据库文件 %1 来自更新版本的程序（版本 %2），本程序无法使用它").arg(file).arg(version));
 
     QStringList missing;
     for (const RequiredTable& table : requiredTables()) {
@@ -189,21 +276,28 @@ void verifyDatabase(Connection& connection)
 
 Transaction::Transaction(Connection& connection) : m_connection(connection)
 {
-    m_connection.execute(QStringLiteral("BEGIN IMMEDIATE"));
+    m_connection.requireFileInPlace();
+    m_connection.execute(QStringLiteral("BEGIN IMMEDIATE"), QStringLiteral("保存"));
+    m_connection.forgetWrites();
+    m_connection.m_inTransaction = true;
 }
 
 Transaction::~Transaction()
 {
     if (m_done)
         return;
-    QSqlQuery rollback(m_connection.database());
-    rollback.exec(QStringLiteral("ROLLBACK"));
+    {
+        QSqlQuery rollback(m_connection.database());
+        rollback.exec(QStringLiteral("ROLLBACK"));
+    }
+    m_connection.showStoredRowsAgain();
 }
 
 void Transaction::commit()
 {
-    m_connection.execute(QStringLiteral("COMMIT"));
+    m_connection.execute(QStringLiteral("COMMIT"), QStringLiteral("保存"));
     m_done = true;
+    m_connection.forgetWrites();
 }
 
 } // namespace store

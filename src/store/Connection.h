@@ -28,17 +28,32 @@ public:
     QString name() const { return m_name; }
     static QString databasePath(); // absolute path of data.mdb in the working directory
 
-    // Runs a statement that returns no rows (pragmas, transactions); throws on failure.
-    void execute(const QString& sql);
+    // Runs a statement that returns no rows (pragmas, transactions); throws on failure, the
+    // message beginning with doing (the statement itself when none is given).
+    void execute(const QString& sql, const QString& doing = {});
+
+    // Throws store::Error when data.mdb is no longer the file this connection opened (deleted,
+    // moved away, or overwritten by something that is not a database). SQLite would go on
+    // writing into the old file, and whatever was saved would vanish when the program ends,
+    // so every write asks this first.
+    void requireFileInPlace();
 
 private:
     friend class Dataset;
+    friend class Transaction;
     void attach(Dataset* dataset);
     void detach(Dataset* dataset);
+    void noteWrite(Dataset* dataset);
+    void forgetWrites();
+    void showStoredRowsAgain();
+    bool fileInPlace() const;
+    [[noreturn]] static void throwFileReplaced();
 
     QString m_name;
     bool m_open = false;
     std::vector<Dataset*> m_datasets;
+    bool m_inTransaction = false;
+    std::vector<Dataset*> m_written; // datasets that wrote inside the open transaction
 };
 
 // Checks at start that data.mdb holds every table and column the program uses, is not from
@@ -46,7 +61,8 @@ private:
 void verifyDatabase(Connection& connection);
 
 // Rolls back in its destructor unless commit() ran. BEGIN IMMEDIATE, so a locked file
-// fails here, before anything is written.
+// fails here, before anything is written. After a rollback every dataset that wrote inside the
+// transaction is opened again, so no window goes on showing rows that were never stored.
 class Transaction
 {
 public:

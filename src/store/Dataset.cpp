@@ -286,8 +286,8 @@ QStringList Dataset::readRow(qint64 rowid)
         return m_cachedRow;
     if (!m_rowQuery) {
         m_rowQuery = std::make_unique<QSqlQuery>(m_connection.database());
-        const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                                .arg(selectColumnsSql(), quoted(m_statement.table));
+        const QString sql =
+            QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(selectColumnsSql(), quoted(m_statement.table));
         if (!m_rowQuery->prepare(sql)) {
             const QSqlError error = m_rowQuery->lastError();
             m_rowQuery.reset();
@@ -336,8 +336,9 @@ void Dataset::forEachRow(const std::function<void(const QVariantList& values)>& 
     requireOpen();
     if (!m_statement.distinctColumn.isEmpty())
         throw Error(QStringLiteral("“%1”不能逐行导出").arg(text()));
-    QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid <= ?").arg(selectColumnsSql(), quoted(m_statement.table)) +
-                  filterSql();
+    QString sql =
+        QStringLiteral("SELECT %1 FROM %2 WHERE rowid <= ?").arg(selectColumnsSql(), quoted(m_statement.table)) +
+        filterSql();
     if (!m_statement.orderColumn.isEmpty())
         sql += QStringLiteral(" ORDER BY %1, rowid").arg(quoted(m_statement.orderColumn));
     QSqlQuery query(m_connection.database());
@@ -442,7 +443,8 @@ void Dataset::setField(const QString& column, const QString& text)
     const auto characters = text.toUcs4().size();
     if (width > 0 && characters > width) {
         discardChange();
-        throw Error(QStringLiteral("“%1”的内容太长（%2 个字符），最多 %3 个字符").arg(info.name).arg(characters).arg(width));
+        throw Error(
+            QStringLiteral("“%1”的内容太长（%2 个字符），最多 %3 个字符").arg(info.name).arg(characters).arg(width));
     }
     m_pending.insert(info.name, text);
 }
@@ -480,6 +482,12 @@ void Dataset::post()
         sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table, assignments.join(QLatin1String(", ")));
     }
     const qint64 editedRowid = inserting ? -1 : currentRowid();
+    try {
+        m_connection.requireFileInPlace();
+    } catch (const Error&) {
+        discardChange();
+        throw;
+    }
     if (!query.prepare(sql)) {
         discardChange();
         throwEngineError(QStringLiteral("保存到 %1").arg(m_statement.table), query.lastError());
@@ -495,6 +503,7 @@ void Dataset::post()
     }
     discardChange();
     invalidateCache();
+    m_connection.noteWrite(this);
     if (!inserting) {
         if (m_snapshotTaken)
             emit rowChanged(m_index);
@@ -520,6 +529,7 @@ void Dataset::deleteCurrent()
     if (m_rowids.empty())
         return;
     const qint64 rowid = m_rowids[static_cast<std::size_t>(m_index)];
+    m_connection.requireFileInPlace();
     QSqlQuery query(m_connection.database());
     if (!query.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_statement.table))))
         throwEngineError(QStringLiteral("删除 %1 的记录").arg(m_statement.table), query.lastError());
@@ -527,6 +537,7 @@ void Dataset::deleteCurrent()
     if (!query.exec())
         throwEngineError(QStringLiteral("删除 %1 的记录").arg(m_statement.table), query.lastError());
     invalidateCache();
+    m_connection.noteWrite(this);
     const int removed = m_index;
     m_rowids.erase(m_rowids.begin() + removed);
     emit rowRemoved(removed);

@@ -16,6 +16,8 @@ QString describeEngineError(const QSqlError& error)
         return QStringLiteral("数据库文件是只读的，无法写入（%1）").arg(engine);
     if (engine.contains(QLatin1String("disk is full")) || engine.contains(QLatin1String("database or disk is full")))
         return QStringLiteral("磁盘已满，无法写入数据库（%1）").arg(engine);
+    if (engine.contains(QLatin1String("disk I/O error")))
+        return QStringLiteral("读写数据库文件出错，磁盘可能已满或已损坏（%1）").arg(engine);
     if (engine.contains(QLatin1String("not a database")) || engine.contains(QLatin1String("malformed")))
         return QStringLiteral("数据库文件已损坏或不是数据库（%1）").arg(engine);
     return engine;

@@ -10,6 +10,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <grp.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,6 +23,19 @@ QByteArray digestOf(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+// Root may write any file, so a read-only file only shows as such to an ordinary user: the
+// program is started as "nobody" when the tests run as root.
+void startAsOrdinaryUser(QProcess& program)
+{
+    program.setChildProcessModifier([] {
+        if (::geteuid() != 0)
+            return;
+        const gid_t nobody = 65534;
+        if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)
+            ::_exit(99);
+    });
 }
 
 void write(const QString& path, const QByteArray& bytes)
@@ -61,6 +76,10 @@ void TestShellStartup::unusableDatabaseEndsTheStart_data()
                                      << "表 dynr";
     QTest::newRow("locked by another program") << "locked"
                                                << "";
+    QTest::newRow("from a newer version") << "future"
+                                          << "更新版本";
+    QTest::newRow("read-only") << "readonly"
+                               << "只读";
 }
 
 void TestShellStartup::unusableDatabaseEndsTheStart()
@@ -71,19 +90,29 @@ void TestShellStartup::unusableDatabaseEndsTheStart()
     const QString path = folder.filePath("data.mdb");
     if (kind == "garbage")
         write(path, QByteArray("This is a note, not a database.\n").repeated(200));
-    if (kind == "column" || kind == "table" || kind == "locked")
+    if (kind == "column" || kind == "table" || kind == "locked" || kind == "future" || kind == "readonly")
         testsupport::TestDatabase::createFromSchema(path);
 
     std::unique_ptr<QSqlDatabase> holder;
     const QString holderName = QStringLiteral("holder");
-    if (kind == "column" || kind == "table") {
+    if (kind == "column" || kind == "table" || kind == "future") {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", holderName);
         db.setDatabaseName(path);
         QVERIFY(db.open());
         QSqlQuery query(db);
-        QVERIFY(query.exec(kind == "column" ? "ALTER TABLE xsxx DROP COLUMN 备注" : "DROP TABLE dynr"));
+        const char* change = kind == "column"  ? "ALTER TABLE xsxx DROP COLUMN 备注"
+                             : kind == "table" ? "DROP TABLE dynr"
+                                               : "PRAGMA user_version = 2";
+        QVERIFY(query.exec(change));
         query.finish();
         db.close();
+    }
+    if (kind == "readonly") {
+        // The folder stays open to all, as a shop's would be; only the file is protected.
+        QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                         QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                                         QFileDevice::WriteOther | QFileDevice::ExeOther));
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadOther));
     }
     if (kind == "locked") {
         holder = std::make_unique<QSqlDatabase>(QSqlDatabase::addDatabase("QSQLITE", holderName));
@@ -100,6 +129,8 @@ void TestShellStartup::unusableDatabaseEndsTheStart()
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     environment.insert("HOME", folder.path()); // any desktop entry would land here, not in ours
     program.setProcessEnvironment(environment);
+    if (kind == "readonly")
+        startAsOrdinaryUser(program);
     program.start(Program, {});
     QVERIFY(program.waitForStarted());
     const bool ended = program.waitForFinished(20000);
