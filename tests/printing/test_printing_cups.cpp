@@ -6,108 +6,26 @@
 #include "printing/Dy76Unit.h"
 #include "printing/PrintRun.h"
 #include "store/Error.h"
-#include "support/PrintingJobReceiver.h"
+#include "support/PrintingQueue.h"
 #include "support/PrintingSale.h"
 #include "support/TestDatabase.h"
 
-#include <QDir>
 #include <QFile>
 #include <QPrinterInfo>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <array>
 #include <cmath>
-#include <optional>
 
+using testsupport::pdfPageSizeInPoints;
+using testsupport::pdfText;
+using testsupport::runTool;
 using testsupport::TestDatabase;
 
 namespace {
 
 const QString Queue = QStringLiteral("quorvel_test");
 constexpr int JobTimeoutMs = 60000;
-
-struct Run
-{
-    int exitCode = -1;
-    QString output;
-};
-
-Run runTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    if (!process.waitForStarted(10000))
-        return {-1, program + QStringLiteral(" could not be started")};
-    process.waitForFinished(60000);
-    const int code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return {code, QString::fromLocal8Bit(process.readAll())};
-}
-
-// The default-printer choice lives in lpoptions files; they are put back exactly as found.
-class SavedFile
-{
-public:
-    explicit SavedFile(QString path) : m_path(std::move(path))
-    {
-        QFile file(m_path);
-        if (file.open(QIODevice::ReadOnly))
-            m_content = file.readAll();
-    }
-    void restore() const
-    {
-        if (!m_content) {
-            QFile::remove(m_path);
-            return;
-        }
-        QFile file(m_path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            file.write(*m_content);
-    }
-
-private:
-    QString m_path;
-    std::optional<QByteArray> m_content;
-};
-
-// Removes the test queue and brings back the default printer, however the test ends.
-class QueueCleanup
-{
-public:
-    QueueCleanup()
-        : m_files{SavedFile(QStringLiteral("/etc/cups/lpoptions")),
-                  SavedFile(QDir::homePath() + QStringLiteral("/.cups/lpoptions"))}
-    {
-    }
-    ~QueueCleanup()
-    {
-        runTool(QStringLiteral("lpadmin"), {QStringLiteral("-x"), Queue});
-        for (const SavedFile& file : m_files)
-            file.restore();
-    }
-
-private:
-    std::array<SavedFile, 2> m_files;
-};
-
-QString normalised(const QString& text)
-{
-    // Extracted CJK text may come back as compatibility forms (radicals); compare what they mean.
-    return text.normalized(QString::NormalizationForm_KC);
-}
-
-QSizeF pdfPageSizeInPoints(const QString& pdf)
-{
-    const Run info = runTool(QStringLiteral("pdfinfo"), {pdf});
-    const QRegularExpressionMatch match =
-        QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts")).match(info.output);
-    if (!match.hasMatch())
-        return {};
-    return {match.captured(1).toDouble(), match.captured(2).toDouble()};
-}
 
 } // namespace
 
@@ -121,32 +39,15 @@ private slots:
 
 void CupsTest::printsReceiptsToANetworkPrinter()
 {
-    for (const QString tool :
-         {"lpstat", "lpadmin", "lpoptions", "cupsreject", "cupsaccept", "pdfinfo", "pdftotext", "pdftoppm"}) {
+    for (const QString tool : {"cupsreject", "cupsaccept", "pdftoppm"}) {
         if (QStandardPaths::findExecutable(tool).isEmpty() &&
             QStandardPaths::findExecutable(tool, {"/usr/sbin", "/sbin"}).isEmpty())
             QSKIP(qPrintable(QStringLiteral("%1 is not installed (cups-client, poppler-utils)").arg(tool)));
     }
-    const Run scheduler = runTool(QStringLiteral("lpstat"), {QStringLiteral("-r")});
-    if (scheduler.exitCode != 0 || scheduler.output.contains(QStringLiteral("not running")))
-        QSKIP(qPrintable(QStringLiteral("the CUPS scheduler is not running (start cupsd): ") +
-                         scheduler.output.trimmed()));
-
-    // These would choose the default printer over the one the test sets.
-    qunsetenv("PRINTER");
-    qunsetenv("LPDEST");
-
-    testsupport::PrintingJobReceiver printer;
-    QVERIFY2(printer.isListening(), qPrintable(printer.error()));
-
-    QueueCleanup cleanup;
-    const QString device = QStringLiteral("socket://127.0.0.1:%1").arg(printer.port());
-    const Run added = runTool(QStringLiteral("lpadmin"), {"-p", Queue, "-E", "-v", device, "-m", "raw"});
-    if (added.exitCode != 0)
-        QSKIP(qPrintable(QStringLiteral("cannot add a print queue (lpadmin needs the right to): ") +
-                         added.output.trimmed()));
-    const Run chosen = runTool(QStringLiteral("lpoptions"), {"-d", Queue});
-    QVERIFY2(chosen.exitCode == 0, qPrintable(chosen.output));
+    testsupport::PrintingQueue queue(Queue);
+    if (!queue.unavailable().isEmpty())
+        QSKIP(qPrintable(queue.unavailable()));
+    testsupport::PrintingJobReceiver& printer = queue.printer();
     QCOMPARE(QPrinterInfo::defaultPrinter().printerName(), Queue);
 
     TestDatabase db;
@@ -206,13 +107,12 @@ void CupsTest::printsReceiptsToANetworkPrinter()
         QVERIFY2(std::abs(page.height() - 409 * 0.75) <= 1, qPrintable(QString::number(page.height())));
     }
 
-    const Run text = runTool(QStringLiteral("pdftotext"), {"-layout", pdfs[0], "-"});
-    QCOMPARE(text.exitCode, 0);
-    const QString receipt = normalised(text.output);
+    const QString receipt = pdfText(pdfs[0]);
+    QVERIFY(!receipt.isEmpty());
     for (const QString expected :
          {"收银员:王小明", "Quorvel便利店", "单号:20240315093000", "时间:2024-03-15 09:30:00", "品名", "单价", "数量",
           "金额", "苹果", "大米", "矿泉水", "应收金额:17.9", "实收金额:20", "找零金额:2.1", "谢谢惠顾", "欢迎下次光临"})
-        QVERIFY2(QString(receipt).remove(' ').contains(normalised(expected).remove(' ')),
+        QVERIFY2(QString(receipt).remove(' ').contains(expected.normalized(QString::NormalizationForm_KC).remove(' ')),
                  qPrintable(expected + "\n" + receipt));
     const QStringList lines = receipt.split('\n');
     const auto lineWith = [&](const QString& start) {
@@ -226,11 +126,12 @@ void CupsTest::printsReceiptsToANetworkPrinter()
     QCOMPARE(lineWith("3.00"), QStringLiteral("3.00 2.00 5.40"));
     QCOMPARE(lineWith("0.00"), QStringLiteral("0.00 0.00 0.00"));
     QCOMPARE(lineWith("合计"), QStringLiteral("合计: 3 17.9"));
-    QCOMPARE(normalised(runTool(QStringLiteral("pdftotext"), {"-layout", pdfs[1], "-"}).output), receipt);
+    QCOMPARE(pdfText(pdfs[1]), receipt);
 
     // A picture of the receipt for a person to look at, beside the test's build output.
     const QString picture = QStringLiteral(QUORVEL_BINARY_DIR) + QStringLiteral("/test_printing_cups_receipt");
-    const Run rendered = runTool(QStringLiteral("pdftoppm"), {"-png", "-r", "200", "-singlefile", pdfs[0], picture});
+    const testsupport::ToolRun rendered =
+        runTool(QStringLiteral("pdftoppm"), {"-png", "-r", "200", "-singlefile", pdfs[0], picture});
     QVERIFY2(rendered.exitCode == 0 && QFile::exists(picture + ".png"), qPrintable(rendered.output));
     QFile::remove(picture + ".pdf");
     QFile::copy(pdfs[0], picture + ".pdf");

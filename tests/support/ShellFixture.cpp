@@ -39,8 +39,13 @@ TMainForm& ShellFixture::main() const
 
 bool ShellFixture::logIn(const QString& user, const QString& password)
 {
-    forms->showMainWindow();
-    TLoginForm login(*forms);
+    return testsupport::logIn(*forms, user, password);
+}
+
+bool logIn(Forms& forms, const QString& user, const QString& password)
+{
+    forms.showMainWindow();
+    TLoginForm login(forms);
     login.show();
     const int index = login.ComboBox1->findText(user);
     if (index < 0)

@@ -42,6 +42,9 @@ public:
     std::unique_ptr<Forms> forms;
 };
 
+// The same login on any Forms (a second start of the program on the same data.mdb, say).
+bool logIn(Forms& forms, const QString& user, const QString& password);
+
 // Types text into the widget key by key, as a cashier would (each key pressed and released).
 // Letters, digits and signs only: the test library types nothing outside Latin-1.
 void typeInto(QWidget* widget, const QString& text);
