@@ -124,7 +124,7 @@ void requireRecordable(const HistoryRow& row, store::Dataset& target)
             if (!text.isEmpty() && !store::tryParseNumber(text, &number))
                 throw store::Error(
                     QStringLiteral("“%1”不是有效的数字，不能记入销售记录的“%2”。小票没有打印，本单保持不变。")
-                        .arg(text, column));
+                        .arg(store::excerptForMessage(text), column));
             continue;
         }
         const int width = store::columnWidth(table, column);

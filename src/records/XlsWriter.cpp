@@ -150,7 +150,8 @@ void putShortString(QByteArray& out, const QString& text)
 
 store::Error writeFailure(const QString& target, const QString& reason)
 {
-    return store::Error(QStringLiteral("无法写入导出文件“%1”：%2").arg(QDir::toNativeSeparators(target), reason));
+    return store::Error(QStringLiteral("无法写入导出文件“%1”：%2")
+                            .arg(store::excerptForMessage(QDir::toNativeSeparators(target)), reason));
 }
 
 // The final file, with a running count of what was written so the layout computed beforehand can be checked.

@@ -433,7 +433,7 @@ void Dataset::setField(const QString& column, const QString& text)
         // A column holds a double: a number beyond its range is refused, not stored as infinity.
         if (!tryParseNumber(text, &value) || !std::isfinite(static_cast<double>(value))) {
             discardChange();
-            throw Error(QStringLiteral("“%1”不是有效的数字，不能写入“%2”").arg(text, info.name));
+            throw Error(QStringLiteral("“%1”不是有效的数字，不能写入“%2”").arg(excerptForMessage(text), info.name));
         }
         m_pending.insert(info.name, static_cast<double>(value));
         return;

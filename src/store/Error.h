@@ -17,4 +17,8 @@ private:
     QString m_message;
 };
 
+// A user's text as a message quotes it: a pasted page would make a box taller than the screen,
+// so past a line's worth it is cut and ends in "…".
+QString excerptForMessage(const QString& text);
+
 } // namespace store

@@ -119,7 +119,8 @@ QString roundedTwoDecimals(long double value)
     if (d.digits == "0")
         return QStringLiteral("0.00");
     // Scale: digits as an integer times 10^(exponent - digits + 1); we want units of 0.01.
-    const int shift = d.exponent - static_cast<int>(d.digits.size()) + 1 + 2; // power of ten of the last digit, in cents
+    const int shift =
+        d.exponent - static_cast<int>(d.digits.size()) + 1 + 2; // power of ten of the last digit, in cents
     std::string cents;
     bool roundUp = false;
     if (shift >= 0) {
@@ -176,7 +177,7 @@ long double parseNumber(const QString& text)
 {
     long double value = 0;
     if (!tryParseNumber(text, &value))
-        throw Error(QStringLiteral("“%1”不是有效的数字").arg(text));
+        throw Error(QStringLiteral("“%1”不是有效的数字").arg(excerptForMessage(text)));
     return value;
 }
 

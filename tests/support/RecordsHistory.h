@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -37,6 +38,8 @@ QString sqlText(const QString& text); // 'text' with quotes doubled
 
 void addSale(const TestDatabase& db, const HistorySale& sale);
 void addLine(const TestDatabase& db, const HistoryLine& line);
+// Many rows in one transaction: each commit of its own waits for the disk.
+void addHistory(const TestDatabase& db, const QList<HistorySale>& sales, const QList<HistoryLine>& lines = {});
 
 // n sales numbered 20260101000000 + i at one-second steps, cashier "admin", 1/2/3 each; one
 // statement, so even millions of rows take seconds.
