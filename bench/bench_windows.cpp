@@ -65,7 +65,7 @@ int benchOps(const QString& label)
     forms.showMainWindow();
     TMainForm& main = *forms.MainForm;
     int line = 0;
-    const double add = bench::medianMs(10, [&] { enterLine(main, line++); });
+    const double add = bench::medianMs(30, [&] { enterLine(main, line++); });
     bench::report(QStringLiteral("add_line_ms_%1").arg(label), add, "ms");
 
     main.ComboBox5->setEditText(QStringLiteral("58"));

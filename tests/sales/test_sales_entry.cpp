@@ -11,22 +11,11 @@
 #include <QTableView>
 #include <QtTest>
 
+using testsupport::retype;
 using testsupport::ShellFixture;
 using testsupport::typeInto;
 
 namespace {
-
-void retype(QLineEdit* box, const QString& text)
-{
-    box->clear();
-    typeInto(box, text);
-}
-
-void retype(QComboBox* box, const QString& text)
-{
-    box->clearEditText();
-    typeInto(box, text);
-}
 
 // Goods names are Chinese, which the test library cannot type; a typed name runs no handler.
 void enterLine(TMainForm& main, const QString& name, const QString& price, const QString& quantity,

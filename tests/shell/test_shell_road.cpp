@@ -32,6 +32,7 @@
 #include <cmath>
 #include <memory>
 
+using testsupport::retype;
 using testsupport::ShellFixture;
 using testsupport::typeInto;
 
@@ -49,18 +50,6 @@ constexpr int ReceiptColumn = 1;
 constexpr int QuantityColumn = 3;
 constexpr int AmountColumn = 4;
 constexpr int DiscountedColumn = 5;
-
-void retype(QLineEdit* box, const QString& text)
-{
-    box->clear();
-    typeInto(box, text);
-}
-
-void retype(QComboBox* box, const QString& text)
-{
-    box->clearEditText();
-    typeInto(box, text);
-}
 
 // Presses the button as the mouse does; false when it is disabled (a click would do nothing).
 [[nodiscard]] bool press(QAbstractButton* button)

@@ -4,6 +4,8 @@
 #include "shell/LoginUnit.h"
 #include "shell/MainUnit.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QtTest>
 
 namespace testsupport {
@@ -60,6 +62,18 @@ bool logIn(Forms& forms, const QString& user, const QString& password)
 void typeInto(QWidget* widget, const QString& text)
 {
     QTest::keyClicks(widget, text);
+}
+
+void retype(QLineEdit* box, const QString& text)
+{
+    box->clear();
+    typeInto(box, text);
+}
+
+void retype(QComboBox* box, const QString& text)
+{
+    box->clearEditText();
+    typeInto(box, text);
 }
 
 } // namespace testsupport

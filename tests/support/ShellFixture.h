@@ -11,6 +11,8 @@
 #include <optional>
 
 class Forms;
+class QComboBox;
+class QLineEdit;
 class TLoginForm;
 class TMainForm;
 
@@ -48,5 +50,8 @@ bool logIn(Forms& forms, const QString& user, const QString& password);
 // Types text into the widget key by key, as a cashier would (each key pressed and released).
 // Letters, digits and signs only: the test library types nothing outside Latin-1.
 void typeInto(QWidget* widget, const QString& text);
+// Empties the box, then types text into it.
+void retype(QLineEdit* box, const QString& text);
+void retype(QComboBox* box, const QString& text);
 
 } // namespace testsupport
