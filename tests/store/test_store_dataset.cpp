@@ -35,6 +35,7 @@ private slots:
     void missingFileRefusedWithoutCreatingIt();
     void wrongSchemaNamesWhatIsMissing();
     void transactionRollsBackUnlessCommitted();
+    void writesRefusedOnceTheFileIsGone();
     void columnWidthsMatchTheSchema();
     void forEachRowStreamsTheListInOrder();
 };
@@ -75,8 +76,10 @@ void DatasetTest::refusesBadValuesAndStoresNothing_data()
 {
     QTest::addColumn<QString>("column");
     QTest::addColumn<QString>("text");
-    QTest::newRow("lone point into a number") << "单价" << ".";
-    QTest::newRow("letters into a number") << "单价" << "abc";
+    QTest::newRow("lone point into a number") << "单价"
+                                              << ".";
+    QTest::newRow("letters into a number") << "单价"
+                                           << "abc";
     QTest::newRow("too long a name") << "品名" << QString(256, QChar(u'长'));
     QTest::newRow("beyond a double") << "单价" << QString(400, QChar(u'9'));
     QTest::newRow("256 emoji") << "品名" << QString("🍎").repeated(256);
@@ -286,7 +289,8 @@ void DatasetTest::appendOnlyDatasetNeverReadsTheTable()
 void DatasetTest::sumsFollowTheStatement()
 {
     TestDatabase db;
-    db.exec("INSERT INTO xstj (单号, 收银员, 折后) VALUES ('1', '张三', 12.5), ('2', '李四', 19.375), ('3', '张三', NULL)");
+    db.exec(
+        "INSERT INTO xstj (单号, 收银员, 折后) VALUES ('1', '张三', 12.5), ('2', '李四', 19.375), ('3', '张三', NULL)");
     Connection c("test");
     Dataset sales(c, sql::XstjByCashier, "张");
     sales.open();
@@ -350,6 +354,8 @@ void DatasetTest::transactionRollsBackUnlessCommitted()
         goods.post();
     }
     QCOMPARE(db.scalar("SELECT count(*) FROM spxx"), QString("0"));
+    // What the dataset shows after a rollback is what is stored, not what it wrote.
+    QCOMPARE(goods.recordCount(), 0);
     {
         Transaction t(c);
         goods.append();
@@ -358,13 +364,44 @@ void DatasetTest::transactionRollsBackUnlessCommitted()
         t.commit();
     }
     QCOMPARE(db.scalar("SELECT 品名 FROM spxx"), QString("b"));
+    {
+        Transaction t(c);
+        goods.first();
+        goods.deleteCurrent();
+        QCOMPARE(goods.recordCount(), 0);
+    }
+    QCOMPARE(goods.recordCount(), 1);
+    QCOMPARE(goods.field("品名"), QString("b"));
+}
+
+void DatasetTest::writesRefusedOnceTheFileIsGone()
+{
+    TestDatabase db;
+    Connection c("test");
+    Dataset goods(c, sql::SelectSpxx);
+    goods.open();
+    QVERIFY(QFile::rename(db.path(), db.path() + ".elsewhere"));
+    goods.append();
+    goods.setField("品名", "a");
+    QVERIFY_THROWS_EXCEPTION(Error, goods.post());
+    QVERIFY_THROWS_EXCEPTION(Error, Transaction{c});
+    QVERIFY(!QFile::exists(db.path()));
+    // Nothing went into the moved file either.
+    QVERIFY(QFile::rename(db.path() + ".elsewhere", db.path()));
+    QCOMPARE(db.scalar("SELECT count(*) FROM spxx"), QString("0"));
+    // Back in its place, it takes writes again.
+    goods.append();
+    goods.setField("品名", "a");
+    goods.post();
+    QCOMPARE(db.scalar("SELECT 品名 FROM spxx"), QString("a"));
 }
 
 void DatasetTest::columnWidthsMatchTheSchema()
 {
     // The store refuses a too-long text before the engine does; both must agree on the widths.
     TestDatabase db;
-    const QStringList tables = db.rows("SELECT name, sql FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'");
+    const QStringList tables =
+        db.rows("SELECT name, sql FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'");
     QVERIFY(!tables.isEmpty());
     int checked = 0;
     static const QRegularExpression check(QStringLiteral("(\\S+) TEXT CHECK \\(length\\(\\S+\\) <= (\\d+)\\)"));
@@ -383,7 +420,8 @@ void DatasetTest::columnWidthsMatchTheSchema()
 void DatasetTest::forEachRowStreamsTheListInOrder()
 {
     TestDatabase db;
-    db.exec("INSERT INTO xstj (单号, 时间, 折后, 收银员) VALUES ('2', '2026-02-01', 12.5, '张三'), ('1', '2026-01-01', NULL, '张三'), "
+    db.exec("INSERT INTO xstj (单号, 时间, 折后, 收银员) VALUES ('2', '2026-02-01', 12.5, '张三'), ('1', '2026-01-01', "
+            "NULL, '张三'), "
             "('3', '2026-03-01', 3, '李四')");
     Connection c("test");
     Dataset sales(c, sql::XstjByTime);
