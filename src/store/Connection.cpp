@@ -190,6 +190,10 @@ void Connection::throwFileReplaced()
 
 void Connection::requireFileInPlace()
 {
+    // Inside a transaction the file was checked when it began; once per write would read it again
+    // for every line of a sale.
+    if (m_inTransaction)
+        return;
     if (!m_open)
         open();
     if (!fileInPlace())

@@ -35,7 +35,7 @@ public:
     // Throws store::Error when data.mdb is no longer the file this connection opened (deleted,
     // moved away, or overwritten by something that is not a database). SQLite would go on
     // writing into the old file, and whatever was saved would vanish when the program ends,
-    // so every write asks this first.
+    // so every write asks this first (once per transaction).
     void requireFileInPlace();
 
 private:
