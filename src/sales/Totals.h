@@ -9,8 +9,16 @@ class Dataset;
 
 namespace sales {
 
+// The largest price, quantity, line amount or total a sale takes, in yuan. Its sums stay exact
+// in ten-thousandths and every cent still shows in 15 significant digits.
+inline constexpr long double LargestAmount = 1e12L;
+
+// What the cashier is told about a value or a total beyond LargestAmount.
+QString outOfRangeMessage();
+
 // A running sum kept in whole ten-thousandths: each value is scaled by 10000 and rounded to
-// the nearest whole number, ties to even, before it is added. A NULL adds nothing.
+// the nearest whole number, ties to even, before it is added. A NULL adds nothing. A value or
+// sum beyond what 64 bits hold throws store::Error instead of wrapping round to a negative total.
 class TenThousandthsSum
 {
 public:
@@ -36,5 +44,19 @@ struct Totals
 
 // Reads the rows without moving the dataset's current row, so the grid's selection stays.
 Totals totalsOf(store::Dataset& lines);
+
+// The texts of a line about to be stored.
+struct LineTexts
+{
+    QString price;
+    QString quantity;
+    QString amount;
+    QString afterDiscount;
+};
+
+// Whether the line, stored in place of the row at replacedIndex (0-based; -1 to add it), keeps
+// every one of its values and every total of the sale within LargestAmount. Throws store::Error
+// when a text is not a number.
+bool lineFitsTheSale(store::Dataset& lines, const LineTexts& line, int replacedIndex);
 
 } // namespace sales

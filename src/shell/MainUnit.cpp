@@ -19,6 +19,7 @@
 #include "ui/NumberKeyFilter.h"
 #include "ui/Seams.h"
 
+#include <QCloseEvent>
 #include <QDateTime>
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -26,6 +27,8 @@
 #include <QShortcut>
 #include <QShowEvent>
 #include <QTableView>
+#include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -81,6 +84,62 @@ private:
     TMainForm* m_owner;
 };
 
+bool isEnterKey(const QKeyEvent* event)
+{
+    return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+           !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier | Qt::ShiftModifier));
+}
+
+// Enter in an entry box goes to the window, not to the box: a combo box would otherwise take it
+// as choosing the list item its text matches.
+class EntryEnterKeys : public QObject
+{
+public:
+    EntryEnterKeys(TMainForm* owner, QWidget* box) : QObject(box), m_owner(owner), m_box(box)
+    {
+        box->installEventFilter(this);
+        if (auto* combo = qobject_cast<QComboBox*>(box); combo && combo->lineEdit())
+            combo->lineEdit()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !isEnterKey(static_cast<QKeyEvent*>(event)))
+            return QObject::eventFilter(watched, event);
+        ui::runGuarded(m_owner, [this] { m_owner->EntryEnterPressed(m_box); });
+        return true;
+    }
+
+private:
+    TMainForm* m_owner;
+    QWidget* m_box;
+};
+
+void focusAndSelect(QWidget* box)
+{
+    box->setFocus(Qt::TabFocusReason);
+    if (auto* combo = qobject_cast<QComboBox*>(box); combo && combo->lineEdit())
+        combo->lineEdit()->selectAll();
+    else if (auto* edit = qobject_cast<QLineEdit*>(box))
+        edit->selectAll();
+}
+
+// Exactly one of the list's items, case and all.
+bool namesAnItem(const QComboBox* box)
+{
+    return !box->currentText().isEmpty() &&
+           box->findText(box->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0;
+}
+
+// A number being typed (a lone ".") is no number yet, and no mistake yet either.
+bool allConvert(const QStringList& texts)
+{
+    long double ignored = 0;
+    return std::all_of(texts.begin(), texts.end(),
+                       [&](const QString& text) { return store::tryParseNumber(text, &ignored); });
+}
+
 } // namespace
 
 TMainForm::TMainForm(Forms& forms, QWidget* parent)
@@ -99,6 +158,10 @@ TMainForm::TMainForm(Forms& forms, QWidget* parent)
     setUpStatusBar();
     setUpGrid();
     ComboBox2->addItems(sales::discountItems());
+    // The lists are there to pick from; completing what is typed would turn "9" into "9.9" and
+    // then refuse the "." of "9.5".
+    ComboBox2->setCompleter(nullptr);
+    ComboBox4->setCompleter(nullptr);
     ComboBox2->setEditText(QStringLiteral("10"));
     ComboBox5->setEditText(QStringLiteral("58"));
     ComboBox3->setEditText(QStringLiteral("1"));
@@ -262,9 +325,24 @@ void TMainForm::connectHandlers()
     ui::connectGuarded(SpeedButton9, &QToolButton::clicked, this, &TMainForm::SpeedButton9Click);
 
     // F5 belongs to this window only; F1 is taken for every window by Forms.
+    for (QWidget* box : {static_cast<QWidget*>(ComboBox1), static_cast<QWidget*>(Edit3), static_cast<QWidget*>(Edit4),
+                         static_cast<QWidget*>(ComboBox2), static_cast<QWidget*>(ComboBox4)})
+        new EntryEnterKeys(this, box);
+
     m_printKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
     m_printKey->setContext(Qt::WindowShortcut);
     ui::connectGuarded(m_printKey, &QShortcut::activated, this, [this] { WMHotKey(PrintKey); });
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    bool leave = true;
+    ui::runGuarded(this, [&] { leave = FormCloseQuery(); });
+    if (!leave) {
+        event->ignore();
+        return;
+    }
+    ui::SkinnedWindow::closeEvent(event);
 }
 
 void TMainForm::showEvent(QShowEvent* event)
@@ -293,6 +371,14 @@ void TMainForm::FormShow()
     ComboBox5->setEditText(ADOQuery6.field(QStringLiteral("pos")));
     ComboBox3->setEditText(ADOQuery6.field(QStringLiteral("print")));
     ComboBox1->setFocus();
+}
+
+bool TMainForm::FormCloseQuery()
+{
+    // The next start empties the lines, so leaving them unprinted loses them.
+    if (ADOQuery2.recordCount() == 0)
+        return true;
+    return ui::message(this, QStringLiteral("当前销售还没有打印，确定退出吗？"), ui::MessageStyle::WarningOkCancel);
 }
 
 void TMainForm::FormClose()
@@ -416,8 +502,12 @@ void TMainForm::reloadGoodsPickList()
 
 void TMainForm::reloadCashierPickList()
 {
+    // The cashier is still logged in: losing the name would leave it off every following receipt.
+    const QString cashier = ComboBox6->currentText();
     shell::fillPickList(ComboBox6, ADOQuery7, store::sql::DistinctUserNames, QStringLiteral("用户名"));
     shell::showNoItem(ComboBox6);
+    if (!cashier.isEmpty() && ComboBox6->findText(cashier, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0)
+        ComboBox6->setEditText(cashier);
 }
 
 void TMainForm::setStatusText(int panel, const QString& text)
@@ -443,6 +533,8 @@ void TMainForm::setLineButtons(bool add, bool modifyAndDelete)
 void TMainForm::computeLineAmounts()
 {
     if (Edit3->text().isEmpty() || Edit4->text().isEmpty() || ComboBox2->currentText().isEmpty())
+        return;
+    if (!allConvert({Edit3->text(), Edit4->text(), ComboBox2->currentText()}))
         return;
     const sales::LineAmounts amounts =
         sales::computeLineAmounts(Edit3->text(), Edit4->text(), ComboBox2->currentText());
@@ -476,11 +568,16 @@ void TMainForm::ComboBox1Click()
         sales::lookUpGoods(ADOQuery1, ComboBox1->currentText());
         Edit3->setText(ADOQuery1.field(QStringLiteral("单价")));
         Edit3->setText(store::normalisePrice(Edit3->text()));
-        // As the line amount computation, but an empty quantity or discount is an error here.
-        const sales::LineAmounts amounts =
-            sales::computeLineAmounts(Edit3->text(), Edit4->text(), ComboBox2->currentText());
-        Edit11->setText(amounts.amount);
-        Edit12->setText(amounts.afterDiscount);
+        // As the line amount computation, but an empty quantity or discount is an error here;
+        // one still being typed is not.
+        const bool typing = !Edit4->text().isEmpty() && !ComboBox2->currentText().isEmpty() &&
+                            !allConvert({Edit4->text(), ComboBox2->currentText()});
+        if (!typing) {
+            const sales::LineAmounts amounts =
+                sales::computeLineAmounts(Edit3->text(), Edit4->text(), ComboBox2->currentText());
+            Edit11->setText(amounts.amount);
+            Edit12->setText(amounts.afterDiscount);
+        }
     }
     ComboBox4->clearEditText();
     computeChange();
@@ -535,19 +632,56 @@ void TMainForm::resetEntry()
 
 bool TMainForm::reportEmptyEntryBoxes()
 {
-    const QList<std::pair<bool, QString>> boxes = {
-        {Edit3->text().isEmpty(), QStringLiteral("单价不能为空！")},
-        {Edit4->text().isEmpty(), QStringLiteral("数量不能为空！")},
-        {ComboBox2->currentText().isEmpty(), QStringLiteral("折扣不能为空！")},
+    const QList<std::tuple<bool, QString, QWidget*>> boxes = {
+        {Edit3->text().isEmpty(), QStringLiteral("单价不能为空！"), Edit3},
+        {Edit4->text().isEmpty(), QStringLiteral("数量不能为空！"), Edit4},
+        {ComboBox2->currentText().isEmpty(), QStringLiteral("折扣不能为空！"), ComboBox2},
     };
-    bool any = false;
-    for (const auto& [empty, text] : boxes) {
+    QWidget* firstEmpty = nullptr;
+    for (const auto& [empty, text, box] : boxes) {
         if (!empty)
             continue;
         ui::message(this, text, ui::MessageStyle::Warning);
-        any = true;
+        if (!firstEmpty)
+            firstEmpty = box;
     }
-    return any;
+    if (firstEmpty)
+        focusAndSelect(firstEmpty);
+    return firstEmpty != nullptr;
+}
+
+bool TMainForm::reportLineOutOfRange(int replacedIndex)
+{
+    const sales::LineTexts line{Edit3->text(), Edit4->text(), Edit11->text(), Edit12->text()};
+    if (sales::lineFitsTheSale(ADOQuery2, line, replacedIndex))
+        return false;
+    ui::message(this, sales::outOfRangeMessage(), ui::MessageStyle::Warning);
+    focusAndSelect(Edit4);
+    return true;
+}
+
+void TMainForm::focusGoodsName()
+{
+    focusAndSelect(ComboBox1);
+}
+
+void TMainForm::EntryEnterPressed(QWidget* box)
+{
+    if (box == ComboBox1) {
+        // Enter on a name the list holds is choosing it from the list by keyboard.
+        if (namesAnItem(ComboBox1))
+            ComboBox1Click();
+        focusAndSelect(Edit3);
+    } else if (box == Edit3) {
+        focusAndSelect(Edit4);
+    } else if (box == Edit4) {
+        focusAndSelect(ComboBox2);
+    } else if (box == ComboBox2) {
+        if (SpeedButton2->isEnabled())
+            SpeedButton2Click();
+        else if (SpeedButton3->isEnabled())
+            SpeedButton3Click();
+    }
 }
 
 void TMainForm::SpeedButton2Click()
@@ -557,7 +691,7 @@ void TMainForm::SpeedButton2Click()
         return;
     }
     mainRequery();
-    if (!reportEmptyEntryBoxes()) {
+    if (!reportEmptyEntryBoxes() && !reportLineOutOfRange(-1)) {
         // The catalogue and the line go in together: a line the store refuses leaves no goods row behind.
         store::Transaction transaction(ADOConnection1);
         lookUpAndUpdateGoods();
@@ -568,6 +702,7 @@ void TMainForm::SpeedButton2Click()
         reloadGoodsPickList();
         SpeedButton3->setEnabled(false);
         SpeedButton4->setEnabled(false);
+        focusGoodsName();
     }
     refreshTotals();
     settingsRefresh();
@@ -576,6 +711,9 @@ void TMainForm::SpeedButton2Click()
 void TMainForm::SpeedButton3Click()
 {
     if (reportEmptyEntryBoxes())
+        return;
+    // Editing an empty result inserts, so nothing is replaced then.
+    if (reportLineOutOfRange(ADOQuery2.recordCount() > 0 ? ADOQuery2.recordNumber() - 1 : -1))
         return;
     {
         store::Transaction transaction(ADOConnection1);
@@ -589,6 +727,7 @@ void TMainForm::SpeedButton3Click()
     refreshTotals();
     settingsRefresh();
     setLineButtons(true, false);
+    focusGoodsName();
 }
 
 void TMainForm::SpeedButton4Click()
@@ -639,7 +778,8 @@ void TMainForm::SpeedButton9Click()
 
 void TMainForm::computeChange()
 {
-    if (ComboBox4->currentText().isEmpty()) {
+    // No change is owed on an amount not yet typed (a lone "." included).
+    if (ComboBox4->currentText().isEmpty() || !allConvert({ComboBox4->currentText()})) {
         Edit6->clear();
         return;
     }

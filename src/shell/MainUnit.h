@@ -39,6 +39,7 @@ public:
     // Window frame.
     void FormCreate();
     void FormShow();
+    bool FormCloseQuery(); // whether the window may close now
     void FormClose();
     void Timer1Timer();
     void CheckBox1Click();
@@ -66,6 +67,8 @@ public:
     void Edit4KeyUp();
     void ComboBox2KeyUp();
     void ComboBox2Click();
+    // Enter in an entry box: on to the next box; from the discount, add the line.
+    void EntryEnterPressed(QWidget* box);
 
     // Totals, rounding-off and change.
     void SpeedButton9Click();
@@ -80,6 +83,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void setUpLooks();
@@ -97,6 +101,8 @@ private:
     void writeLine();
     void resetEntry();
     bool reportEmptyEntryBoxes();
+    bool reportLineOutOfRange(int replacedIndex);
+    void focusGoodsName();
     void resetAfterPrint();
     void setLineButtons(bool add, bool modifyAndDelete);
 

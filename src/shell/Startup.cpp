@@ -1,6 +1,7 @@
 #include "shell/Startup.h"
 
 #include "shell/Forms.h"
+#include "shell/SingleInstance.h"
 #include "store/Connection.h"
 #include "store/Error.h"
 #include "ui/Messages.h"
@@ -50,10 +51,22 @@ bool databaseIsUsable()
     return false;
 }
 
+// Before anything opens data.mdb: a second copy would otherwise empty the first one's open sale.
+bool onlyCopyOnThisData()
+{
+    const QString refusal = holdOnlyCopyLock(store::Connection::databasePath());
+    if (refusal.isEmpty())
+        return true;
+    tellStartFailure(refusal);
+    return false;
+}
+
 } // namespace
 
 int runProgram()
 {
+    if (!onlyCopyOnThisData())
+        return StartFailed;
     if (!databaseIsUsable())
         return StartFailed;
     std::unique_ptr<Forms> forms;

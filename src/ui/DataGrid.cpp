@@ -155,6 +155,8 @@ void DataGrid::setUpView()
     m_view->setWordWrap(false);
     m_view->setCornerButtonEnabled(false);
     m_view->setSortingEnabled(false);
+    // Tab leaves the grid for the next control instead of walking its cells.
+    m_view->setTabKeyNavigation(false);
 
     // The current row stays marked while the focus is elsewhere in the window.
     QPalette palette = m_view->palette();

@@ -34,6 +34,15 @@ QString allowedPart(const QString& typed, const QString& current)
     return kept;
 }
 
+// What stays of the box's text once typing replaces its selection.
+QString keptText(const QLineEdit* edit)
+{
+    QString text = edit->text();
+    if (edit->hasSelectedText())
+        text.remove(edit->selectionStart(), edit->selectedText().size());
+    return text;
+}
+
 bool isClipboardKey(const QKeyEvent* event)
 {
     return event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut) ||
@@ -97,13 +106,13 @@ private:
         if (hasCommandModifier(event))
             return true;
         const QString typed = event->text();
-        return typed.isEmpty() || allowedPart(typed, m_edit->text()) != typed;
+        return typed.isEmpty() || allowedPart(typed, keptText(m_edit)) != typed;
     }
 
     bool filterInputMethod(QObject* watched, QInputMethodEvent* event)
     {
         const QString commit = event->commitString();
-        const QString kept = allowedPart(commit, m_edit->text());
+        const QString kept = allowedPart(commit, keptText(m_edit));
         if (kept == commit)
             return false;
         // Send on what may stay; the copy passes this filter because nothing is left to drop.

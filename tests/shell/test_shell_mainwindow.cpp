@@ -281,6 +281,11 @@ void TestShellMainWindow::pickListsReloadEmpty()
     main.ComboBox1->setEditText("桃");
     main.reloadGoodsPickList();
     QCOMPARE(main.ComboBox1->currentText(), QString());
+    // The logged-in cashier stays; a name that is no user's does not.
+    main.reloadCashierPickList();
+    QCOMPARE(main.ComboBox6->currentText(), QStringLiteral("admin"));
+    QCOMPARE(main.ComboBox6->count(), 2);
+    main.ComboBox6->setEditText("Admin");
     main.reloadCashierPickList();
     QCOMPARE(main.ComboBox6->currentText(), QString());
     QCOMPARE(main.ComboBox6->count(), 2);
@@ -299,7 +304,7 @@ void TestShellMainWindow::newsFromTheSettingsWindow()
     QVERIFY(main.ComboBox1->findText("新货") >= 0);
     emit settings.usersChanged();
     QVERIFY(main.ComboBox6->findText("新人") >= 0);
-    QCOMPARE(main.ComboBox6->currentText(), QString());
+    QCOMPARE(main.ComboBox6->currentText(), QStringLiteral("admin"));
     emit settings.printContentSaved("新店名", "第一行\n第二行");
     QCOMPARE(main.Edit5->text(), QStringLiteral("新店名"));
     QCOMPARE(main.Memo1->toPlainText(), QStringLiteral("第一行\n第二行"));

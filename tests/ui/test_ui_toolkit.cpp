@@ -189,7 +189,10 @@ void ToolkitTest::numberFilter_data()
         row("first point") << "12" << 2 << 0 << int(Qt::Key_Period) << none << "." << "12." << "12.";
         row("second point at end") << "1.5" << 3 << 0 << int(Qt::Key_Period) << none << "." << "1.5" << "1.5.";
         row("second point at start") << "1.5" << 0 << 0 << int(Qt::Key_Period) << none << "." << "1.5" << ".1.5";
-        row("point over the point") << "1.5" << 0 << 3 << int(Qt::Key_Period) << none << "." << "1.5" << ".";
+        // A typed character replaces the selection: only the text that stays beside it counts.
+        row("point over everything") << "1.5" << 0 << 3 << int(Qt::Key_Period) << none << "." << "." << ".";
+        row("point over the point") << "1.5" << 1 << 1 << int(Qt::Key_Period) << none << "." << "1.5" << "1.5";
+        row("point over a selected tail") << "9.9" << 1 << 2 << int(Qt::Key_Period) << none << "." << "9." << "9.";
         row("point over digits") << "12.5" << 0 << 2 << int(Qt::Key_Period) << none << "." << "12.5" << "..5";
         row("backspace") << "12.5" << 4 << 0 << int(Qt::Key_Backspace) << none << "\b" << "12." << "12.";
         row("delete") << "12.5" << 0 << 0 << int(Qt::Key_Delete) << none << "\x7f" << "2.5" << "2.5";
