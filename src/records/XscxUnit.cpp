@@ -4,6 +4,7 @@
 #include "records/RecordsIcons.h"
 #include "records/XstjUnit.h"
 #include "store/Catalogue.h"
+#include "ui/ControlEvents.h"
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
@@ -92,6 +93,9 @@ void TXscxForm::connectHandlers()
 {
     ui::connectGuarded(SpeedButton1, &QToolButton::clicked, this, &TXscxForm::SpeedButton1Click);
     ui::connectGuarded(SpeedButton2, &QToolButton::clicked, this, &TXscxForm::SpeedButton2Click);
+    // The buttons take no focus, so Enter in either box is the way to search from the keyboard.
+    for (QComboBox* box : {ComboBox1, ComboBox2})
+        ui::onEnterKey(box, this, [this] { SpeedButton1Click(); });
 }
 
 void TXscxForm::fillLists()

@@ -31,26 +31,28 @@ const QString ReceiptNumber = QStringLiteral("单号");
 
 QList<ui::GridColumn> salesColumns()
 {
+    // Proportions of the grid's width; the receipt number and the time get room for their whole
+    // text, taken from the number columns.
     return {
-        {.title = QStringLiteral("序号"), .field = {}, .width = 50, .footer = Footer::Caption},
-        {.title = QStringLiteral("单号"), .field = QStringLiteral("单号"), .width = 90},
-        {.title = QStringLiteral("时间"), .field = QStringLiteral("时间"), .width = 155},
+        {.title = QStringLiteral("序号"), .field = {}, .width = 45, .footer = Footer::Caption},
+        {.title = QStringLiteral("单号"), .field = QStringLiteral("单号"), .width = 130},
+        {.title = QStringLiteral("时间"), .field = QStringLiteral("时间"), .width = 165},
         {.title = QStringLiteral("数量"),
          .field = QStringLiteral("数量"),
-         .width = 60,
+         .width = 55,
          .numeric = true,
          .footer = Footer::SumPlain},
         {.title = QStringLiteral("金额"),
          .field = QStringLiteral("金额"),
-         .width = 100,
+         .width = 85,
          .numeric = true,
          .footer = Footer::Sum},
         {.title = QStringLiteral("折后"),
          .field = QStringLiteral("折后"),
-         .width = 100,
+         .width = 85,
          .numeric = true,
          .footer = Footer::Sum},
-        {.title = QStringLiteral("收银员"), .field = QStringLiteral("收银员"), .width = 90},
+        {.title = QStringLiteral("收银员"), .field = QStringLiteral("收银员"), .width = 75},
     };
 }
 

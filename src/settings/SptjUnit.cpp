@@ -3,6 +3,7 @@
 #include "settings/GoodsPrice.h"
 #include "settings/XtUnit.h"
 #include "store/Catalogue.h"
+#include "ui/ControlEvents.h"
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
@@ -19,6 +20,8 @@ TSptjForm::TSptjForm(TXtForm* settings, QWidget* parent)
     ui::installNumberKeyFilter(Edit2);
     ui::connectGuarded(SpeedButton1, &QPushButton::clicked, this, &TSptjForm::SpeedButton1Click);
     ui::connectGuarded(SpeedButton2, &QPushButton::clicked, this, &TSptjForm::SpeedButton2Click);
+    // Enter on the name goes on to the price; Enter on the price adds (the default button).
+    ui::onEnterKey(Edit1, this, [this] { Edit2->setFocus(Qt::TabFocusReason); });
     centreOnScreen();
     FormCreate();
 }
@@ -49,6 +52,8 @@ void TSptjForm::SpeedButton1Click()
         m_settings->SettingsRequery();
     if (!CheckBox1->isChecked())
         close();
+    else
+        Edit1->setFocus(Qt::OtherFocusReason); // ready for the next goods
 }
 
 void TSptjForm::SpeedButton2Click()

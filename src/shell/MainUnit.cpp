@@ -44,6 +44,9 @@ const QColor Green(0x00, 0x80, 0x00);
 const QColor ScrollBarColour(0xC8, 0xC8, 0xC8);
 const QColor EvenRowColour(0xEE, 0xEE, 0xEE); // colour value 15658734
 
+constexpr int TotalPixelSize = 21;
+constexpr int SmallestPixelSize = 9;
+
 // Column positions in the grid, as GridColumn lists them.
 constexpr int QuantityGridColumn = 3;
 constexpr int AmountGridColumn = 4;
@@ -84,36 +87,28 @@ private:
     TMainForm* m_owner;
 };
 
-bool isEnterKey(const QKeyEvent* event)
+// A text wider than its label gets a smaller font instead of running into its neighbour or
+// past the window's edge.
+void fitFontToWidth(QLabel* label, QFont font)
 {
-    return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-           !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier | Qt::ShiftModifier));
+    const int room = label->contentsRect().width() - label->margin() * 2 - label->indent() - 4;
+    while (font.pixelSize() > SmallestPixelSize && QFontMetrics(font).horizontalAdvance(label->text()) > room)
+        font.setPixelSize(font.pixelSize() - 1);
+    label->setFont(font);
 }
 
-// Enter in an entry box goes to the window, not to the box: a combo box would otherwise take it
-// as choosing the list item its text matches.
-class EntryEnterKeys : public QObject
+// The last status panel has what the bar leaves over, which depends on the fonts at hand.
+class FittingPanel : public QLabel
 {
 public:
-    EntryEnterKeys(TMainForm* owner, QWidget* box) : QObject(box), m_owner(owner), m_box(box)
-    {
-        box->installEventFilter(this);
-        if (auto* combo = qobject_cast<QComboBox*>(box); combo && combo->lineEdit())
-            combo->lineEdit()->installEventFilter(this);
-    }
+    using QLabel::QLabel;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
+    void resizeEvent(QResizeEvent* event) override
     {
-        if (event->type() != QEvent::KeyPress || !isEnterKey(static_cast<QKeyEvent*>(event)))
-            return QObject::eventFilter(watched, event);
-        ui::runGuarded(m_owner, [this] { m_owner->EntryEnterPressed(m_box); });
-        return true;
+        QLabel::resizeEvent(event);
+        fitFontToWidth(this, ui::songFont(15));
     }
-
-private:
-    TMainForm* m_owner;
-    QWidget* m_box;
 };
 
 void focusAndSelect(QWidget* box)
@@ -210,7 +205,7 @@ void TMainForm::setUpLooks()
     }
     Label12->setFont(ui::heiFont(20, true));
     for (QLabel* total : {Label13, Label14, Label15}) {
-        total->setFont(ui::heiFont(21, true));
+        total->setFont(ui::heiFont(TotalPixelSize, true));
         shell::setTextColour(total, Red);
     }
     ComboBox4->setFont(ui::songFont(15, true));
@@ -236,12 +231,14 @@ void TMainForm::setUpLooks()
 void TMainForm::setUpStatusBar()
 {
     for (int panel = 0; panel < 3; ++panel) {
-        auto* label = new QLabel(StatusBar1);
+        auto* label = panel < StatusPanelWidths.size() ? new QLabel(StatusBar1) : new FittingPanel(StatusBar1);
         label->setObjectName(QStringLiteral("StatusPanel%1").arg(panel));
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         if (panel < StatusPanelWidths.size())
             label->setFixedWidth(StatusPanelWidths.at(panel));
+        else // the rest of the bar, not the width of its text: a longer text would push it past the edge
+            label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         StatusBar1->addWidget(label, panel < StatusPanelWidths.size() ? 0 : 1);
         m_statusPanels << label;
     }
@@ -290,6 +287,13 @@ void TMainForm::alignTotalsUnderColumns()
     Label13->setGeometry(quantity, Label13->y(), amount - quantity, Label13->height());
     Label14->setGeometry(amount, Label14->y(), afterDiscount - amount, Label14->height());
     Label15->setGeometry(afterDiscount, Label15->y(), end - afterDiscount, Label15->height());
+    fitTotals();
+}
+
+void TMainForm::fitTotals()
+{
+    for (QLabel* total : {Label13, Label14, Label15})
+        fitFontToWidth(total, ui::heiFont(TotalPixelSize, true));
 }
 
 void TMainForm::connectHandlers()
@@ -325,9 +329,11 @@ void TMainForm::connectHandlers()
     ui::connectGuarded(SpeedButton9, &QToolButton::clicked, this, &TMainForm::SpeedButton9Click);
 
     // F5 belongs to this window only; F1 is taken for every window by Forms.
+    // Enter goes to the window, not to the box: a combo box would take it as choosing the item
+    // its text matches.
     for (QWidget* box : {static_cast<QWidget*>(ComboBox1), static_cast<QWidget*>(Edit3), static_cast<QWidget*>(Edit4),
                          static_cast<QWidget*>(ComboBox2), static_cast<QWidget*>(ComboBox4)})
-        new EntryEnterKeys(this, box);
+        ui::onEnterKey(box, this, [this, box] { EntryEnterPressed(box); });
 
     m_printKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
     m_printKey->setContext(Qt::WindowShortcut);
@@ -766,6 +772,7 @@ void TMainForm::refreshTotals()
     Label13->setText(totals.quantity);
     Label14->setText(totals.amount);
     Label15->setText(totals.afterDiscount);
+    fitTotals();
     ComboBox4->setEditText(totals.afterDiscount);
     Edit6->setText(QStringLiteral("0"));
 }

@@ -91,6 +91,7 @@ private:
     void setUpGrid();
     void connectHandlers();
     void alignTotalsUnderColumns();
+    void fitTotals();
     void writeSetting(const QString& column, const QString& value);
     void writeSettings(const QString& customer, const QString& phone);
     void computeLineAmounts();

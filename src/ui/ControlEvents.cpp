@@ -122,6 +122,31 @@ private:
     const QEvent* m_lastRelease = nullptr;
 };
 
+class EnterKeyCatcher : public QObject
+{
+public:
+    EnterKeyCatcher(QObject* parent, QWidget* owner, std::function<void()> handler)
+        : QObject(parent), m_owner(owner), m_handler(std::move(handler))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!isEnterKey(event))
+            return QObject::eventFilter(watched, event);
+        const auto modifiers = static_cast<QKeyEvent*>(event)->modifiers() & ~Qt::KeypadModifier;
+        if (modifiers != Qt::NoModifier)
+            return QObject::eventFilter(watched, event);
+        runGuarded(m_owner.data(), m_handler);
+        return true;
+    }
+
+private:
+    QPointer<QWidget> m_owner;
+    std::function<void()> m_handler;
+};
+
 void watch(QObject* filter, QWidget* widget)
 {
     widget->installEventFilter(filter);
@@ -149,6 +174,13 @@ void onKeyRelease(QWidget* widget, QWidget* owner, std::function<void()> handler
     if (!widget)
         return;
     watch(new KeyReleaseWatcher(widget, owner, std::move(handler)), widget);
+}
+
+void onEnterKey(QWidget* widget, QWidget* owner, std::function<void()> handler)
+{
+    if (!widget)
+        return;
+    watch(new EnterKeyCatcher(widget, owner, std::move(handler)), widget);
 }
 
 void wireCheck(QCheckBox* box, QWidget* owner, std::function<void()> onClick)

@@ -24,6 +24,11 @@ void wireCombo(QComboBox* box, QWidget* owner, std::function<void()> onClick, st
 // whichever of the two receives the key.
 void onKeyRelease(QWidget* widget, QWidget* owner, std::function<void()> handler);
 
+// Runs handler for Enter (either key, no modifier but the keypad's) pressed in widget and takes
+// the key, so neither the widget nor the window's default button sees it. An editable combo box
+// is watched together with its line edit.
+void onEnterKey(QWidget* widget, QWidget* owner, std::function<void()> handler);
+
 // QCheckBox::toggled already fires only when the state really changes, by the user or by
 // setChecked, so check boxes need nothing beyond the guard.
 void wireCheck(QCheckBox* box, QWidget* owner, std::function<void()> onClick);

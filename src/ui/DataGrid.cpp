@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -287,8 +288,13 @@ bool DataGrid::eventFilter(QObject* watched, QEvent* event)
         paintFooter();
         return true;
     }
-    if (watched == m_view->viewport() && event->type() == QEvent::Resize)
-        applyColumnWidths();
+    // A column widened by hand brings a scroll bar, which makes the viewport lower but no
+    // narrower: that must not take the new width back.
+    if (watched == m_view->viewport() && event->type() == QEvent::Resize) {
+        const auto* resize = static_cast<QResizeEvent*>(event);
+        if (resize->size().width() != resize->oldSize().width())
+            applyColumnWidths();
+    }
     if ((watched == m_view->viewport() || watched == m_footer) && event->type() == QEvent::ToolTip)
         return showToolTip(static_cast<QWidget*>(watched), event);
     return QWidget::eventFilter(watched, event);

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QMenu>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableView>
 #include <QtTest>
@@ -106,6 +107,7 @@ class StatisticsWindowTest : public QObject
 
 private slots:
     void windowLayout();
+    void receiptNumberAndTimeShowWhole();
     void emptyHistoryAsksNothingOnDelete();
     void saleAddedAfterClosingIsListedAtNextOpening();
     void openingListsInTimeOrderAndRefreshInTableOrder();
@@ -153,7 +155,11 @@ void StatisticsWindowTest::windowLayout()
         widths << column.width;
     }
     QCOMPARE(titles, QStringList({"序号", "单号", "时间", "数量", "金额", "折后", "收银员"}));
-    QCOMPARE(widths, QList<int>({50, 90, 155, 60, 100, 100, 90}));
+    // The widths are proportions that fill the grid without a scroll bar.
+    int given = 0;
+    for (const int width : widths)
+        given += width;
+    QVERIFY(given <= w.DBGridEh1->width() - 4);
     QCOMPARE(w.DBGridEh1->view()->contextMenuPolicy(), Qt::CustomContextMenu);
     QVERIFY(w.DBGridEh1->view()->horizontalHeader()->isSortIndicatorShown());
 
@@ -167,6 +173,39 @@ void StatisticsWindowTest::windowLayout()
     QVERIFY(w.StatusBar1->currentMessage().isEmpty());
     QVERIFY(w.StatusBar1->geometry().bottom() == 513);
     QVERIFY(w.Edit1->isHidden());
+}
+
+void StatisticsWindowTest::receiptNumberAndTimeShowWhole()
+{
+    Fixture f(threeSalesOutOfTimeOrder);
+    f.statistics().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.statistics()));
+    QTableView* view = f.grid().view();
+    QHeaderView* titles = view->horizontalHeader();
+    const QFontMetrics metrics(view->font());
+    for (const int column : {ReceiptColumn, ReceiptColumn + 1}) {
+        for (int row = 0; row < f.grid().model()->rowCount(); ++row) {
+            const QString text = f.grid().cellText(row, column);
+            QVERIFY(!text.isEmpty());
+            QVERIFY2(metrics.horizontalAdvance(text) + 6 <= titles->sectionSize(column), qPrintable(text));
+        }
+    }
+    QCOMPARE(view->horizontalScrollBar()->isVisible(), false);
+
+    // Dragging the time column's right edge widens it, and it stays wide though a scroll bar comes.
+    const int time = ReceiptColumn + 1;
+    const int before = titles->sectionSize(time);
+    const int edge = titles->sectionViewportPosition(time) + before - 1;
+    const int middle = titles->height() / 2;
+    QTest::mousePress(titles->viewport(), Qt::LeftButton, {}, QPoint(edge, middle));
+    QTest::mouseMove(titles->viewport(), QPoint(edge + 40, middle));
+    QTest::mouseMove(titles->viewport(), QPoint(edge + 80, middle));
+    QTest::mouseRelease(titles->viewport(), Qt::LeftButton, {}, QPoint(edge + 80, middle));
+    QTRY_VERIFY(view->horizontalScrollBar()->isVisible());
+    QCOMPARE(titles->sectionSize(time), before + 80);
+    QTest::qWait(50);
+    QCOMPARE(titles->sectionSize(time), before + 80);
+    f.statistics().hide();
 }
 
 void StatisticsWindowTest::emptyHistoryAsksNothingOnDelete()

@@ -2,7 +2,10 @@
 // the active window, where Qt completes text, so whatever the boxes would make of the keys shows.
 
 #include "printing/PrintSeam.h"
+#include "records/XscxUnit.h"
+#include "records/XstjUnit.h"
 #include "sales/Totals.h"
+#include "settings/SptjUnit.h"
 #include "settings/XtUnit.h"
 #include "shell/Forms.h"
 #include "shell/MainUnit.h"
@@ -10,6 +13,8 @@
 #include "support/ShellFixture.h"
 #include "ui/DataGrid.h"
 
+#include <QLabel>
+#include <QStatusBar>
 #include <QTableView>
 #include <QtTest>
 
@@ -91,6 +96,9 @@ private slots:
     void closingWithAnOpenSaleAsks();
     void wholeSaleFromTheKeyboard();
     void tabLeavesTheGrid();
+    void enterSearchesInTheQueryDialog();
+    void addGoodsDialogReadyForTheNext();
+    void totalsAndStatusBarReadable();
 };
 
 void TestShellCounter::discountKeepsWhatIsTyped_data()
@@ -366,6 +374,89 @@ void TestShellCounter::tabLeavesTheGrid()
     } while (QApplication::focusWidget() != main.ComboBox1 && ++steps < 40);
     QVERIFY(seenGrid);
     QCOMPARE(QApplication::focusWidget(), main.ComboBox1);
+}
+
+void TestShellCounter::enterSearchesInTheQueryDialog()
+{
+    ShellFixture shell([](testsupport::TestDatabase& db) {
+        db.exec("INSERT INTO xstj VALUES ('20261209100000', '2026-12-09 10:00:00', 1, 2, 2, 'admin'), "
+                "('20261209110000', '2026-12-09 11:00:00', 1, 3, 3, 'lin')");
+    });
+    QVERIFY(shell.logIn());
+    TXscxForm& query = *shell.forms->XscxForm;
+    TXstjForm& statistics = *shell.forms->XstjForm;
+    query.fillLists();
+    query.show();
+    activate(&query);
+    typeOver(query.ComboBox1, "2026120911");
+    key(Qt::Key_Return);
+    QVERIFY(!query.isVisible());
+    QCOMPARE(statistics.ADOQuery1.recordCount(), 1);
+    QCOMPARE(statistics.ADOQuery1.field("收银员"), QStringLiteral("lin"));
+
+    // Enter with both boxes empty says so, as the button does.
+    query.fillLists();
+    query.show();
+    activate(&query);
+    query.ComboBox1->setFocus();
+    key(Qt::Key_Enter);
+    QCOMPARE(shell.messages.texts(), QStringList{"查询信息不能为空！"});
+    QVERIFY(query.isVisible());
+    query.hide();
+}
+
+void TestShellCounter::addGoodsDialogReadyForTheNext()
+{
+    ShellFixture shell;
+    QVERIFY(shell.logIn());
+    TSptjForm& goods = *shell.forms->SptjForm;
+    goods.CheckBox1->setChecked(true);
+    goods.show();
+    activate(&goods);
+    goods.Edit1->setFocus();
+    QTest::keyClicks(goods.Edit1, "tea");
+    key(Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), goods.Edit2);
+    QVERIFY(shell.messages.texts().isEmpty());
+    QTest::keyClicks(goods.Edit2, "3.5");
+    key(Qt::Key_Return);
+    QCOMPARE(shell.messages.texts(), QStringList{"添加商品成功！"});
+    QCOMPARE(shell.db.rows("SELECT 品名, 单价 FROM spxx WHERE 品名 = 'tea'"), QStringList{"tea|3.5"});
+    QVERIFY(goods.isVisible());
+    QCOMPARE(QApplication::focusWidget(), goods.Edit1);
+    goods.hide();
+}
+
+void TestShellCounter::totalsAndStatusBarReadable()
+{
+    ShellFixture shell;
+    QVERIFY(shell.logIn());
+    TMainForm& main = shell.main();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    // A five-character quantity total beside a five-digit amount, then amounts near the bound.
+    for (const auto& [price, quantity] :
+         {std::pair{"6.8", "100.5"}, std::pair{"1.3", "86.3"}, std::pair{"99999999.99", "9999"}}) {
+        main.ComboBox1->setEditText("货");
+        typeOver(main.Edit3, price);
+        typeOver(main.Edit4, quantity);
+        QTest::mouseClick(main.SpeedButton2, Qt::LeftButton);
+        const QList<QLabel*> totals = {main.Label13, main.Label14, main.Label15};
+        for (qsizetype i = 0; i < totals.size(); ++i) {
+            QLabel* total = totals.at(i);
+            QVERIFY2(QFontMetrics(total->font()).horizontalAdvance(total->text()) <= total->width(),
+                     qPrintable(total->text()));
+            if (i > 0)
+                QVERIFY(totals.at(i - 1)->geometry().right() < total->geometry().left());
+        }
+    }
+    QCOMPARE(main.Label14->text(), QStringLiteral("999900000695.6"));
+    QVERIFY(shell.messages.texts().isEmpty());
+
+    QLabel* shortcuts = main.StatusBar1->findChild<QLabel*>("StatusPanel2");
+    QVERIFY(shortcuts);
+    QCOMPARE(shortcuts->text(), QStringLiteral("快捷键：帮助F1键、打印小票F5键"));
+    QVERIFY(QFontMetrics(shortcuts->font()).horizontalAdvance(shortcuts->text()) <= shortcuts->contentsRect().width());
+    QVERIFY(shortcuts->mapTo(&main, QPoint(shortcuts->width(), 0)).x() <= main.width());
 }
 
 QTEST_MAIN(TestShellCounter)
