@@ -127,12 +127,10 @@ bool namesAnItem(const QComboBox* box)
            box->findText(box->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0;
 }
 
-// A number being typed (a lone ".") is no number yet, and no mistake yet either.
-bool allConvert(const QStringList& texts)
+// ".5" is typed one key at a time: the point alone is no number yet, and no mistake yet either.
+bool anyLonePoint(const QStringList& texts)
 {
-    long double ignored = 0;
-    return std::all_of(texts.begin(), texts.end(),
-                       [&](const QString& text) { return store::tryParseNumber(text, &ignored); });
+    return std::any_of(texts.begin(), texts.end(), [](const QString& text) { return text == QLatin1String("."); });
 }
 
 } // namespace
@@ -540,7 +538,7 @@ void TMainForm::computeLineAmounts()
 {
     if (Edit3->text().isEmpty() || Edit4->text().isEmpty() || ComboBox2->currentText().isEmpty())
         return;
-    if (!allConvert({Edit3->text(), Edit4->text(), ComboBox2->currentText()}))
+    if (anyLonePoint({Edit3->text(), Edit4->text(), ComboBox2->currentText()}))
         return;
     const sales::LineAmounts amounts =
         sales::computeLineAmounts(Edit3->text(), Edit4->text(), ComboBox2->currentText());
@@ -576,9 +574,7 @@ void TMainForm::ComboBox1Click()
         Edit3->setText(store::normalisePrice(Edit3->text()));
         // As the line amount computation, but an empty quantity or discount is an error here;
         // one still being typed is not.
-        const bool typing = !Edit4->text().isEmpty() && !ComboBox2->currentText().isEmpty() &&
-                            !allConvert({Edit4->text(), ComboBox2->currentText()});
-        if (!typing) {
+        if (!anyLonePoint({Edit4->text(), ComboBox2->currentText()})) {
             const sales::LineAmounts amounts =
                 sales::computeLineAmounts(Edit3->text(), Edit4->text(), ComboBox2->currentText());
             Edit11->setText(amounts.amount);
@@ -785,8 +781,8 @@ void TMainForm::SpeedButton9Click()
 
 void TMainForm::computeChange()
 {
-    // No change is owed on an amount not yet typed (a lone "." included).
-    if (ComboBox4->currentText().isEmpty() || !allConvert({ComboBox4->currentText()})) {
+    // No change is owed on an amount not yet typed, nor on a point still waiting for its digits.
+    if (ComboBox4->currentText().isEmpty() || anyLonePoint({ComboBox4->currentText()})) {
         Edit6->clear();
         return;
     }
