@@ -82,6 +82,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void openHelp();
     void setUpLooks();
     void setUpStatusBar();
     void setUpGrid();
