@@ -15,6 +15,8 @@ endif()
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/quorvel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/resources/quorvel.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quorvel)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/quorvel.lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME quorvel)
 
 # Debian wants the changelog and manual page compressed, reproducibly (no name, no time).
 find_program(QUORVEL_GZIP gzip REQUIRED)

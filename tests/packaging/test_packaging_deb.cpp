@@ -123,7 +123,7 @@ void TestPackagingDeb::installsWhereADebianProgramLives()
 void TestPackagingDeb::nothingElseAndAllRoots()
 {
     static const QRegularExpression allowed(
-        QStringLiteral("^\\./(usr/?|usr/(bin|share)/?|usr/bin/quorvel|usr/share/(quorvel|applications|icons|doc|man)"
+        QStringLiteral("^\\./(usr/?|usr/(bin|share)/?|usr/bin/quorvel|usr/share/(quorvel|applications|icons|doc|man|lintian)"
                        "(/.*)?)$"));
     for (const QString& line : m_listing) {
         QVERIFY2(line.contains(" root/root "), qPrintable(line));
