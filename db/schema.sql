@@ -1,5 +1,6 @@
--- data.mdb: the shop's one database file. The program never creates or alters tables;
--- this file is run once by sqlite3 to make a fresh data.mdb.
+-- data.mdb: the shop's one database file. Run once to make a fresh data.mdb: by the program when
+-- it makes a user's data folder on the first start, or by hand with sqlite3. Nothing else creates
+-- or alters tables.
 PRAGMA journal_mode = WAL;
 PRAGMA user_version = 1;
 

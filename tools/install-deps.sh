@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the program needs (run) or its tests need too (test).
+# Installs the Debian packages the program needs (run), or its tests need too (test), or
+# building its Debian package needs too (package).
 set -euo pipefail
 mode=${1:-run}
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-          libqt6sql6-sqlite libsqlite3-dev sqlite3 libsodium-dev fonts-noto-cjk fonts-liberation fp-utils cups-client)
+          libqt6sql6-sqlite libsqlite3-dev sqlite3 libsodium-dev fonts-noto-cjk fonts-liberation fp-utils cups-client
+          qt6-translations-l10n xchm xdg-utils)
 if [ "$mode" = test ]; then
     packages+=(cups xvfb xauth poppler-utils python3-xlrd)
+fi
+if [ "$mode" = test ] || [ "$mode" = package ]; then
+    packages+=(dpkg-dev file)
 fi
 missing=()
 for p in "${packages[@]}"; do

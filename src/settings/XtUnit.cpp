@@ -247,6 +247,7 @@ void TXtForm::SpeedButton2Click()
     TYhxgForm* dialog = yhxgForm();
     dialog->Edit2->clear();
     dialog->Edit3->clear();
+    dialog->Edit5->clear();
     dialog->Edit1->setText(ADOQuery1.field(QStringLiteral("用户名")));
     dialog->Edit4->setText(ADOQuery1.field(QStringLiteral("权限")));
     dialog->ComboBox1->setCurrentIndex(dialog->Edit4->text() == AdministratorRight ? 0 : 1);

@@ -11,6 +11,8 @@
 
 namespace {
 
+const QString Administrator = QStringLiteral("管理员");
+
 void paintButtonFace(QLineEdit* box)
 {
     QPalette palette = box->palette();
@@ -41,7 +43,27 @@ void TYhxgForm::showEvent(QShowEvent* event)
 
 void TYhxgForm::FormShow()
 {
-    Edit2->setFocus();
+    const bool needed = oldPasswordNeeded();
+    Edit2->setEnabled(needed);
+    Edit2->setPlaceholderText(needed ? QString() : QStringLiteral("管理员无需填写"));
+    if (needed)
+        Edit2->setFocus();
+    else
+        Edit3->setFocus();
+}
+
+// An administrator sets a new password for someone who forgot theirs; their own account, and
+// everyone else's accounts, still need the password in use.
+bool TYhxgForm::oldPasswordNeeded() const
+{
+    return Edit7->text() != Administrator || Edit1->text() == Edit6->text();
+}
+
+void TYhxgForm::emptyPasswordBoxes()
+{
+    Edit2->clear();
+    Edit3->clear();
+    Edit5->clear();
 }
 
 void TYhxgForm::SpeedButton1Click()
@@ -54,10 +76,17 @@ void TYhxgForm::SpeedButton1Click()
         ui::message(this, QStringLiteral("用户信息为空！"), ui::MessageStyle::Error);
         return;
     }
-    if (!store::verifyPassword(Edit2->text(), users.field(QStringLiteral("密码")))) {
+    if (oldPasswordNeeded() && !store::verifyPassword(Edit2->text(), users.field(QStringLiteral("密码")))) {
         ui::message(this, QStringLiteral("旧密码输入错误！"), ui::MessageStyle::Error);
-        Edit2->clear();
+        emptyPasswordBoxes();
+        return;
+    }
+    // One mistyped character would otherwise lock the user out.
+    if (Edit3->text() != Edit5->text()) {
+        ui::message(this, QStringLiteral("两次输入的新密码不一致！"), ui::MessageStyle::Error);
         Edit3->clear();
+        Edit5->clear();
+        Edit3->setFocus();
         return;
     }
     const QString password = store::hashPassword(Edit3->text());

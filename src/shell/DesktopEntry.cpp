@@ -61,8 +61,9 @@ QString withTrailingSeparator(const QString& folder)
     throw store::Error(QStringLiteral("无法写入桌面快捷方式 %1：%2").arg(QDir::toNativeSeparators(path), reason));
 }
 
-// The icon the entry points at; written once beside the program and left alone afterwards.
-QString ensureIconBeside(const QString& folder)
+// The icon the entry points at; written once into the working folder (the program's own folder
+// may not be writable) and left alone afterwards.
+QString ensureIconIn(const QString& folder)
 {
     const QString path = QDir(folder).absoluteFilePath(IconFileName);
     if (QFileInfo::exists(path))
@@ -97,18 +98,19 @@ QString desktopEntryText(const QString& executable, const QString& workingFolder
     return text;
 }
 
-void writeDesktopEntry(const QString& desktopFolder, const QString& executable)
+void writeDesktopEntry(const QString& desktopFolder, const QString& executable, const QString& workingFolder)
 {
     const QString path = QDir(desktopFolder).absoluteFilePath(desktopEntryFileName());
     if (!QDir().mkpath(desktopFolder))
         fail(path, QStringLiteral("桌面文件夹不存在，也无法创建"));
-    const QString programFolder = QFileInfo(executable).absolutePath();
-    const QString icon = ensureIconBeside(programFolder);
+    const QString icon = ensureIconIn(workingFolder);
 
     QSaveFile entry(path);
     if (!entry.open(QIODevice::WriteOnly))
         fail(path, entry.errorString());
-    entry.write(desktopEntryText(QFileInfo(executable).absoluteFilePath(), programFolder, icon).toUtf8());
+    entry.write(
+        desktopEntryText(QFileInfo(executable).absoluteFilePath(), QFileInfo(workingFolder).absoluteFilePath(), icon)
+            .toUtf8());
     if (!entry.commit())
         fail(path, entry.errorString());
     const QFile::Permissions runnable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |

@@ -2,6 +2,7 @@
 
 #include "records/XstjUnit.h"
 #include "settings/XtUnit.h"
+#include "settings/YhxgUnit.h"
 #include "shell/DesktopEntry.h"
 #include "shell/Forms.h"
 #include "shell/Looks.h"
@@ -16,6 +17,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QShowEvent>
 
 namespace shell {
@@ -70,7 +72,7 @@ void TLoginForm::showEvent(QShowEvent* event)
 
 void TLoginForm::FormCreate()
 {
-    shell::writeDesktopEntry(ui::desktopFolder(), QCoreApplication::applicationFilePath());
+    shell::writeDesktopEntry(ui::desktopFolder(), QCoreApplication::applicationFilePath(), QDir::currentPath());
     emptyCurrentSale();
     fillUserList();
 }
@@ -111,6 +113,17 @@ void TLoginForm::SpeedButton1Click()
     accept();
     showLoginOnMainWindow();
     applyRights(Edit3->text());
+    tellAccountDialog();
+}
+
+// The modify-user dialog decides by these whether the old password is asked.
+void TLoginForm::tellAccountDialog()
+{
+    TYhxgForm* dialog = m_forms.YhxgForm;
+    if (!dialog)
+        return;
+    dialog->Edit6->setText(ComboBox1->currentText());
+    dialog->Edit7->setText(Edit3->text());
 }
 
 void TLoginForm::showLoginOnMainWindow()

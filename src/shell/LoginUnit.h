@@ -36,6 +36,7 @@ private:
     void fillUserList();
     void showLoginOnMainWindow();
     void applyRights(const QString& right);
+    void tellAccountDialog();
     void setRights(bool administrator);
 
     Forms& m_forms;

@@ -35,6 +35,9 @@ namespace {
 const QString Caption = QStringLiteral("Quorvel销售小票打印软件 V18.0(标准版)");
 const QSize ClientSize(692, 677);
 const QString HelpFile = QStringLiteral("使用帮助.chm");
+const QString NoHelpViewer = QStringLiteral("这台电脑上没有能打开帮助文件（.chm）的程序。\n"
+                                            "请安装 xchm 和 xdg-utils，例如在终端输入：\n"
+                                            "sudo apt install xchm xdg-utils");
 const QString ShortcutsHint = QStringLiteral("快捷键：帮助F1键、打印小票F5键");
 const QList<int> StatusPanelWidths = {260, 200};
 
@@ -493,9 +496,17 @@ void TMainForm::SpeedButton7Click()
 void TMainForm::WMHotKey(int virtualKey)
 {
     if (virtualKey == HelpKey)
-        ui::openWithDesktop(HelpFile);
+        openHelp();
     else if (virtualKey == PrintKey)
         PrintCurrentSale();
+}
+
+// A missing help file is left to the viewer to say; a desktop without any viewer is told here,
+// or F1 would do nothing at all.
+void TMainForm::openHelp()
+{
+    if (!ui::openWithDesktop(HelpFile))
+        ui::message(this, NoHelpViewer, ui::MessageStyle::Warning);
 }
 
 void TMainForm::reloadGoodsPickList()

@@ -86,6 +86,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void openHelp();
     void setUpLooks();
     void setUpStatusBar();
     void setUpGrid();

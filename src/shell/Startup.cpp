@@ -1,5 +1,6 @@
 #include "shell/Startup.h"
 
+#include "shell/DataFolder.h"
 #include "shell/Forms.h"
 #include "shell/SingleInstance.h"
 #include "store/Connection.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -39,8 +41,28 @@ QString namingTheFile(const QString& text)
     return QStringLiteral("无法使用数据库文件 %1：%2").arg(file, text);
 }
 
+bool dataFolderEntered()
+{
+    try {
+        enterDataFolder();
+        return true;
+    } catch (const store::Error& error) {
+        tellStartFailure(error.message());
+    }
+    return false;
+}
+
 bool databaseIsUsable()
 {
+    const QString file = store::Connection::databasePath();
+    // Only a new data folder gets a new data.mdb: an empty one in a used folder would hide the loss.
+    if (!QFileInfo::exists(file)) {
+        const QString folder = QDir::toNativeSeparators(QFileInfo(file).absolutePath());
+        tellStartFailure(QStringLiteral("找不到数据库文件 %1。\n请把备份的 data.mdb 复制到文件夹 %2；"
+                                        "要从空白数据重新开始，请先把这个文件夹改名，再启动软件，软件会新建它。")
+                             .arg(QDir::toNativeSeparators(file), folder));
+        return false;
+    }
     try {
         store::Connection start(QStringLiteral("Start"));
         store::verifyDatabase(start);
@@ -65,6 +87,8 @@ bool onlyCopyOnThisData()
 
 int runProgram()
 {
+    if (!dataFolderEntered())
+        return StartFailed;
     if (!onlyCopyOnThisData())
         return StartFailed;
     if (!databaseIsUsable())

@@ -2,8 +2,9 @@
 
 namespace shell {
 
-// The program after QApplication is made: checks data.mdb, creates the windows, shows the
-// main window and runs the login gate; enters the event loop only after a confirmed login.
+// The program after QApplication is made: enters the data folder (made on the first start),
+// checks data.mdb there, creates the windows, shows the main window and runs the login gate;
+// enters the event loop only after a confirmed login.
 // Returns the exit code: 0 for a normal end or a cancelled login, 1 when the start failed.
 int runProgram();
 

@@ -1,5 +1,6 @@
 #include "shell/Startup.h"
 #include "ui/Fonts.h"
+#include "ui/Translations.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -8,6 +9,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     ui::installFontSubstitutions();
+    ui::installQtTranslations();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/quorvel.png")));
     return shell::runProgram();
 }

@@ -68,7 +68,7 @@ Decimal toDecimal(long double value)
 {
     Decimal d;
     if (value == 0) {
-        d.digits = "0";
+        d.digits.assign(1, '0');
         return d;
     }
     d.negative = value < 0;
@@ -86,29 +86,45 @@ Decimal toDecimal(long double value)
     return d;
 }
 
+// The texts are built by appending: g++ 12 warns (-Wrestrict, a false alarm) about
+// "literal" + std::string once the calls are inlined.
+std::string signFor(bool negative)
+{
+    return negative ? std::string(1, '-') : std::string();
+}
+
 QString fixedText(const Decimal& d)
 {
-    std::string out;
+    std::string out = signFor(d.negative);
     if (d.exponent < 0) {
-        out = "0." + std::string(static_cast<std::size_t>(-d.exponent - 1), '0') + d.digits;
+        out.append("0.");
+        out.append(static_cast<std::size_t>(-d.exponent - 1), '0');
+        out.append(d.digits);
     } else {
         const auto integerDigits = static_cast<std::size_t>(d.exponent + 1);
         if (d.digits.size() <= integerDigits) {
-            out = d.digits + std::string(integerDigits - d.digits.size(), '0');
+            out.append(d.digits);
+            out.append(integerDigits - d.digits.size(), '0');
         } else {
-            out = d.digits.substr(0, integerDigits) + "." + d.digits.substr(integerDigits);
+            out.append(d.digits, 0, integerDigits);
+            out.push_back('.');
+            out.append(d.digits, integerDigits);
         }
     }
-    return QString::fromLatin1((d.negative ? "-" : "") + out);
+    return QString::fromLatin1(out);
 }
 
 QString scientificText(const Decimal& d)
 {
-    std::string out = d.digits.substr(0, 1);
-    if (d.digits.size() > 1)
-        out += "." + d.digits.substr(1);
-    out += "E" + std::to_string(d.exponent);
-    return QString::fromLatin1((d.negative ? "-" : "") + out);
+    std::string out = signFor(d.negative);
+    out.append(d.digits, 0, 1);
+    if (d.digits.size() > 1) {
+        out.push_back('.');
+        out.append(d.digits, 1);
+    }
+    out.push_back('E');
+    out.append(std::to_string(d.exponent));
+    return QString::fromLatin1(out);
 }
 
 // Rounds the 15-digit decimal text of a value to two decimals, halves away from zero,
@@ -148,9 +164,11 @@ QString roundedTwoDecimals(long double value)
     }
     while (cents.size() < 3)
         cents.insert(cents.begin(), '0');
-    std::string out = cents.substr(0, cents.size() - 2) + "." + cents.substr(cents.size() - 2);
+    std::string out(cents, 0, cents.size() - 2);
+    out.push_back('.');
+    out.append(cents, cents.size() - 2);
     const bool zero = out.find_first_not_of("0.") == std::string::npos;
-    return QString::fromLatin1((d.negative && !zero ? "-" : "") + out);
+    return QString::fromLatin1(signFor(d.negative && !zero) + out);
 }
 
 } // namespace

@@ -1,10 +1,11 @@
 #include "ui/Seams.h"
 
-#include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMimeDatabase>
+#include <QProcess>
 #include <QStandardPaths>
-#include <QUrl>
 
 namespace ui {
 
@@ -32,14 +33,24 @@ int showModal(QDialog* dialog)
     return dialog->exec();
 }
 
-void openWithDesktop(const QString& filePath)
+// xdg-open starts whatever the desktop has set for the file's type and, with nothing set, fails
+// without a word on the screen; so a viewer must be set before it is asked.
+bool openWithDesktop(const QString& filePath)
 {
     const QString absolute = QFileInfo(filePath).absoluteFilePath();
-    if (activeOpen) {
-        activeOpen->handle(absolute);
-        return;
-    }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(absolute));
+    if (activeOpen)
+        return activeOpen->handle(absolute);
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (opener.isEmpty() || query.isEmpty())
+        return false;
+    const QString type = QMimeDatabase().mimeTypeForFile(absolute, QMimeDatabase::MatchExtension).name();
+    QProcess ask;
+    ask.start(query, {QStringLiteral("query"), QStringLiteral("default"), type});
+    if (!ask.waitForFinished(5000) || ask.exitStatus() != QProcess::NormalExit ||
+        ask.readAllStandardOutput().trimmed().isEmpty())
+        return false;
+    return QProcess::startDetached(opener, {absolute});
 }
 
 QString desktopFolder()
@@ -49,11 +60,20 @@ QString desktopFolder()
     return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
 }
 
+// Where people keep their files, not the program's working folder (the shop's data).
+QString saveDialogFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
+        return documents;
+    return QDir::homePath();
+}
+
 QString askSaveFileName(QWidget* parent)
 {
     if (activeSaveName)
         return activeSaveName->handle();
-    return QFileDialog::getSaveFileName(parent, QString(), QString(), QString(), nullptr,
+    return QFileDialog::getSaveFileName(parent, QString(), saveDialogFolder(), QString(), nullptr,
                                         QFileDialog::DontConfirmOverwrite);
 }
 
@@ -105,6 +125,12 @@ DesktopFolderOverride::DesktopFolderOverride(const QString& folder) : m_previous
 DesktopFolderOverride::~DesktopFolderOverride()
 {
     activeDesktop = m_previous;
+}
+
+bool OpenRecorder::handle(const QString& absolutePath)
+{
+    m_paths << absolutePath;
+    return m_viewerPresent;
 }
 
 SaveNameOverride::SaveNameOverride(const QStringList& answers) : m_previous(activeSaveName), m_answers(answers)

@@ -14,9 +14,10 @@ namespace ui {
 // while it lives the call goes to it, and its destructor brings back what was there before.
 
 int showModal(QDialog* dialog);                // dialog->exec(); Rejected for no dialog
-void openWithDesktop(const QString& filePath); // the desktop's viewer; the outcome is not examined
+bool openWithDesktop(const QString& filePath); // the desktop's viewer; false when none is set up for the file
 QString desktopFolder();                       // the user's desktop folder
 QString askSaveFileName(QWidget* parent);      // a save dialog, no filter, no overwrite question; "" on cancel
+QString saveDialogFolder();                    // where the save dialog opens: documents, else home
 
 // Records each dialog and shows it without blocking; answers from a queue, Accepted when empty.
 class ModalRecorder
@@ -41,7 +42,8 @@ private:
     QList<int> m_results;
 };
 
-// Records the absolute paths given to openWithDesktop; opens nothing.
+// Records the absolute paths given to openWithDesktop; opens nothing. Answers as a desktop with
+// (the default) or without a viewer for the files would.
 class OpenRecorder
 {
 public:
@@ -51,11 +53,13 @@ public:
     OpenRecorder& operator=(const OpenRecorder&) = delete;
 
     QStringList opened() const { return m_paths; }
-    void handle(const QString& absolutePath) { m_paths << absolutePath; }
+    void setViewerPresent(bool present) { m_viewerPresent = present; }
+    bool handle(const QString& absolutePath);
 
 private:
     OpenRecorder* m_previous;
     QStringList m_paths;
+    bool m_viewerPresent = true;
 };
 
 class DesktopFolderOverride

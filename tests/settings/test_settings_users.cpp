@@ -52,6 +52,10 @@ private slots:
     void modifyOnEmptyListWritesNothing();
     void modifyDialogFocus();
     void ordinaryUserChangesAdmin();
+    void oldPasswordByWhoLoggedIn_data();
+    void oldPasswordByWhoLoggedIn();
+    void newPasswordTypedTwice_data();
+    void newPasswordTypedTwice();
     void rightsExplanation();
 };
 
@@ -235,6 +239,7 @@ void SettingsUsersTest::modifyUser()
     QCOMPARE(dialog.ComboBox1->currentIndex(), 0);
     dialog.Edit2->setText(oldTyped);
     dialog.Edit3->setText(newTyped);
+    dialog.Edit5->setText(newTyped);
     dialog.ComboBox1->setCurrentIndex(1);
     dialog.SpeedButton1->click();
 
@@ -245,6 +250,7 @@ void SettingsUsersTest::modifyUser()
         QCOMPARE(testsupport::messageStyles(messages), QList<MessageStyle>({MessageStyle::Error}));
         QVERIFY(dialog.Edit2->text().isEmpty());
         QVERIFY(dialog.Edit3->text().isEmpty());
+        QVERIFY(dialog.Edit5->text().isEmpty());
         QVERIFY(dialog.isVisible());
         QCOMPARE(storedUser(db, "赵六"), before);
         return;
@@ -306,9 +312,137 @@ void SettingsUsersTest::ordinaryUserChangesAdmin()
     QVERIFY(forms.selectUser("admin"));
     forms.xt->SpeedButton2->click();
     forms.yhxg->Edit3->setText("newAdminPw");
+    forms.yhxg->Edit5->setText("newAdminPw");
     forms.yhxg->SpeedButton1->click();
     QCOMPARE(messages.texts(), QStringList({Modified}));
     QVERIFY(store::verifyPassword("newAdminPw", db.scalar("SELECT 密码 FROM username WHERE 用户名 = 'admin'")));
+}
+
+// Who is changing whose account decides whether the password in use must be given.
+void SettingsUsersTest::oldPasswordByWhoLoggedIn_data()
+{
+    QTest::addColumn<QString>("loggedIn");
+    QTest::addColumn<QString>("right");
+    QTest::addColumn<QString>("account");
+    QTest::addColumn<bool>("oldNeeded");
+    QTest::newRow("administrator resets a cashier") << "admin"
+                                                    << "管理员"
+                                                    << "赵六" << false;
+    QTest::newRow("administrator resets another administrator") << "admin"
+                                                                << "管理员"
+                                                                << "钱七" << false;
+    QTest::newRow("administrator's own account") << "admin"
+                                                 << "管理员"
+                                                 << "admin" << true;
+    QTest::newRow("cashier changes another account") << "赵六"
+                                                     << "普通用户"
+                                                     << "admin" << true;
+    QTest::newRow("cashier's own account") << "赵六"
+                                           << "普通用户"
+                                           << "赵六" << true;
+    QTest::newRow("a right that is neither") << "钱七"
+                                             << "管理员 "
+                                             << "赵六" << true;
+    QTest::newRow("nobody logged in") << ""
+                                      << ""
+                                      << "赵六" << true;
+}
+
+void SettingsUsersTest::oldPasswordByWhoLoggedIn()
+{
+    QFETCH(QString, loggedIn);
+    QFETCH(QString, right);
+    QFETCH(QString, account);
+    QFETCH(bool, oldNeeded);
+    TestDatabase db;
+    db.exec(QStringLiteral("UPDATE username SET 密码 = '%1'").arg(store::hashPassword("AdminPw")));
+    db.exec(QStringLiteral("INSERT INTO username VALUES ('赵六', '%1', '普通用户'), ('钱七', '%2', '管理员')")
+                .arg(store::hashPassword("Forgotten1"), store::hashPassword("Forgotten2")));
+    SettingsForms forms;
+    TYhxgForm& dialog = *forms.yhxg;
+    dialog.Edit6->setText(loggedIn);
+    dialog.Edit7->setText(right);
+    QVERIFY(forms.selectUser(account));
+    const QStringList before = storedUser(db, account);
+    ui::ModalRecorder modal;
+    ui::MessageRecorder messages;
+    forms.xt->SpeedButton2->click();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(dialog.Edit2->isEnabled(), oldNeeded);
+    QCOMPARE(dialog.focusWidget(), oldNeeded ? dialog.Edit2 : dialog.Edit3);
+
+    // Without the old password.
+    dialog.Edit3->setText("Fresh-1");
+    dialog.Edit5->setText("Fresh-1");
+    dialog.SpeedButton1->click();
+    if (oldNeeded) {
+        QCOMPARE(messages.texts(), QStringList({WrongOldPassword}));
+        QCOMPARE(storedUser(db, account), before);
+        QVERIFY(dialog.isVisible());
+        dialog.close();
+        return;
+    }
+    QCOMPARE(messages.texts(), QStringList({Modified}));
+    const QString stored = storedUser(db, account).value(0).section('|', 1, 1);
+    QVERIFY(store::verifyPassword("Fresh-1", stored));
+    // Nobody else's password moved.
+    QVERIFY(store::verifyPassword("AdminPw", db.scalar("SELECT 密码 FROM username WHERE 用户名 = 'admin'")));
+    QCOMPARE(db.scalar("SELECT count(*) FROM username"), QStringLiteral("3"));
+}
+
+void SettingsUsersTest::newPasswordTypedTwice_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("confirmed");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("the same twice") << "Pw-2024"
+                                    << "Pw-2024" << true;
+    QTest::newRow("both empty: no password") << ""
+                                             << "" << true;
+    QTest::newRow("one character off") << "Pw-2024"
+                                       << "Pw-2023" << false;
+    QTest::newRow("letter case differs") << "Pw-2024"
+                                         << "pw-2024" << false;
+    QTest::newRow("trailing blank") << "Pw-2024"
+                                    << "Pw-2024 " << false;
+    QTest::newRow("confirmation left empty") << "Pw-2024"
+                                             << "" << false;
+    QTest::newRow("beyond the BMP") << "🔑密码"
+                                    << "🔑密码" << true;
+}
+
+void SettingsUsersTest::newPasswordTypedTwice()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, confirmed);
+    QFETCH(bool, accepted);
+    TestDatabase db;
+    db.exec(QStringLiteral("UPDATE username SET 密码 = '%1'").arg(store::hashPassword("Old-1")));
+    SettingsForms forms;
+    QVERIFY(forms.selectUser("admin"));
+    const QStringList before = storedUser(db, "admin");
+    ui::ModalRecorder modal;
+    ui::MessageRecorder messages;
+    forms.xt->SpeedButton2->click();
+    TYhxgForm& dialog = *forms.yhxg;
+    dialog.Edit2->setText("Old-1");
+    dialog.Edit3->setText(typed);
+    dialog.Edit5->setText(confirmed);
+    dialog.SpeedButton1->click();
+    if (!accepted) {
+        QCOMPARE(messages.texts(), QStringList({"两次输入的新密码不一致！"}));
+        QCOMPARE(testsupport::messageStyles(messages), QList<MessageStyle>({MessageStyle::Error}));
+        QCOMPARE(storedUser(db, "admin"), before);
+        QVERIFY(dialog.isVisible());
+        // Both new boxes are typed again; the old password stays.
+        QVERIFY(dialog.Edit3->text().isEmpty());
+        QVERIFY(dialog.Edit5->text().isEmpty());
+        QCOMPARE(dialog.Edit2->text(), QStringLiteral("Old-1"));
+        dialog.close();
+        return;
+    }
+    QCOMPARE(messages.texts(), QStringList({Modified}));
+    checkPasswordKept(storedUser(db, "admin").value(0).section('|', 1, 1), typed);
 }
 
 void SettingsUsersTest::rightsExplanation()

@@ -154,6 +154,7 @@ void HostileSettingsTest::userDialogs()
     f.xt().SpeedButton2->click();
     pasteInto(modify.Edit2, text);
     pasteInto(modify.Edit3, text);
+    pasteInto(modify.Edit5, text);
     f.messages.clear();
     modify.SpeedButton1->click();
     QCOMPARE(f.messages.texts(), QStringList{UserModified});

@@ -4,6 +4,7 @@
 
 #include "records/XstjUnit.h"
 #include "settings/XtUnit.h"
+#include "settings/YhxgUnit.h"
 #include "shell/DesktopEntry.h"
 #include "shell/Forms.h"
 #include "shell/LoginUnit.h"
@@ -203,6 +204,9 @@ void TestShellLogin::rightsModel()
     ShellFixture shell(users({"kim|k|" + right}));
     QVERIFY(shell.logIn("kim", "k"));
     QCOMPARE(shell.main().statusText(1), QStringLiteral("  用户权限：") + right);
+    // The modify-user dialog learns who logged in, to know whose old password it may skip.
+    QCOMPARE(shell.forms->YhxgForm->Edit6->text(), QStringLiteral("kim"));
+    QCOMPARE(shell.forms->YhxgForm->Edit7->text(), right);
     TMainForm& main = shell.main();
     TXtForm& settings = *shell.forms->XtForm;
     TXstjForm& statistics = *shell.forms->XstjForm;
@@ -337,7 +341,9 @@ void TestShellLogin::desktopEntryIsRewrittenAtEveryStart()
     }
     const QString written = readAll(path);
     const QString program = QCoreApplication::applicationFilePath();
-    const QString folder = QFileInfo(program).absolutePath();
+    // The program runs in the data folder, which is where the shortcut starts it.
+    const QString folder = QDir::currentPath();
+    QVERIFY(folder != QFileInfo(program).absolutePath());
     QVERIFY(written.startsWith("[Desktop Entry]\n"));
     QVERIFY(written.contains("\nType=Application\n"));
     QVERIFY(written.contains("\nName=Quorvel销售小票打印软件\n"));

@@ -363,8 +363,16 @@ void TestShellMainWindow::helpKeyFromEveryWindow()
     // F1 with a modifier is some other key.
     QTest::keyClick(main.Edit3, Qt::Key_F1, Qt::ShiftModifier);
     QCOMPARE(shell.opened.opened().size(), 2);
-    // No help file in the folder: still no message.
+    // No help file in the folder: the viewer says so, not this program.
     QVERIFY(shell.messages.texts().isEmpty());
+
+    // A desktop with nothing that opens the help: F1 says what to install.
+    shell.opened.setViewerPresent(false);
+    QTest::keyClick(main.Edit3, Qt::Key_F1);
+    QCOMPARE(shell.opened.opened().size(), 3);
+    QCOMPARE(shell.messages.texts().size(), 1);
+    QVERIFY(shell.messages.texts().first().contains("sudo apt install xchm xdg-utils"));
+    QCOMPARE(shell.messages.messages().first().style, ui::MessageStyle::Warning);
 }
 
 QTEST_MAIN(TestShellMainWindow)

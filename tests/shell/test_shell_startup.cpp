@@ -1,10 +1,13 @@
 // The built program started on a data.mdb it cannot use: it says so, naming the file and the
-// reason, ends at once with a failure code and leaves the file as it was.
+// reason, ends at once with a failure code and leaves the file as it was. Started for the first
+// time, it makes its data folder with a working data.mdb.
 
 #include "support/TestDatabase.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -23,6 +26,40 @@ QByteArray digestOf(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+// The program runs in the data folder of the user data home it is given.
+QString dataFolderIn(const QString& dataHome)
+{
+    return dataHome + QStringLiteral("/quorvel");
+}
+
+QProcessEnvironment environmentFor(const QString& home)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("HOME", home); // any desktop entry lands here, not in ours
+    environment.insert("XDG_DATA_HOME", home);
+    environment.remove("XDG_DESKTOP_DIR");
+    environment.remove("XDG_CONFIG_HOME");
+    return environment;
+}
+
+const QFileDevice::Permissions OpenToAll = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                           QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+
+// "nobody" may not be able to reach the build folder (a checkout in root's mode-700 home), so
+// that user runs a copy of the program from a folder open to all.
+QString programReachableByAll(const QTemporaryDir& folder)
+{
+    const QString copy = folder.filePath("quorvel");
+    if (!QFile::copy(Program, copy))
+        return {};
+    const QFileDevice::Permissions runnable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                              QFileDevice::ReadOther | QFileDevice::ExeOther;
+    if (!QFile::setPermissions(folder.path(), runnable) || !QFile::setPermissions(copy, runnable))
+        return {};
+    return copy;
 }
 
 // Root may write any file, so a read-only file only shows as such to an ordinary user: the
@@ -55,6 +92,7 @@ private slots:
     void initTestCase();
     void unusableDatabaseEndsTheStart_data();
     void unusableDatabaseEndsTheStart();
+    void firstStartMakesTheDataFolder();
 };
 
 void TestShellStartup::initTestCase()
@@ -86,8 +124,10 @@ void TestShellStartup::unusableDatabaseEndsTheStart()
 {
     QFETCH(QString, kind);
     QFETCH(QString, reason);
-    QTemporaryDir folder;
-    const QString path = folder.filePath("data.mdb");
+    QTemporaryDir home;
+    const QString dataFolder = dataFolderIn(home.path());
+    QVERIFY(QDir().mkpath(dataFolder));
+    const QString path = dataFolder + "/data.mdb";
     if (kind == "garbage")
         write(path, QByteArray("This is a note, not a database.\n").repeated(200));
     if (kind == "column" || kind == "table" || kind == "locked" || kind == "future" || kind == "readonly")
@@ -107,12 +147,17 @@ void TestShellStartup::unusableDatabaseEndsTheStart()
         query.finish();
         db.close();
     }
+    QTemporaryDir programFolder;
+    QString program = Program;
     if (kind == "readonly") {
-        // The folder stays open to all, as a shop's would be; only the file is protected.
-        QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                         QFileDevice::ExeOwner | QFileDevice::ReadOther |
-                                                         QFileDevice::WriteOther | QFileDevice::ExeOther));
+        // The folders stay open to all, as a shop's would be; only the file is protected.
+        QVERIFY(QFile::setPermissions(home.path(), OpenToAll));
+        QVERIFY(QFile::setPermissions(dataFolder, OpenToAll));
         QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadOther));
+        if (::geteuid() == 0) {
+            program = programReachableByAll(programFolder);
+            QVERIFY(!program.isEmpty());
+        }
     }
     if (kind == "locked") {
         holder = std::make_unique<QSqlDatabase>(QSqlDatabase::addDatabase("QSQLITE", holderName));
@@ -123,29 +168,28 @@ void TestShellStartup::unusableDatabaseEndsTheStart()
     }
     const QByteArray before = digestOf(path);
 
-    QProcess program;
-    program.setWorkingDirectory(folder.path());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("HOME", folder.path()); // any desktop entry would land here, not in ours
-    program.setProcessEnvironment(environment);
+    QProcess process;
+    // Started elsewhere: the program finds its data by the data home, not the working directory.
+    process.setWorkingDirectory(QDir::tempPath());
+    process.setProcessEnvironment(environmentFor(home.path()));
     if (kind == "readonly")
-        startAsOrdinaryUser(program);
-    program.start(Program, {});
-    QVERIFY(program.waitForStarted());
-    const bool ended = program.waitForFinished(20000);
+        startAsOrdinaryUser(process);
+    process.start(program, {});
+    QVERIFY(process.waitForStarted());
+    const bool ended = process.waitForFinished(20000);
     if (!ended)
-        program.kill();
+        process.kill();
     QVERIFY2(ended, "the program waited instead of ending");
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QVERIFY(program.exitCode() != 0);
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY(process.exitCode() != 0);
 
-    const QString said = QString::fromUtf8(program.readAllStandardError());
+    const QString said = QString::fromUtf8(process.readAllStandardError());
     QVERIFY2(said.contains(path), qPrintable(said));
     QVERIFY2(said.contains(reason), qPrintable(said));
+    // A used folder without data.mdb never gets an empty one in its place.
     QCOMPARE(QFile::exists(path), kind != "missing");
     QCOMPARE(digestOf(path), before);
-    QVERIFY(!QFile::exists(folder.filePath("Desktop")));
+    QVERIFY(!QFile::exists(home.filePath("Desktop")));
 
     if (holder) {
         QSqlQuery(*holder).exec("ROLLBACK");
@@ -153,6 +197,37 @@ void TestShellStartup::unusableDatabaseEndsTheStart()
         holder.reset();
     }
     QSqlDatabase::removeDatabase(holderName);
+}
+
+void TestShellStartup::firstStartMakesTheDataFolder()
+{
+    QTemporaryDir home;
+    const QString dataFolder = dataFolderIn(home.path());
+    const QString entry = home.filePath("Desktop/Quorvel销售小票打印软件.desktop");
+    QProcess process;
+    process.setWorkingDirectory(QDir::tempPath());
+    process.setProcessEnvironment(environmentFor(home.path()));
+    process.start(Program, {});
+    QVERIFY(process.waitForStarted());
+    // The login window writes the shortcut once the start has passed every check; offscreen it
+    // then waits for a login nobody gives.
+    for (int waited = 0; waited < 200 && !QFile::exists(entry) && process.state() == QProcess::Running; ++waited)
+        QTest::qWait(100);
+    const bool reachedLogin = QFile::exists(entry) && process.state() == QProcess::Running;
+    process.kill();
+    process.waitForFinished(5000);
+    QVERIFY2(reachedLogin, process.readAllStandardError().constData());
+
+    QVERIFY(QFileInfo(dataFolder + "/data.mdb").isFile());
+    QVERIFY(QFileInfo(dataFolder + "/使用帮助.chm").size() > 0);
+    QCOMPARE(QFileInfo(dataFolder).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+             QFileDevice::Permissions());
+    QFile shortcut(entry);
+    QVERIFY(shortcut.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(shortcut.readAll());
+    QVERIFY2(text.contains("\nPath=" + dataFolder + "/\n"), qPrintable(text));
+    QVERIFY2(text.contains("\nIcon=" + dataFolder + "/quorvel.png\n"), qPrintable(text));
+    QCOMPARE(QDir(home.path()).entryList({"quorvel.new-*"}, QDir::AllEntries | QDir::Hidden), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestShellStartup)
