@@ -1,6 +1,8 @@
 #include "shell/Startup.h"
 
+#include "shell/Backups.h"
 #include "shell/Forms.h"
+#include "shell/MainUnit.h"
 #include "store/Connection.h"
 #include "store/Error.h"
 #include "ui/Messages.h"
@@ -68,7 +70,12 @@ int runProgram()
     }
     if (!forms->start())
         return 0;
-    return QApplication::exec();
+    // The windows are up: the day's first copy of data.mdb is made while the cashier works.
+    BackupSchedule backups(forms->MainForm);
+    backups.atStart();
+    const int code = QApplication::exec();
+    backups.atExit();
+    return code;
 }
 
 } // namespace shell
