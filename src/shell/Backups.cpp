@@ -76,29 +76,41 @@ void BackupSchedule::startBackupEnded()
 
 void BackupSchedule::atExit()
 {
-    waitForRunning();
     // Copying and checking ten years of sales takes seconds: the closed program says what it is
     // still doing rather than seeming to hang.
+    QProgressDialog notice(QStringLiteral("正在备份数据，请稍候……"), QString(), 0, 0);
+    notice.setWindowTitle(QStringLiteral("备份"));
+    notice.setCancelButton(nullptr);
+    QTimer showLater;
+    showLater.setSingleShot(true);
+    connect(&showLater, &QTimer::timeout, &notice, &QProgressDialog::show);
+    showLater.start(500);
+
+    if (m_running) {
+        // Handled here, not by the queued signal, which would delete the thread being waited for.
+        m_running->disconnect(this);
+        waitShowing(*m_running);
+        startBackupEnded();
+    }
     const QString database = store::Connection::databasePath();
     QString failure;
     const std::unique_ptr<QThread> job(QThread::create([&failure, database] { failure = backUpNow(database); }));
-    QProgressDialog progress(QStringLiteral("正在备份数据，请稍候……"), QString(), 0, 0);
-    progress.setWindowTitle(QStringLiteral("备份"));
-    progress.setCancelButton(nullptr);
-    QEventLoop loop;
-    connect(job.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    QTimer showLater;
-    showLater.setSingleShot(true);
-    connect(&showLater, &QTimer::timeout, &progress, &QProgressDialog::show);
-    showLater.start(500);
     job->start();
-    while (!job->isFinished())
-        loop.exec();
-    job->wait();
-    progress.hide();
+    waitShowing(*job);
+    notice.hide();
     if (!failure.isEmpty())
         tellFailure(failure, QStringLiteral("已保存的销售数据没有受影响。"));
     emit backupFinished(failure);
+}
+
+void BackupSchedule::waitShowing(QThread& job)
+{
+    QEventLoop loop;
+    connect(&job, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    // Asked after connecting: an end between the two still reaches the loop.
+    while (!job.isFinished())
+        loop.exec();
+    job.wait();
 }
 
 void BackupSchedule::tellFailure(const QString& failure, const QString& consequence)

@@ -32,6 +32,7 @@ signals:
 
 private:
     void startBackupEnded();
+    static void waitShowing(QThread& job); // the event loop runs meanwhile, so windows are drawn
     void tellFailure(const QString& failure, const QString& consequence);
 
     QPointer<QWidget> m_owner;
