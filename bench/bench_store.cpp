@@ -1,11 +1,16 @@
 // Store figures on a history of any size: run in a folder holding the data.mdb to measure.
 // Usage: quorvel_bench LABEL   (figures are printed as NAME_LABEL VALUE UNIT)
 #include "BenchSupport.h"
+#include "shell/Backups.h"
+#include "store/Backup.h"
 #include "store/Catalogue.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QStringList>
 
 using namespace store;
@@ -88,5 +93,23 @@ int main(int argc, char** argv)
     });
     bench::report(QStringLiteral("stats_sums_%1").arg(label), sums, "ms");
     bench::report(QStringLiteral("peak_rss_%1").arg(label), bench::peakRssMb(), "MB");
+
+    // Backups, once each (a copy of the whole file): what the start waits for before it goes on,
+    // and the whole checked copy that then runs beside the cashier.
+    {
+        QElapsedTimer started;
+        started.start();
+        shell::BackupSchedule schedule;
+        schedule.atStart();
+        bench::report(QStringLiteral("backup_start_block_ms_%1").arg(label), started.nsecsElapsed() / 1e6, "ms");
+        schedule.waitForRunning();
+    }
+    QDir(QDir::current().filePath(QStringLiteral("备份"))).removeRecursively();
+    QElapsedTimer backup;
+    backup.start();
+    const QString folder = QDir::current().filePath(QStringLiteral("bench-backup"));
+    store::backup::makeBackup(Connection::databasePath(), folder, QDateTime::currentDateTime());
+    bench::report(QStringLiteral("backup_ms_%1").arg(label), backup.nsecsElapsed() / 1e6, "ms");
+    QDir(folder).removeRecursively();
     return 0;
 }

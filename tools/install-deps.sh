@@ -7,7 +7,7 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev
           libqt6sql6-sqlite libsqlite3-dev sqlite3 libsodium-dev fonts-noto-cjk fonts-liberation fp-utils cups-client
           qt6-translations-l10n xchm xdg-utils)
 if [ "$mode" = test ]; then
-    packages+=(cups xvfb xauth poppler-utils python3-xlrd)
+    packages+=(cups xvfb xauth poppler-utils python3-xlrd libreoffice-calc-nogui)
 fi
 if [ "$mode" = test ] || [ "$mode" = package ]; then
     packages+=(dpkg-dev file)

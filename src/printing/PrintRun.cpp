@@ -257,6 +257,18 @@ void showPreview(bool customer, bool phone, const QString& layout, TDy58Form& dy
     }
 }
 
+bool printReceiptOnly(const SaleToPrint& sale, int saleLineCount, TDy58Form& dy58, TDy76Form& dy76)
+{
+    ReceiptLayoutForm* form = formFor(sale.layout, dy58, dy76);
+    const int copies = copiesOf(sale.copies);
+    if (!form || copies == 0)
+        return false;
+    requirePrinter();
+    prepareReceipt(*form, sale, saleLineCount);
+    form->printReceipt(reportFor(sale.customer, sale.phone), copies, QStringLiteral("小票 ") + sale.number);
+    return true;
+}
+
 int remarkLineCount(const QString& remark)
 {
     return int(remarkLines(remark).size());

@@ -32,6 +32,11 @@ struct SaleToPrint
 void printAndRecord(const SaleToPrint& sale, TDy58Form& dy58, TDy76Form& dy76, store::Connection& mainConnection,
                     store::Dataset& saleLines, store::Dataset& history, store::Dataset& historyLines);
 
+// The receipt alone, as the print run prints it (same layout, report, sizes and labels), and
+// nothing recorded: the layout form's ADODataSet1 gives the lines, whatever statement it was set
+// to. False when the layout or copies text prints nothing. Throws store::Error as printing does.
+bool printReceiptOnly(const SaleToPrint& sale, int saleLineCount, TDy58Form& dy58, TDy76Form& dy76);
+
 // "预览": chooses the page on both forms by the switches, shows the 58 or 76 form modally (ui::showModal).
 void showPreview(bool customer, bool phone, const QString& layout, TDy58Form& dy58, TDy76Form& dy76);
 

@@ -109,4 +109,21 @@ QIcon exitIcon()
     });
 }
 
+QIcon reprintIcon()
+{
+    return drawn([](QPainter& painter) {
+        const QColor grey(0x4A, 0x4A, 0x4A);
+        painter.setPen(QPen(grey, 1.2));
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(5.5, 1.5, 9, 7)); // paper going in
+        painter.setBrush(QColor(0x9A, 0xA4, 0xB0));
+        painter.drawRoundedRect(QRectF(1.5, 7.5, 17, 7), 1.5, 1.5);
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(5.5, 12.5, 9, 6)); // the receipt coming out
+        painter.setPen(QPen(grey, 1));
+        for (const qreal y : {14.5, 16.5})
+            painter.drawLine(QPointF(7, y), QPointF(13, y));
+    });
+}
+
 } // namespace records

@@ -10,5 +10,6 @@ QIcon refreshIcon();
 QIcon exportIcon();
 QIcon deleteIcon();
 QIcon exitIcon();
+QIcon reprintIcon();
 
 } // namespace records

@@ -54,9 +54,16 @@ constexpr quint16 RecDimensions = 0x0200;
 constexpr quint16 RecWindow2 = 0x023E;
 constexpr quint16 RecLabelsst = 0x00FD;
 constexpr quint16 RecNumber = 0x0203;
+constexpr quint16 RecFormat = 0x041E;
+constexpr quint16 RecColinfo = 0x007D;
 
 constexpr int MaxRecordData = 8224;
-constexpr quint16 CellXf = 15; // the default cell format that follows the 15 style formats
+constexpr quint16 CellXf = 15;   // the default cell format that follows the 15 style formats
+constexpr quint16 HeaderXf = 21; // bold, for the header row
+constexpr quint16 NumberXf = 22; // two decimals, for numbers
+constexpr quint16 BoldFont = 6;  // the font record after the five plain ones (index 4 does not exist)
+constexpr quint16 TwoDecimalsFormat = 164; // the first index free for a workbook's own number formats
+constexpr int MaxColumnChars = 255;        // the widest column Excel allows, in characters
 constexpr int RecordHeaderSize = 4;
 constexpr qint64 MaxStreamSize = 0x7FFFFFFF; // sheet positions are stored as 32-bit offsets
 
@@ -440,7 +447,7 @@ struct Sheet
 };
 
 // Cell records are the bulk of the file, so each is put together on the stack and appended in one go.
-void putCell(QByteArray& out, quint16 type, int row, int column, quint64 value, int valueSize)
+void putCell(QByteArray& out, quint16 type, int row, int column, quint64 value, int valueSize, quint16 xf)
 {
     constexpr int HeadSize = 10;
     char bytes[HeadSize + 8];
@@ -448,19 +455,42 @@ void putCell(QByteArray& out, quint16 type, int row, int column, quint64 value, 
     storeLittleEndian(bytes + 2, quint64(HeadSize - RecordHeaderSize + valueSize), 2);
     storeLittleEndian(bytes + 4, quint64(row), 2);
     storeLittleEndian(bytes + 6, quint64(column), 2);
-    storeLittleEndian(bytes + 8, CellXf, 2);
+    storeLittleEndian(bytes + 8, xf, 2);
     storeLittleEndian(bytes + HeadSize, value, valueSize);
     out.append(bytes, HeadSize + valueSize);
 }
 
 void putNumberCell(QByteArray& out, int row, int column, double value)
 {
-    putCell(out, RecNumber, row, column, std::bit_cast<quint64>(value), 8);
+    putCell(out, RecNumber, row, column, std::bit_cast<quint64>(value), 8, NumberXf);
 }
 
-void putTextCell(QByteArray& out, int row, int column, quint32 stringIndex)
+void putTextCell(QByteArray& out, int row, int column, quint32 stringIndex, quint16 xf = CellXf)
 {
-    putCell(out, RecLabelsst, row, column, stringIndex, 4);
+    putCell(out, RecLabelsst, row, column, stringIndex, 4, xf);
+}
+
+// Columns are as wide as what they show, counted in widths of the digit 0: Chinese characters
+// (and other wide ones) take two.
+int displayWidth(const QString& text)
+{
+    int width = 0;
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        if (c.isLowSurrogate())
+            continue;
+        const bool halfWidthForm = unit >= 0xFF61 && unit <= 0xFFDC;
+        width += (unit >= 0x2E80 && !halfWidthForm) || c.isHighSurrogate() ? 2 : 1;
+    }
+    return width;
+}
+
+// As the two-decimal format shows the number: sign, integer digits, point and two decimals.
+int displayWidth(double number)
+{
+    const double shown = std::fabs(std::round(number * 100) / 100);
+    const int digits = shown < 10 ? 1 : int(std::floor(std::log10(shown))) + 1;
+    return (number < 0 ? 1 : 0) + std::min(digits, MaxColumnChars) + 3;
 }
 
 QByteArray bofRecord(quint16 substreamType)
@@ -484,13 +514,13 @@ QByteArray eofRecord()
     return record;
 }
 
-QByteArray fontRecord()
+QByteArray fontRecord(bool bold = false)
 {
     QByteArray body;
-    putU16(body, 220);    // 11 pt in twentieths of a point
-    putU16(body, 0);      // no italic, strike-out
-    putU16(body, 0x7FFF); // automatic colour
-    putU16(body, 400);    // normal weight
+    putU16(body, 220);          // 11 pt in twentieths of a point
+    putU16(body, bold ? 1 : 0); // the old bold flag, which readers still take beside the weight; no italic
+    putU16(body, 0x7FFF);       // automatic colour
+    putU16(body, bold ? 700 : 400);
     putU16(body, 0);      // no super/subscript
     putU8(body, 0);       // no underline
     putU8(body, 0);       // font family: don't care
@@ -532,7 +562,38 @@ QByteArray xfRecords()
     out += xfRecord(0, 0, Cell, 0x00);
     for (const quint16 format : {43, 41, 44, 42, 9})
         out += xfRecord(1, format, Style, 0xF8);
+    // The workbook's own cell formats; the flags say which attribute differs from the Normal style.
+    constexpr quint8 FontUsed = 0x08;
+    constexpr quint8 FormatUsed = 0x04;
+    out += xfRecord(BoldFont, 0, Cell, FontUsed);
+    out += xfRecord(0, TwoDecimalsFormat, Cell, FormatUsed);
     return out;
+}
+
+QByteArray formatRecord(quint16 index, const QString& code)
+{
+    QByteArray body;
+    putU16(body, index);
+    putU16(body, quint32(code.size()));
+    putU8(body, 0); // one byte per character
+    putChars(body, code.constData(), code.size(), false);
+    QByteArray record;
+    putRecord(record, RecFormat, body);
+    return record;
+}
+
+QByteArray colInfoRecord(int column, int characters)
+{
+    QByteArray body;
+    putU16(body, quint32(column));
+    putU16(body, quint32(column));
+    putU16(body, quint32(std::min(characters, MaxColumnChars) * 256)); // in 1/256 of the digit 0's width
+    putU16(body, CellXf);
+    putU16(body, 0); // shown, no outline
+    putU16(body, 0);
+    QByteArray record;
+    putRecord(record, RecColinfo, body);
+    return record;
 }
 
 QByteArray styleRecords()
@@ -578,6 +639,8 @@ QByteArray globalsHead()
 
     for (int i = 0; i < 5; ++i) // index 4 does not exist, so five records give fonts 0-3 and 5
         out += fontRecord();
+    out += fontRecord(true);
+    out += formatRecord(TwoDecimalsFormat, QStringLiteral("0.00"));
     out += xfRecords();
     out += styleRecords();
     return out;
@@ -820,6 +883,7 @@ struct XlsWriter::Impl
     void startSheet();
     void writeRow(const QVector<XlsCell>& row);
     QByteArray sheetHead(int index) const;
+    void widen(int column, int characters);
     void writeWorkbook();
 
     QString path;
@@ -833,7 +897,15 @@ struct XlsWriter::Impl
     SharedStrings strings;
     Spool cells;
     QVector<Sheet> sheets;
+    QVector<int> columnChars; // the widest text or number each column shows, in characters
 };
+
+void XlsWriter::Impl::widen(int column, int characters)
+{
+    if (column >= columnChars.size())
+        columnChars.resize(column + 1, 0);
+    columnChars[column] = std::max(columnChars[column], characters);
+}
 
 void XlsWriter::Impl::ensureOpenForRows() const
 {
@@ -855,6 +927,7 @@ void XlsWriter::Impl::fixHeader()
         headerStrings.append(name.isEmpty() ? -1 : qint64(strings.indexOf(name)));
         if (!name.isEmpty())
             headerExtent.include(0, int(column));
+        widen(int(column), displayWidth(name) + 1); // bold runs wider
     }
 }
 
@@ -899,6 +972,13 @@ void XlsWriter::Impl::writeRow(const QVector<XlsCell>& row)
             sheets.removeLast();
         throw;
     }
+    for (int column = 0; column < int(row.size()); ++column) {
+        const XlsCell& cell = row.at(column);
+        if (cell.kind == XlsCell::Kind::Number)
+            widen(column, displayWidth(cell.number));
+        else if (cell.kind == XlsCell::Kind::Text)
+            widen(column, displayWidth(cell.text));
+    }
     sheet.dataExtent = extent;
     textCells += texts;
     ++sheet.dataRows;
@@ -912,10 +992,14 @@ QByteArray XlsWriter::Impl::sheetHead(int index) const
     Extent extent = sheets.at(index).dataExtent;
     extent.include(headerExtent);
     QByteArray out = bofRecord(0x0010);
+    // A little room either side, and never narrower than the default column.
+    constexpr int Margin = 2, DefaultChars = 8;
+    for (int column = 0; column < int(columnChars.size()); ++column)
+        out += colInfoRecord(column, std::max(columnChars.at(column) + Margin, DefaultChars));
     out += dimensionsRecord(extent);
     for (int column = 0; column < int(headerStrings.size()); ++column) {
         if (headerStrings.at(column) >= 0)
-            putTextCell(out, 0, column, quint32(headerStrings.at(column)));
+            putTextCell(out, 0, column, quint32(headerStrings.at(column)), HeaderXf);
     }
     return out;
 }

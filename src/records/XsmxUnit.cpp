@@ -1,5 +1,6 @@
 #include "records/XsmxUnit.h"
 
+#include "records/RecordsIcons.h"
 #include "records/XstjUnit.h"
 #include "store/Catalogue.h"
 #include "ui/DataGrid.h"
@@ -50,6 +51,8 @@ TXsmxForm::TXsmxForm(TXstjForm* statistics, QWidget* parent)
     setupUi(clientArea());
     clientArea()->setFont(ui::songFont(15));
     setUpGrid();
+    SpeedButton1->setIcon(records::reprintIcon());
+    ui::connectGuarded(SpeedButton1, &QToolButton::clicked, this, &TXsmxForm::SpeedButton1Click);
     ADOConnection1.open();
     ADOQuery1.open();
 }
@@ -82,4 +85,12 @@ void TXsmxForm::FormShow()
 {
     const QString number = m_statistics ? m_statistics->Edit1->text() : QString();
     setCaption(QStringLiteral("单号：") + number);
+}
+
+void TXsmxForm::SpeedButton1Click()
+{
+    const QString number = m_statistics ? m_statistics->Edit1->text() : QString();
+    if (number.isEmpty() || ADOQuery1.recordCount() == 0)
+        return;
+    emit reprintRequested(number);
 }

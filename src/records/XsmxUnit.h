@@ -23,6 +23,10 @@ public:
     store::Dataset ADOQuery1;
 
     void FormShow(); // the title: "单号：" and the number
+    void SpeedButton1Click(); // "重打小票": the shown sale's receipt again
+
+signals:
+    void reprintRequested(const QString& receiptNumber);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -159,12 +159,14 @@ void TXstjForm::setUpMenu()
     N2 = suiPopupMenu1->addAction(records::refreshIcon(), QStringLiteral("刷新"));
     suiPopupMenu1->addSeparator();
     N4 = suiPopupMenu1->addAction(records::exportIcon(), QStringLiteral("导出"));
+    N7 = suiPopupMenu1->addAction(records::reprintIcon(), QStringLiteral("重打小票"));
     suiPopupMenu1->addSeparator();
     N6 = suiPopupMenu1->addAction(records::deleteIcon(), QStringLiteral("删除"));
     N1->setObjectName(QStringLiteral("N1"));
     N2->setObjectName(QStringLiteral("N2"));
     N4->setObjectName(QStringLiteral("N4"));
     N6->setObjectName(QStringLiteral("N6"));
+    N7->setObjectName(QStringLiteral("N7"));
 }
 
 void TXstjForm::connectHandlers()
@@ -177,6 +179,7 @@ void TXstjForm::connectHandlers()
     ui::connectGuarded(N2, &QAction::triggered, this, &TXstjForm::N2Click);
     ui::connectGuarded(N4, &QAction::triggered, this, &TXstjForm::N4Click);
     ui::connectGuarded(N6, &QAction::triggered, this, &TXstjForm::N6Click);
+    ui::connectGuarded(N7, &QAction::triggered, this, &TXstjForm::N7Click);
     ui::connectGuarded(DBGridEh1, &ui::DataGrid::doubleClicked, this, &TXstjForm::DBGridEh1DblClick);
     ui::connectGuarded(DBGridEh1, &ui::DataGrid::storeError, this,
                        [this](const QString& text) { ui::reportError(this, text); });
@@ -257,6 +260,14 @@ void TXstjForm::N4Click()
 void TXstjForm::N6Click()
 {
     SpeedButton4Click();
+}
+
+// Any user may reprint: it only reads the history.
+void TXstjForm::N7Click()
+{
+    if (ADOQuery1.recordCount() == 0)
+        return;
+    emit reprintRequested(ADOQuery1.field(ReceiptNumber));
 }
 
 // The sale and, once no other sale keeps its number, its lines go in one transaction: lines

@@ -36,6 +36,7 @@ public:
     QAction* N2 = nullptr; // 刷新
     QAction* N4 = nullptr; // 导出
     QAction* N6 = nullptr; // 删除
+    QAction* N7 = nullptr; // 重打小票
 
     void SpeedButton1Click(); // fill and show the query dialog
     void SpeedButton2Click(); // export the list
@@ -45,7 +46,11 @@ public:
     void N2Click();
     void N4Click();
     void N6Click();
+    void N7Click();           // print the selected sale's receipt again
     void DBGridEh1DblClick(); // the selected sale's lines
+
+signals:
+    void reprintRequested(const QString& receiptNumber);
 
 protected:
     void showEvent(QShowEvent* event) override;

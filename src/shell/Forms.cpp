@@ -105,6 +105,10 @@ void Forms::connectNews()
     ui::connectGuarded(YhtjForm, &TYhtjForm::usersChanged, main, &TMainForm::reloadCashierPickList, direct);
     ui::connectGuarded(SptjForm, &TSptjForm::goodsChanged, main, &TMainForm::reloadGoodsPickList, direct);
     ui::connectGuarded(SpxgForm, &TSpxgForm::goodsChanged, main, &TMainForm::reloadGoodsPickList, direct);
+    // A reprint that cannot be made is told over the window it was asked from.
+    const auto reprint = [main](const QString& number) { main->ReprintSale(number); };
+    ui::connectGuarded(XstjForm, &TXstjForm::reprintRequested, XstjForm, reprint, direct);
+    ui::connectGuarded(XsmxForm, &TXsmxForm::reprintRequested, XsmxForm, reprint, direct);
 }
 
 bool Forms::start()

@@ -1,6 +1,7 @@
 #include "shell/MainUnit.h"
 
 #include "printing/PrintRun.h"
+#include "printing/Reprint.h"
 #include "records/XstjUnit.h"
 #include "sales/Goods.h"
 #include "sales/LineAmounts.h"
@@ -839,6 +840,17 @@ void TMainForm::PrintCurrentSale()
     printing::printAndRecord(sale, *m_forms.Dy58Form, *m_forms.Dy76Form, ADOConnection1, ADOQuery2, ADOQuery4,
                              ADOQuery5);
     resetAfterPrint();
+}
+
+void TMainForm::ReprintSale(const QString& receiptNumber)
+{
+    printing::SaleToPrint settings;
+    settings.layout = ComboBox5->currentText();
+    settings.copies = ComboBox3->currentText();
+    settings.customer = CheckBox2->isChecked();
+    settings.phone = CheckBox3->isChecked();
+    settings.remark = Memo1->toPlainText();
+    printing::reprintSale(receiptNumber, settings, *m_forms.Dy58Form, *m_forms.Dy76Form);
 }
 
 void TMainForm::resetAfterPrint()

@@ -77,6 +77,8 @@ public:
     void refreshTotals();
 
     void PrintCurrentSale();
+    // Prints a recorded sale's receipt again with this window's width, copies, switches and remark.
+    void ReprintSale(const QString& receiptNumber);
 
     // Shown to the cashier as the receipt number: the local time as 14 digits.
     static QString newReceiptNumber();

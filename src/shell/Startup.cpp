@@ -1,7 +1,9 @@
 #include "shell/Startup.h"
 
+#include "shell/Backups.h"
 #include "shell/DataFolder.h"
 #include "shell/Forms.h"
+#include "shell/MainUnit.h"
 #include "shell/SingleInstance.h"
 #include "store/Connection.h"
 #include "store/Error.h"
@@ -105,7 +107,12 @@ int runProgram()
     }
     if (!forms->start())
         return 0;
-    return QApplication::exec();
+    // The windows are up: the day's first copy of data.mdb is made while the cashier works.
+    BackupSchedule backups(forms->MainForm);
+    backups.atStart();
+    const int code = QApplication::exec();
+    backups.atExit();
+    return code;
 }
 
 } // namespace shell

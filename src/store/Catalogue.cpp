@@ -64,6 +64,7 @@ const Statement SelectXstj = all("xstj");
 const Statement XstjByTime = ordered("xstj", "时间");
 const Statement XstjByNumber = filtered("xstj", "单号", Match::Contains);
 const Statement XstjByCashier = filtered("xstj", "收银员", Match::Contains);
+const Statement XstjOfSale = filtered("xstj", "单号", Match::Equals);
 const Statement DistinctReceiptNumbers = distinct("xstj", "单号");
 const Statement SelectXsmx = all("xsmx");
 const Statement XsmxOfSale = filtered("xsmx", "单号", Match::Equals);

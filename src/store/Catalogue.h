@@ -37,6 +37,7 @@ extern const Statement SelectXstj;         // select * from xstj
 extern const Statement XstjByTime;         // select * from xstj order by 时间 asc
 extern const Statement XstjByNumber;       // select * from xstj where 单号 contains ?
 extern const Statement XstjByCashier;      // select * from xstj where 收银员 contains ?
+extern const Statement XstjOfSale;         // select * from xstj where 单号 = ?
 extern const Statement DistinctReceiptNumbers; // Select Distinct 单号 From xstj
 extern const Statement SelectXsmx;         // select * from xsmx
 extern const Statement XsmxOfSale;         // select * from xsmx where 单号 = ?

@@ -166,9 +166,10 @@ void StatisticsWindowTest::windowLayout()
     QStringList items;
     for (QAction* action : w.suiPopupMenu1->actions())
         items << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    QCOMPARE(items, QStringList({"查询", "刷新", "-", "导出", "-", "删除"}));
+    QCOMPARE(items, QStringList({"查询", "刷新", "-", "导出", "重打小票", "-", "删除"}));
     QCOMPARE(w.suiPopupMenu1->actions().at(0), w.N1);
-    QCOMPARE(w.suiPopupMenu1->actions().at(5), w.N6);
+    QCOMPARE(w.suiPopupMenu1->actions().at(4), w.N7);
+    QCOMPARE(w.suiPopupMenu1->actions().at(6), w.N6);
 
     QVERIFY(w.StatusBar1->currentMessage().isEmpty());
     QVERIFY(w.StatusBar1->geometry().bottom() == 513);
