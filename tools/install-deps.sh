@@ -3,7 +3,8 @@
 set -euo pipefail
 mode=${1:-run}
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-          libqt6sql6-sqlite libsqlite3-dev sqlite3 libsodium-dev fonts-noto-cjk fonts-liberation fp-utils cups-client)
+          libqt6sql6-sqlite libsqlite3-dev sqlite3 libsodium-dev fonts-noto-cjk fonts-liberation fp-utils cups-client
+          libcups2-dev)
 if [ "$mode" = test ]; then
     packages+=(cups xvfb xauth poppler-utils python3-xlrd)
 fi

@@ -8,6 +8,10 @@
 #include <QString>
 #include <QTimer>
 
+namespace printing {
+struct SaleToPrint;
+}
+
 class Forms;
 class QLabel;
 class QShortcut;
@@ -75,8 +79,9 @@ public:
 
     void PrintCurrentSale();
 
-    // Shown to the cashier as the receipt number: the local time as 14 digits.
-    static QString newReceiptNumber();
+    // Shown to the cashier as the receipt number: the local time as 14 digits, never the same as
+    // or earlier than the previous one.
+    static QString newReceiptNumber(const QString& previous);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -98,6 +103,7 @@ private:
     void resetEntry();
     bool reportEmptyEntryBoxes();
     void resetAfterPrint();
+    printing::SaleToPrint saleToPrint() const;
     void setLineButtons(bool add, bool modifyAndDelete);
 
     Forms& m_forms;
