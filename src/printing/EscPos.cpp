@@ -24,7 +24,9 @@ constexpr int MinDots = 64;
 // Dots left white at either edge, so no printer loses the first or last column of ink.
 constexpr int EdgeDots = 2;
 // Grey levels darker than this print as a black dot: antialiased glyph edges go to the nearer side.
+// An impact head's rows are three times coarser, so thin strokes come out grey: keep them.
 constexpr int BlackBelow = 150;
+constexpr int ImpactBlackBelow = 215;
 constexpr int LinesFedWithoutCutter = 4;
 // ESC p pulse: on for 25 × 2 ms, off for 250 × 2 ms, long enough for common drawer solenoids.
 constexpr char DrawerOnTime = 25;
@@ -69,7 +71,7 @@ std::pair<double, double> nativeDensity(const EscPosSettings& settings)
     return {across / ImpactPrintableMm * MillimetresPerUnit, ImpactRowsPerMm * MillimetresPerUnit};
 }
 
-QImage threshold(const QImage& grey, int width, int height)
+QImage threshold(const QImage& grey, int width, int height, int blackBelow)
 {
     QImage dots(width, height, QImage::Format_Mono);
     dots.setColor(0, qRgb(255, 255, 255));
@@ -79,7 +81,7 @@ QImage threshold(const QImage& grey, int width, int height)
         const uchar* in = grey.constScanLine(y);
         uchar* out = dots.scanLine(y);
         for (int x = 0; x < width; ++x) {
-            if (in[x] < BlackBelow)
+            if (in[x] < blackBelow)
                 out[x >> 3] |= uchar(0x80 >> (x & 7));
         }
     }
@@ -152,7 +154,7 @@ QImage receiptDots(report::Report& report, const EscPosSettings& settings)
         painter.translate(-extent.left, 0);
         report.render(painter, 1.0);
     }
-    return threshold(grey, settings.dots, height);
+    return threshold(grey, settings.dots, height, settings.mode == EscPosMode::Impact ? ImpactBlackBelow : BlackBelow);
 }
 
 bool isBlack(const QImage& dots, int x, int y)

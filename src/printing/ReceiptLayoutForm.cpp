@@ -427,7 +427,7 @@ void ReceiptLayoutForm::buildReports()
         for (report::BandKind kind : {report::BandKind::Title, report::BandKind::Detail}) {
             for (report::Element* element : rep.band(kind)->elements()) {
                 auto* field = dynamic_cast<report::DataField*>(element);
-                if (field && (field->column() == QLatin1String("品名") || field->column() == QLatin1String("店名")))
+                if (field && (field->column() == QStringLiteral("品名") || field->column() == QStringLiteral("店名")))
                     field->setWrapWidth(bandWidth() - field->left());
             }
         }
