@@ -209,7 +209,8 @@ QString DataField::textFor(const RowContext& context) const
 
 double DataField::growth(const RowContext& context) const
 {
-    return growthOf(*this, textFor(context));
+    // Reading the value may cost a query: only a field that can wrap needs it here.
+    return wrapWidth() > 0 ? growthOf(*this, textFor(context)) : 0;
 }
 
 void DataField::print(QPainter* painter, const QPointF& bandOrigin, const RowContext& context,
