@@ -509,8 +509,11 @@ QScrollArea* ReceiptLayoutForm::scrollable(report::ReportView* view)
     fill->addWidget(box, 0, 0);
     box->setFrameShape(QFrame::NoFrame);
     box->setWidgetResizable(true);
-    box->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
+    // Transparent, so the page's background shows; no style sheet, which is slow to apply.
+    box->setAutoFillBackground(false);
+    box->viewport()->setAutoFillBackground(false);
     auto* sheet = new QWidget;
+    sheet->setAutoFillBackground(false);
     auto* layout = new QGridLayout(sheet);
     layout->setContentsMargins(at.x(), at.y(), at.x(), at.y());
     layout->addWidget(view, 0, 0, Qt::AlignLeft | Qt::AlignTop);
