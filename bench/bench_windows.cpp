@@ -1,7 +1,8 @@
 // Figures of the real windows on whatever data.mdb the working directory holds.
 // Usage: quorvel_bench_windows start|ops|export LABEL
 //   start   creating every window, showing the main window and the login window
-//   ops     adding a sale line, a ten-line print run to PDF, opening the statistics window,
+//   ops     adding a sale line, a ten-line print run to PDF and to a raw (ESC/POS) CUPS queue,
+//           opening the statistics window,
 //           a cashier search and a sale's detail
 //   export  exporting every sale of the history (run it on a 100,000-sale file)
 #include "BenchSupport.h"
@@ -23,7 +24,18 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <arpa/inet.h>
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -55,12 +67,104 @@ int benchStart(const QString& label, QElapsedTimer& sinceMain)
     return 0;
 }
 
+// A network receipt printer on this machine: takes each job on a local port and keeps its size.
+class JobSink
+{
+public:
+    JobSink()
+    {
+        m_listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof(address);
+        if (m_listener < 0 || bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+            listen(m_listener, 8) != 0 || getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            return;
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] {
+            while (!m_stop) {
+                pollfd entry{m_listener, POLLIN, 0};
+                if (poll(&entry, 1, 100) <= 0)
+                    continue;
+                const int connection = accept(m_listener, nullptr, nullptr);
+                if (connection < 0)
+                    continue;
+                qint64 bytes = 0;
+                char buffer[65536];
+                for (ssize_t got; (got = read(connection, buffer, sizeof(buffer))) > 0;)
+                    bytes += got;
+                close(connection);
+                if (bytes > 0)
+                    m_lastJobBytes = bytes;
+            }
+        });
+    }
+    ~JobSink()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_listener >= 0)
+            close(m_listener);
+    }
+    int port() const { return m_port; }
+    qint64 lastJobBytes() const { return m_lastJobBytes; }
+
+private:
+    int m_listener = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::atomic<qint64> m_lastJobBytes{0};
+    std::thread m_thread;
+};
+
+int runLpadmin(const QStringList& arguments)
+{
+    QProcess lpadmin;
+    lpadmin.start(QStringLiteral("/usr/sbin/lpadmin"), arguments);
+    lpadmin.waitForFinished(30000);
+    return lpadmin.exitStatus() == QProcess::NormalExit ? lpadmin.exitCode() : -1;
+}
+
+// F5 to the ESC/POS job handed to CUPS, on a raw queue made the default printer for this process.
+void benchEscPos(TMainForm& main, int& line, const QString& label)
+{
+    JobSink sink;
+    const QString queue = QStringLiteral("quorvel_bench_%1").arg(QCoreApplication::applicationPid());
+    const QString device = QStringLiteral("socket://127.0.0.1:%1").arg(sink.port());
+    if (sink.port() == 0 || runLpadmin({"-p", queue, "-E", "-v", device, "-m", "raw"}) != 0) {
+        std::fprintf(stderr, "no CUPS queue for the ESC/POS figures\n");
+        return;
+    }
+    qputenv("PRINTER", queue.toUtf8());
+    qunsetenv("LPDEST");
+    const int wait = printing::jobWaitMs();
+    printing::setJobWaitMs(0); // measured to the hand-over, not the printer's work
+    std::vector<double> prints;
+    for (int run = 0; run < 5; ++run) {
+        while (main.ADOQuery2.recordCount() < 10)
+            enterLine(main, line++);
+        prints.push_back(bench::medianMs(1, [&] { main.PrintCurrentSale(); }));
+    }
+    printing::setJobWaitMs(wait);
+    std::sort(prints.begin(), prints.end());
+    bench::report(QStringLiteral("print_escpos_ms_%1").arg(label), prints[prints.size() / 2], "ms");
+    QElapsedTimer arrival;
+    arrival.start();
+    while (sink.lastJobBytes() == 0 && arrival.elapsed() < 30000)
+        QThread::msleep(50);
+    bench::report(QStringLiteral("escpos_job_kb_%1").arg(label), double(sink.lastJobBytes()) / 1024, "kB");
+    runLpadmin({"-x", queue});
+    qunsetenv("PRINTER");
+}
+
 int benchOps(const QString& label)
 {
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;
     QTemporaryDir pdfs;
-    printing::PrintCapture capture(pdfs.path());
+    auto capture = std::make_unique<printing::PrintCapture>(pdfs.path());
     Forms forms;
     forms.showMainWindow();
     TMainForm& main = *forms.MainForm;
@@ -75,10 +179,12 @@ int benchOps(const QString& label)
         while (main.ADOQuery2.recordCount() < 10)
             enterLine(main, line++);
         prints.push_back(bench::medianMs(1, [&] { main.PrintCurrentSale(); }));
-        capture.clear();
+        capture->clear();
     }
     std::sort(prints.begin(), prints.end());
     bench::report(QStringLiteral("print_run_ms_%1").arg(label), prints[prints.size() / 2], "ms");
+    capture.reset();
+    benchEscPos(main, line, label);
 
     TXstjForm& stats = *forms.XstjForm;
     const double open = bench::medianMs(3, [&] {

@@ -11,6 +11,7 @@
 #include "store/Numbers.h"
 #include "ui/Seams.h"
 
+#include <QDateTime>
 #include <array>
 #include <utility>
 
@@ -204,8 +205,8 @@ void emptySale(store::Dataset& saleLines)
 
 } // namespace
 
-void printAndRecord(const SaleToPrint& sale, TDy58Form& dy58, TDy76Form& dy76, store::Connection& mainConnection,
-                    store::Dataset& saleLines, store::Dataset& history, store::Dataset& historyLines)
+QString printAndRecord(const SaleToPrint& sale, TDy58Form& dy58, TDy76Form& dy76, store::Connection& mainConnection,
+                       store::Dataset& saleLines, store::Dataset& history, store::Dataset& historyLines)
 {
     ReceiptLayoutForm* form = formFor(sale.layout, dy58, dy76);
     const int copies = copiesOf(sale.copies);
@@ -229,8 +230,9 @@ void printAndRecord(const SaleToPrint& sale, TDy58Form& dy58, TDy76Form& dy76, s
     for (const HistoryRow& line : record.lines)
         appendRow(historyLines, line);
     emptySale(saleLines);
+    HandedJobs jobs;
     if (printing)
-        form->printReceipt(reportFor(sale.customer, sale.phone), copies, QStringLiteral("小票 ") + sale.number);
+        jobs = form->printReceipt(reportFor(sale.customer, sale.phone), copies, QStringLiteral("小票 ") + sale.number);
     try {
         transaction.commit();
     } catch (const store::Error& error) {
@@ -240,33 +242,46 @@ void printAndRecord(const SaleToPrint& sale, TDy58Form& dy58, TDy76Form& dy76, s
         throw store::Error(QStringLiteral("小票已打印，但这笔销售没有记入销售记录，仍留在当前销售中。") +
                            error.message());
     }
+    // Recorded: a receipt held up in the queue prints once the printer is back.
+    return waitForJobs(jobs, jobWaitMs());
 }
 
-void showPreview(bool customer, bool phone, const QString& layout, TDy58Form& dy58, TDy76Form& dy76)
+void showPreview(const SaleToPrint& sale, TDy58Form& dy58, TDy76Form& dy76)
 {
-    const int page = reportFor(customer, phone);
+    const int page = reportFor(sale.customer, sale.phone);
     dy58.choosePage(page);
     dy76.choosePage(page);
-    if (layout == QLatin1String("58")) {
-        dy58.refreshPreview();
-        ui::showModal(&dy58);
-    }
-    if (layout == QLatin1String("76")) {
-        dy76.refreshPreview();
-        ui::showModal(&dy76);
-    }
+    ReceiptLayoutForm* form = formFor(sale.layout, dy58, dy76);
+    if (!form)
+        return;
+    // The values, remark and paper the next print run would use; nothing is printed or stored.
+    form->FormCreate();
+    prepareReceipt(*form, sale, form->ADODataSet1.recordCount());
+    form->previewReceipt(page);
 }
 
-bool printReceiptOnly(const SaleToPrint& sale, int saleLineCount, TDy58Form& dy58, TDy76Form& dy76)
+QString nextReceiptNumber(const QString& previous, const QDateTime& now)
+{
+    const QString format = QStringLiteral("yyyyMMddHHmmss");
+    const QString current = now.toString(format);
+    const QDateTime last = QDateTime::fromString(previous, format);
+    if (previous.size() != current.size() || !last.isValid() || previous < current)
+        return current;
+    const QString next = last.addSecs(1).toString(format);
+    return next.size() == current.size() ? next : current;
+}
+
+QString printReceiptOnly(const SaleToPrint& sale, int saleLineCount, TDy58Form& dy58, TDy76Form& dy76)
 {
     ReceiptLayoutForm* form = formFor(sale.layout, dy58, dy76);
     const int copies = copiesOf(sale.copies);
     if (!form || copies == 0)
-        return false;
+        return {};
     requirePrinter();
     prepareReceipt(*form, sale, saleLineCount);
-    form->printReceipt(reportFor(sale.customer, sale.phone), copies, QStringLiteral("小票 ") + sale.number);
-    return true;
+    const HandedJobs jobs =
+        form->printReceipt(reportFor(sale.customer, sale.phone), copies, QStringLiteral("小票 ") + sale.number);
+    return waitForJobs(jobs, jobWaitMs());
 }
 
 int remarkLineCount(const QString& remark)

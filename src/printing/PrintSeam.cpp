@@ -6,13 +6,14 @@
 #include <QDir>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <dlfcn.h>
+#include <cups/cups.h>
 
 namespace printing {
 
 namespace {
 
 PrintCapture* activeCapture = nullptr;
+int waitMs = 3000;
 
 // CUPS answers at or above this status are errors (client-error-bad-request and up).
 constexpr int CupsFirstErrorStatus = 0x0400;
@@ -24,23 +25,13 @@ store::Error noDefaultPrinter()
 
 // Qt hands the finished job to CUPS without looking at the answer, so a queue that refuses jobs
 // would pass for a printed receipt. libcups keeps the answer to the calling thread's last
-// request; ask it for the one Qt just made.
+// request: the one Qt just made.
 QString cupsRefusal()
 {
-    void* cups = dlopen("libcups.so.2", RTLD_LAZY | RTLD_NOLOAD);
-    if (!cups)
+    if (cupsLastError() < CupsFirstErrorStatus)
         return {};
-    using LastError = int (*)();
-    using LastErrorString = const char* (*)();
-    const auto lastError = reinterpret_cast<LastError>(dlsym(cups, "cupsLastError"));
-    const auto lastErrorString = reinterpret_cast<LastErrorString>(dlsym(cups, "cupsLastErrorString"));
-    QString refusal;
-    if (lastError && lastError() >= CupsFirstErrorStatus) {
-        const char* text = lastErrorString ? lastErrorString() : nullptr;
-        refusal = text && *text ? QString::fromUtf8(text) : QStringLiteral("CUPS 错误 %1").arg(lastError());
-    }
-    dlclose(cups);
-    return refusal;
+    const char* text = cupsLastErrorString();
+    return text && *text ? QString::fromUtf8(text) : QStringLiteral("CUPS 错误 %1").arg(int(cupsLastError()));
 }
 
 void finishJob(report::Report& report, QPrinter& printer)
@@ -50,9 +41,9 @@ void finishJob(report::Report& report, QPrinter& printer)
         throw store::Error(QStringLiteral("打印机“%1”没有接受打印任务").arg(printer.printerName()));
 }
 
-void printOnDefaultPrinter(report::Report& report, const QString& documentName)
+void printPdf(report::Report& report, const QString& queue, const QString& documentName)
 {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    const QPrinterInfo info = QPrinterInfo::printerInfo(queue);
     if (info.isNull())
         throw noDefaultPrinter();
     QPrinter printer(info, QPrinter::HighResolution);
@@ -69,17 +60,58 @@ void printOnDefaultPrinter(report::Report& report, const QString& documentName)
 
 void requirePrinter()
 {
-    const bool available = activeCapture ? activeCapture->hasPrinter() : !QPrinterInfo::defaultPrinter().isNull();
-    if (!available)
-        throw noDefaultPrinter();
+    if (activeCapture) {
+        if (!activeCapture->hasPrinter())
+            throw noDefaultPrinter();
+        return;
+    }
+    requireReady(defaultReceiptPrinter());
 }
 
-void printJob(report::Report& report, const QString& documentName)
+HandedJobs printReceiptJobs(report::Report& report, int copies, const QString& documentName, bool wideLayout)
+{
+    if (activeCapture) {
+        for (int copy = 0; copy < copies; ++copy)
+            activeCapture->handle(report, documentName, wideLayout);
+        return {};
+    }
+    const ReceiptPrinter printer = defaultReceiptPrinter();
+    requireReady(printer);
+    HandedJobs jobs{printer.queue, documentName, {}, true};
+    if (copies <= 0)
+        return jobs;
+    if (printer.language == ReceiptLanguage::Pdf) {
+        for (int copy = 0; copy < copies; ++copy)
+            printPdf(report, printer.queue, documentName);
+        return jobs;
+    }
+    const EscPosSettings settings = printer.escPos(wideLayout);
+    jobs.ids << submitRawJob(printer.queue, documentName, escPosJob(receiptDots(report, settings), settings, copies));
+    return jobs;
+}
+
+std::optional<EscPosSettings> receiptEscPos(bool wideLayout)
 {
     if (activeCapture)
-        activeCapture->handle(report, documentName);
-    else
-        printOnDefaultPrinter(report, documentName);
+        return activeCapture->escPos(wideLayout);
+    try {
+        const ReceiptPrinter printer = defaultReceiptPrinter();
+        if (printer.language != ReceiptLanguage::Pdf)
+            return printer.escPos(wideLayout);
+    } catch (const store::Error&) {
+        // No printer to ask: the page is what there is to show.
+    }
+    return std::nullopt;
+}
+
+int jobWaitMs()
+{
+    return waitMs;
+}
+
+void setJobWaitMs(int milliseconds)
+{
+    waitMs = std::max(0, milliseconds);
 }
 
 PrintCapture::PrintCapture() : m_previous(activeCapture)
@@ -97,13 +129,23 @@ PrintCapture::~PrintCapture()
     activeCapture = m_previous;
 }
 
-void PrintCapture::handle(report::Report& report, const QString& documentName)
+std::optional<EscPosSettings> PrintCapture::escPos(bool wideLayout) const
+{
+    std::optional<EscPosSettings> settings = m_dots;
+    if (settings && settings->dots <= 0)
+        settings->dots = defaultDots(settings->mode, wideLayout);
+    return settings;
+}
+
+void PrintCapture::handle(report::Report& report, const QString& documentName, bool wideLayout)
 {
     if (m_noPrinter)
         throw noDefaultPrinter();
     if (!m_refusal.isEmpty())
         throw store::Error(QStringLiteral("打印机拒绝了打印任务：") + m_refusal);
-    CapturedJob job{documentName, report.name(), report.pageWidth(), report.pageLength(), report.layout(), {}};
+    CapturedJob job{documentName, report.name(), report.pageWidth(), report.pageLength(), report.layout(), {}, {}};
+    if (const std::optional<EscPosSettings> settings = escPos(wideLayout))
+        job.dots = receiptDots(report, *settings);
     if (!m_pdfFolder.isEmpty()) {
         job.pdfPath =
             QDir(m_pdfFolder)

@@ -6,12 +6,16 @@
 #include "store/Error.h"
 #include "store/Numbers.h"
 #include "ui/Fonts.h"
+#include "ui/Seams.h"
 #include "ui/report/ReportView.h"
 
+#include <QFontMetricsF>
 #include <QFrame>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
 #include <functional>
@@ -404,9 +408,30 @@ void ReceiptLayoutForm::buildReports()
         block->setFont(textFont);
     }
 
-    QuickRep1.band(report::BandKind::Summary)->setBeforePrint([this] { QRBand3BeforePrint(); });
-    QuickRep2.band(report::BandKind::Summary)->setBeforePrint([this] { QRBand5BeforePrint(); });
-    QuickRep3.band(report::BandKind::Summary)->setBeforePrint([this] { QRBand8BeforePrint(); });
+    QuickRep1.band(report::BandKind::Summary)->setBeforePrint([this] {
+        QRBand3BeforePrint();
+        keepTotalsApart(1);
+    });
+    QuickRep2.band(report::BandKind::Summary)->setBeforePrint([this] {
+        QRBand5BeforePrint();
+        keepTotalsApart(2);
+    });
+    QuickRep3.band(report::BandKind::Summary)->setBeforePrint([this] {
+        QRBand8BeforePrint();
+        keepTotalsApart(3);
+    });
+
+    // A long goods or shop name goes on to further lines within the paper; the paper grows.
+    for (int r = 1; r <= Reports; ++r) {
+        report::Report& rep = quickRep(r);
+        for (report::BandKind kind : {report::BandKind::Title, report::BandKind::Detail}) {
+            for (report::Element* element : rep.band(kind)->elements()) {
+                auto* field = dynamic_cast<report::DataField*>(element);
+                if (field && (field->column() == QStringLiteral("品名") || field->column() == QStringLiteral("店名")))
+                    field->setWrapWidth(bandWidth() - field->left());
+            }
+        }
+    }
 
     // Hooked by column: the names of the fields differ between the layouts.
     const QList<std::pair<QString, report::DataField::PrintHook>> hooks = {
@@ -464,8 +489,37 @@ void ReceiptLayoutForm::attachControls()
         views()[r]->setReport(&quickRep(r + 1));
         backgrounds[r]->lower();
     }
+    ScrollBox1 = scrollable(ReportView1);
+    ScrollBox2 = scrollable(ReportView2);
+    ScrollBox3 = scrollable(ReportView3);
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+// The view keeps its place on the page and the page scrolls when the paper is longer (or the
+// dots wider) than the window; the page's background shows around it.
+QScrollArea* ReceiptLayoutForm::scrollable(report::ReportView* view)
+{
+    QWidget* page = view->parentWidget();
+    const QPoint at = view->pos();
+    auto* box = new QScrollArea(page);
+    box->setObjectName(view->objectName().replace(QLatin1String("ReportView"), QLatin1String("ScrollBox")));
+    auto* fill = new QGridLayout(page);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(box, 0, 0);
+    box->setFrameShape(QFrame::NoFrame);
+    box->setWidgetResizable(true);
+    // Transparent, so the page's background shows; no style sheet, which is slow to apply.
+    box->setAutoFillBackground(false);
+    box->viewport()->setAutoFillBackground(false);
+    auto* sheet = new QWidget;
+    sheet->setAutoFillBackground(false);
+    auto* layout = new QGridLayout(sheet);
+    layout->setContentsMargins(at.x(), at.y(), at.x(), at.y());
+    layout->addWidget(view, 0, 0, Qt::AlignLeft | Qt::AlignTop);
+    box->setWidget(sheet);
+    box->show();
+    return box;
 }
 
 void ReceiptLayoutForm::FormCreate()
@@ -491,6 +545,47 @@ void ReceiptLayoutForm::QRBand5BeforePrint()
 void ReceiptLayoutForm::QRBand8BeforePrint()
 {
     fillRemarkBlock(3);
+}
+
+double ReceiptLayoutForm::bandWidth() const
+{
+    return layoutOf(m_paperWidth).pageWidth - report::millimetresToUnits(MarginLeft + MarginRight);
+}
+
+// The total quantity and total amount stand on one line under their columns. Long numbers push
+// the amount to the right, and past the paper's edge both go on to further lines, so a gap of a
+// digit's width always stays between them.
+void ReceiptLayoutForm::keepTotalsApart(int number)
+{
+    const Layout& layout = layoutOf(m_paperWidth);
+    const PlacedElement& quantityPlace = layout.summary.at(1);
+    const PlacedElement& amountPlace = layout.summary.at(2);
+    report::Label* quantity = quickRep(number).label(QString::fromLatin1(quantityPlace.names[number - 1]));
+    report::Label* amount = quickRep(number).label(QString::fromLatin1(amountPlace.names[number - 1]));
+    if (!quantity || !amount)
+        return;
+    const QFontMetricsF metrics(amount->font());
+    const double gap = metrics.horizontalAdvance(QLatin1Char('0'));
+    const double quantityLeft = quantityPlace.places[number - 1].x();
+    const double designAmountLeft = amountPlace.places[number - 1].x();
+    const double quantityText = QFontMetricsF(quantity->font()).horizontalAdvance(quantity->text());
+    const double amountText = metrics.horizontalAdvance(amount->text());
+    const double room = bandWidth() - quantityLeft - gap; // for both numbers
+
+    if (quantityText + amountText <= room) {
+        // One line: the amount under its column, or as far left of it as the paper needs.
+        quantity->setWrapWidth(0);
+        amount->setWrapWidth(0);
+        const double fits = bandWidth() - amountText;
+        amount->setLeft(std::max(quantityLeft + quantityText + gap, std::min(designAmountLeft, fits)));
+    } else {
+        // Each takes its share of the line and wraps within it.
+        const double quantityWidth = std::max(gap, std::min(quantityText, room / 2));
+        const double amountLeft = quantityLeft + quantityWidth + gap;
+        quantity->setWrapWidth(quantityWidth);
+        amount->setLeft(amountLeft);
+        amount->setWrapWidth(std::max(gap, bandWidth() - amountLeft));
+    }
 }
 
 void ReceiptLayoutForm::fillRemarkBlock(int number)
@@ -550,14 +645,29 @@ int ReceiptLayoutForm::currentPage() const
     return PageControl1->currentIndex() + 1;
 }
 
-void ReceiptLayoutForm::printReceipt(int number, int copies, const QString& documentName)
+HandedJobs ReceiptLayoutForm::printReceipt(int number, int copies, const QString& documentName)
 {
     report::Report& receipt = quickRep(number);
+    HandedJobs jobs;
     {
         LiveData live(*this);
-        for (int copy = 0; copy < copies; ++copy)
-            printJob(receipt, documentName);
+        jobs = printReceiptJobs(receipt, copies, documentName, m_paperWidth == PaperWidth::Mm76);
     }
+    refreshPreview();
+    return jobs;
+}
+
+void ReceiptLayoutForm::previewReceipt(int number)
+{
+    report::ReportView* view = views()[number - 1];
+    {
+        LiveData live(*this);
+        if (const std::optional<EscPosSettings> settings = receiptEscPos(m_paperWidth == PaperWidth::Mm76))
+            view->setDots(receiptDots(quickRep(number), *settings));
+        refreshPreview();
+        ui::showModal(this);
+    }
+    view->setDots({});
     refreshPreview();
 }
 

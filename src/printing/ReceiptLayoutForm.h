@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printing/DatasetRowSource.h"
+#include "printing/ReceiptPrinter.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
 #include "ui/report/Report.h"
@@ -12,6 +13,7 @@
 class QFrame;
 class QLabel;
 class QPlainTextEdit;
+class QScrollArea;
 class QTabWidget;
 
 namespace report {
@@ -66,11 +68,18 @@ public:
     void choosePage(int number);
     int currentPage() const;
 
-    // Prints the report copies times, one job each, reading the sale; the preview is redrawn after.
-    void printReceipt(int number, int copies, const QString& documentName);
+    // Prints the report copies times, reading the sale, on the default printer in the language its
+    // queue takes (PDF or ESC/POS); the preview is redrawn after. Every receipt goes out here.
+    // Throws store::Error when the queue is not ready or refuses the job; the jobs returned can be
+    // handed to waitForJobs() to hear whether they printed.
+    HandedJobs printReceipt(int number, int copies, const QString& documentName);
 
     // The preview redraws the reports as they now stand (page length, texts).
     void refreshPreview();
+
+    // Shows the preview window modally (ui::showModal) with the reports reading the sale, as a
+    // print run would print them now: the page, or for an ESC/POS printer the dots it would get.
+    void previewReceipt(int number);
 
     store::Connection ADOConnection1;
     store::Dataset ADODataSet1; // select * from xsxx: one detail band per row
@@ -91,6 +100,9 @@ public:
     report::ReportView* ReportView1 = nullptr; // QuickRep1 to QuickRep3 as laid out on their pages
     report::ReportView* ReportView2 = nullptr;
     report::ReportView* ReportView3 = nullptr;
+    QScrollArea* ScrollBox1 = nullptr; // scroll the reports longer than their page
+    QScrollArea* ScrollBox2 = nullptr;
+    QScrollArea* ScrollBox3 = nullptr;
     QPlainTextEdit* DBMemo1 = nullptr; // hidden: the remark of the print content
 
 protected:
@@ -105,6 +117,9 @@ private:
     void buildReports();
     void useLiveData(bool live);
     void fillRemarkBlock(int number);
+    void keepTotalsApart(int number);
+    double bandWidth() const;
+    QScrollArea* scrollable(report::ReportView* view);
     QString shopNameField(int number) const;
 
     std::array<report::ReportView*, 3> views() const { return {ReportView1, ReportView2, ReportView3}; }

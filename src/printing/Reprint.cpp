@@ -88,7 +88,7 @@ int readRecordedSale(const QString& number, store::Connection& connection, SaleT
 
 } // namespace
 
-void reprintSale(const QString& number, const SaleToPrint& settings, TDy58Form& dy58, TDy76Form& dy76)
+QString reprintSale(const QString& number, const SaleToPrint& settings, TDy58Form& dy58, TDy76Form& dy76)
 {
     if (settings.layout != QLatin1String("58") && settings.layout != QLatin1String("76"))
         throw store::Error(QStringLiteral("“POS选择”是“%1”，不是 58 或 76，无法重打小票。")
@@ -99,7 +99,7 @@ void reprintSale(const QString& number, const SaleToPrint& settings, TDy58Form& 
     SaleToPrint sale = settings;
     const int lineCount = readRecordedSale(number, dy58.ADOConnection1, sale);
     ReprintLayout layout(number, dy58, dy76);
-    printReceiptOnly(sale, lineCount, dy58, dy76);
+    return printReceiptOnly(sale, lineCount, dy58, dy76);
 }
 
 } // namespace printing

@@ -375,7 +375,7 @@ void TMainForm::FormCreate()
 
 void TMainForm::FormShow()
 {
-    Edit1->setText(newReceiptNumber());
+    Edit1->setText(newReceiptNumber(Edit1->text()));
     ComboBox5->setEditText(ADOQuery6.field(QStringLiteral("pos")));
     ComboBox3->setEditText(ADOQuery6.field(QStringLiteral("print")));
     ComboBox1->setFocus();
@@ -395,9 +395,9 @@ void TMainForm::FormClose()
     QCoreApplication::exit(0);
 }
 
-QString TMainForm::newReceiptNumber()
+QString TMainForm::newReceiptNumber(const QString& previous)
 {
-    return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
+    return printing::nextReceiptNumber(previous, QDateTime::currentDateTime());
 }
 
 void TMainForm::Timer1Timer()
@@ -480,8 +480,7 @@ void TMainForm::SpeedButton1Click()
 
 void TMainForm::SpeedButton5Click()
 {
-    printing::showPreview(CheckBox2->isChecked(), CheckBox3->isChecked(), ComboBox5->currentText(), *m_forms.Dy58Form,
-                          *m_forms.Dy76Form);
+    printing::showPreview(saleToPrint(), *m_forms.Dy58Form, *m_forms.Dy76Form);
 }
 
 void TMainForm::SpeedButton6Click()
@@ -819,6 +818,17 @@ void TMainForm::PrintCurrentSale()
         ui::message(this, QStringLiteral("打印信息为空！"), ui::MessageStyle::Warning);
         return;
     }
+    // Opening it reads nothing; a start whose earlier steps failed may have left it closed.
+    ADOQuery5.open();
+    const QString notice = printing::printAndRecord(saleToPrint(), *m_forms.Dy58Form, *m_forms.Dy76Form,
+                                                    ADOConnection1, ADOQuery2, ADOQuery4, ADOQuery5);
+    resetAfterPrint();
+    if (!notice.isEmpty())
+        ui::message(this, notice, ui::MessageStyle::Warning);
+}
+
+printing::SaleToPrint TMainForm::saleToPrint() const
+{
     printing::SaleToPrint sale;
     sale.layout = ComboBox5->currentText();
     sale.copies = ComboBox3->currentText();
@@ -835,22 +845,15 @@ void TMainForm::PrintCurrentSale()
     sale.totalDue = Label15->text();
     sale.received = ComboBox4->currentText();
     sale.change = Edit6->text();
-    // Opening it reads nothing; a start whose earlier steps failed may have left it closed.
-    ADOQuery5.open();
-    printing::printAndRecord(sale, *m_forms.Dy58Form, *m_forms.Dy76Form, ADOConnection1, ADOQuery2, ADOQuery4,
-                             ADOQuery5);
-    resetAfterPrint();
+    return sale;
 }
 
 void TMainForm::ReprintSale(const QString& receiptNumber)
 {
-    printing::SaleToPrint settings;
-    settings.layout = ComboBox5->currentText();
-    settings.copies = ComboBox3->currentText();
-    settings.customer = CheckBox2->isChecked();
-    settings.phone = CheckBox3->isChecked();
-    settings.remark = Memo1->toPlainText();
-    printing::reprintSale(receiptNumber, settings, *m_forms.Dy58Form, *m_forms.Dy76Form);
+    // Only the width, copies, switches and remark of the current settings are used.
+    const QString notice = printing::reprintSale(receiptNumber, saleToPrint(), *m_forms.Dy58Form, *m_forms.Dy76Form);
+    if (!notice.isEmpty())
+        ui::message(this, notice, ui::MessageStyle::Warning);
 }
 
 void TMainForm::resetAfterPrint()
@@ -860,5 +863,5 @@ void TMainForm::resetAfterPrint()
     ComboBox4->clearEditText();
     Edit6->clear();
     Edit9->clear();
-    Edit1->setText(newReceiptNumber());
+    Edit1->setText(newReceiptNumber(Edit1->text()));
 }

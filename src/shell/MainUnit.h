@@ -8,6 +8,10 @@
 #include <QString>
 #include <QTimer>
 
+namespace printing {
+struct SaleToPrint;
+}
+
 class Forms;
 class QLabel;
 class QShortcut;
@@ -80,8 +84,9 @@ public:
     // Prints a recorded sale's receipt again with this window's width, copies, switches and remark.
     void ReprintSale(const QString& receiptNumber);
 
-    // Shown to the cashier as the receipt number: the local time as 14 digits.
-    static QString newReceiptNumber();
+    // Shown to the cashier as the receipt number: the local time as 14 digits, never the same as
+    // or earlier than the previous one.
+    static QString newReceiptNumber(const QString& previous);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -108,6 +113,7 @@ private:
     bool reportLineOutOfRange(int replacedIndex);
     void focusGoodsName();
     void resetAfterPrint();
+    printing::SaleToPrint saleToPrint() const;
     void setLineButtons(bool add, bool modifyAndDelete);
 
     Forms& m_forms;

@@ -104,6 +104,8 @@ int ModalRecorder::handle(QDialog* dialog)
     m_names << nameOf(dialog);
     m_dialogs << QPointer<QDialog>(dialog);
     dialog->show();
+    if (m_whileShown)
+        m_whileShown(dialog);
     return m_results.isEmpty() ? int(QDialog::Accepted) : m_results.takeFirst();
 }
 

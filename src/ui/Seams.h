@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QWidget;
 
@@ -29,6 +30,9 @@ public:
     ModalRecorder& operator=(const ModalRecorder&) = delete;
 
     void setNextResults(const QList<int>& results);
+    // Called with each dialog right after it is shown, before the opener goes on: what a user
+    // would see while it is open.
+    void setWhileShown(std::function<void(QDialog*)> look) { m_whileShown = std::move(look); }
     QStringList shown() const { return m_names; } // objectNames (class name when unnamed), in order
     QList<QPointer<QDialog>> dialogs() const { return m_dialogs; }
     void clear();
@@ -40,6 +44,7 @@ private:
     QStringList m_names;
     QList<QPointer<QDialog>> m_dialogs;
     QList<int> m_results;
+    std::function<void(QDialog*)> m_whileShown;
 };
 
 // Records the absolute paths given to openWithDesktop; opens nothing. Answers as a desktop with

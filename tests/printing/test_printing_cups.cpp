@@ -4,18 +4,24 @@
 
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
+#include "printing/EscPos.h"
 #include "printing/PrintRun.h"
+#include "printing/PrintSeam.h"
+#include "store/Catalogue.h"
 #include "store/Error.h"
+#include "support/EscPosDecoder.h"
 #include "support/PrintingQueue.h"
 #include "support/PrintingSale.h"
 #include "support/TestDatabase.h"
 
 #include <QFile>
 #include <QPrinterInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
+#include <optional>
 
 using testsupport::pdfPageSizeInPoints;
 using testsupport::pdfText;
@@ -24,8 +30,75 @@ using testsupport::TestDatabase;
 
 namespace {
 
-const QString Queue = QStringLiteral("quorvel_test");
 constexpr int JobTimeoutMs = 60000;
+
+const QList<testsupport::SaleLine> ThreeLines = {
+    {"苹果", "12.5", "1", "12.5", "12.5"}, {"大米", "3", "2", "6", "5.4"}, {"矿泉水", "2", "3", "6", "6"}};
+
+QList<testsupport::SaleLine> manyLines(int count)
+{
+    QList<testsupport::SaleLine> lines;
+    for (int i = 1; i <= count; ++i)
+        lines.append({QStringLiteral("商品%1").arg(i), "1.5", "2", "3", "3"});
+    return lines;
+}
+
+printing::SaleToPrint cupsSale(const QString& layout, const QString& copies)
+{
+    printing::SaleToPrint sale = testsupport::sampleSale();
+    sale.layout = layout;
+    sale.copies = copies;
+    sale.cashier = "王小明";
+    sale.remark = "谢谢惠顾\n欢迎下次光临";
+    return sale;
+}
+
+// The shop's side of a print run: a file holding the sale and the windows that print it.
+struct CupsShop
+{
+    TestDatabase db;
+    std::optional<testsupport::PrintingMain> main;
+    std::optional<TDy58Form> dy58;
+    std::optional<TDy76Form> dy76;
+    QList<testsupport::SaleLine> lines;
+
+    explicit CupsShop(const QList<testsupport::SaleLine>& saleLines) : lines(saleLines)
+    {
+        db.exec("UPDATE dynr SET 店名 = 'Quorvel便利店', 备注 = '谢谢惠顾' || char(10) || '欢迎下次光临'");
+        main.emplace();
+        dy58.emplace();
+        dy76.emplace();
+        enterSale();
+    }
+
+    void enterSale()
+    {
+        testsupport::addSaleLines(db, "20240315093000", "2024-03-15 09:30:00", lines);
+        main->saleLines.requery(store::sql::SelectXsxx);
+    }
+
+    QString run(const printing::SaleToPrint& sale)
+    {
+        return printing::printAndRecord(sale, *dy58, *dy76, main->connection, main->saleLines, main->history,
+                                        main->historyLines);
+    }
+
+    QString count(const QString& table) const { return db.scalar("SELECT count(*) FROM " + table); }
+};
+
+std::pair<int, int> inkColumns(const QImage& dots)
+{
+    int left = dots.width(), right = -1;
+    for (int y = 0; y < dots.height(); ++y) {
+        for (int x = 0; x < dots.width(); ++x) {
+            if (testsupport::blackDot(dots, x, y)) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    return {left, right};
+}
 
 } // namespace
 
@@ -34,19 +107,220 @@ class CupsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void printsReceiptsToANetworkPrinter();
+    void printsPdfReceiptsToANetworkPrinter();
+    void printsEscPosOnARawQueue_data();
+    void printsEscPosOnARawQueue();
+    void givesAQueueWithADriverThePdf();
+    void refusesAStoppedQueueBeforeRecording_data();
+    void refusesAStoppedQueueBeforeRecording();
+    void tellsWhyAReceiptIsStillWaiting();
 };
 
-void CupsTest::printsReceiptsToANetworkPrinter()
+void CupsTest::printsEscPosOnARawQueue_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("copies");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("dots");
+    QTest::addColumn<bool>("cut");
+    QTest::addColumn<int>("drawer");
+    const int raster = int(printing::EscPosMode::Raster), impact = int(printing::EscPosMode::Impact);
+    const int none = int(printing::CashDrawer::None);
+    QTest::newRow("58 mm, no option, two copies") << "58" << QStringList() << "2" << 3 << raster << 384 << true << none;
+    QTest::newRow("76 mm, no option") << "76" << QStringList() << "1" << 3 << raster << 576 << true << none;
+    QTest::newRow("58 mm, a 60-line sale") << "58" << QStringList() << "1" << 60 << raster << 384 << true << none;
+    QTest::newRow("76 mm impact") << "76" << QStringList{"-o", "receipt-printer-default=escpos-impact"} << "2" << 3
+                                  << impact << 400 << true << none;
+    QTest::newRow("76 mm impact, single density")
+        << "76" << QStringList{"-o", "receipt-printer-default=escpos-impact", "-o", "receipt-dots-default=200"} << "1"
+        << 3 << impact << 200 << true << none;
+    QTest::newRow("58 mm, no cutter, drawer on pin 5")
+        << "58" << QStringList{"-o", "receipt-cut-default=off", "-o", "receipt-drawer-default=pin5"} << "2" << 3
+        << raster << 384 << false << int(printing::CashDrawer::Pin5);
+    QTest::newRow("58 mm layout on an 80 mm printer, drawer on pin 2")
+        << "58" << QStringList{"-o", "receipt-dots-default=576", "-o", "receipt-drawer-default=pin2"} << "1" << 3
+        << raster << 576 << true << int(printing::CashDrawer::Pin2);
+}
+
+void CupsTest::printsEscPosOnARawQueue()
+{
+    QFETCH(QString, layout);
+    QFETCH(QStringList, options);
+    QFETCH(QString, copies);
+    QFETCH(int, lines);
+    QFETCH(int, mode);
+    QFETCH(int, dots);
+    QFETCH(bool, cut);
+    QFETCH(int, drawer);
+    testsupport::PrintingQueue queue(QStringLiteral("quorvel_escpos"), options);
+    if (!queue.unavailable().isEmpty())
+        QSKIP(qPrintable(queue.unavailable()));
+    CupsShop shop(lines == 3 ? ThreeLines : manyLines(lines));
+    const printing::SaleToPrint sale = cupsSale(layout, copies);
+
+    // The receipt as the report draws it on a 1-bit image of those dots.
+    QImage expected;
+    {
+        printing::PrintCapture capture;
+        capture.keepDots({printing::EscPosMode(mode), dots, cut, printing::CashDrawer(drawer)});
+        shop.run(sale);
+        QCOMPARE(capture.jobs().size(), copies.toInt());
+        expected = capture.jobs().first().dots;
+        shop.enterSale();
+    }
+
+    QCOMPARE(shop.run(sale), QString());
+    QCOMPARE(shop.count("xsxx"), QStringLiteral("0"));
+    QCOMPARE(shop.count("xstj"), QStringLiteral("2"));
+    const QByteArray job = queue.printer().receiveJob(JobTimeoutMs);
+    QVERIFY2(!job.isEmpty(), "no job arrived");
+    QVERIFY2(queue.printer().receiveJob(1000).isEmpty(), "the copies went out as more than one job");
+
+    const bool impact = printing::EscPosMode(mode) == printing::EscPosMode::Impact;
+    const testsupport::EscPosDecoding decoded = testsupport::decodeEscPos(job, impact ? 2 : 1);
+    QCOMPARE(decoded.error, QString());
+    QVERIFY(decoded.commands.startsWith('@'));
+    QCOMPARE(decoded.initialisations, 1);
+    QCOMPARE(decoded.papers.size(), copies.toInt());
+    QCOMPARE(decoded.cuts, cut ? copies.toInt() : 0);
+    QCOMPARE(decoded.tearFeeds, cut ? 0 : copies.toInt());
+    for (const QImage& paper : decoded.papers)
+        QCOMPARE(testsupport::dotDifference(paper, expected), QString());
+
+    QCOMPARE(expected.width(), dots);
+    if (impact) {
+        QVERIFY(decoded.rasterBandRows.isEmpty());
+        for (int i = 0; i < decoded.columnBandDots.size(); ++i) {
+            QCOMPARE(decoded.columnBandDots[i], dots);
+            QCOMPARE(decoded.columnBandDensities[i], dots <= 200 ? 0 : 1);
+        }
+        QVERIFY(!decoded.columnsFedUnevenly);
+    } else {
+        QVERIFY(decoded.columnBandDots.isEmpty());
+        for (int i = 0; i < decoded.rasterBandRows.size(); ++i) {
+            QVERIFY(decoded.rasterBandRows[i] <= 255);
+            QCOMPARE(decoded.rasterBandDots[i], dots);
+        }
+        if (lines == 60)
+            QVERIFY(decoded.rasterBandRows.size() > 4);
+    }
+    QCOMPARE(decoded.drawerPulses.size(), drawer == int(printing::CashDrawer::None) ? 0 : 1);
+    if (!decoded.drawerPulses.isEmpty()) {
+        QCOMPARE(int(decoded.drawerPulses.first().at(0)), drawer == int(printing::CashDrawer::Pin2) ? 0 : 1);
+        QVERIFY(decoded.commands.endsWith('p'));
+    }
+
+    // Whole on the paper: no ink on the outermost dots, centred, as wide as the receipt's band.
+    const auto [left, right] = inkColumns(expected);
+    QVERIFY2(left >= 1 && right <= dots - 2 && std::abs(left - (dots - 1 - right)) <= dots / 20 &&
+                 right - left > 300 * dots / 576,
+             qPrintable(QStringLiteral("ink from %1 to %2 of %3").arg(left).arg(right).arg(dots)));
+
+    // A picture for a person to look at, beside the test's build output.
+    const QString name = QString(QTest::currentDataTag()).replace(QRegularExpression("[^0-9A-Za-z]+"), "_");
+    QVERIFY(testsupport::savePicture(decoded.papers.first(), QStringLiteral(QUORVEL_BINARY_DIR) +
+                                                                 "/test_printing_cups_escpos_" + name + ".png"));
+}
+
+void CupsTest::givesAQueueWithADriverThePdf()
+{
+    // CUPS's own generic PostScript driver: the job reaches the printer as PostScript made from our PDF.
+    testsupport::PrintingQueue queue(QStringLiteral("quorvel_driver"), {"-m", "drv:///sample.drv/generic.ppd"});
+    if (!queue.unavailable().isEmpty())
+        QSKIP(qPrintable(queue.unavailable()));
+    CupsShop shop(ThreeLines);
+    QCOMPARE(shop.run(cupsSale("58", "1")), QString());
+    QCOMPARE(shop.count("xstj"), QStringLiteral("1"));
+    const QByteArray job = queue.printer().receiveJob(JobTimeoutMs);
+    QVERIFY2(job.contains("%!PS"), job.left(200).constData());
+    QVERIFY(!job.startsWith("\x1b@"));
+}
+
+void CupsTest::refusesAStoppedQueueBeforeRecording_data()
+{
+    QTest::addColumn<QString>("tool");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("undo");
+    QTest::newRow("stopped") << "cupsdisable"
+                             << "纸卷用完，请换纸"
+                             << "已停止"
+                             << "cupsenable";
+    QTest::newRow("not accepting jobs") << "cupsreject"
+                                        << "盘点中"
+                                        << "不接受打印任务"
+                                        << "cupsaccept";
+}
+
+void CupsTest::refusesAStoppedQueueBeforeRecording()
+{
+    QFETCH(QString, tool);
+    QFETCH(QString, reason);
+    QFETCH(QString, said);
+    QFETCH(QString, undo);
+    testsupport::PrintingQueue queue(QStringLiteral("quorvel_stopped"));
+    if (!queue.unavailable().isEmpty())
+        QSKIP(qPrintable(queue.unavailable()));
+    const testsupport::ToolRun stopped = testsupport::runCupsTool(tool, {"-r", reason, queue.name()});
+    QVERIFY2(stopped.exitCode == 0, qPrintable(stopped.output));
+    CupsShop shop(ThreeLines);
+    try {
+        shop.run(cupsSale("58", "1"));
+        QFAIL("a receipt went to a queue that cannot print it");
+    } catch (const store::Error& error) {
+        for (const QString& part : {"“" + queue.name() + "”", said, reason, undo})
+            QVERIFY2(error.message().contains(part), qPrintable(error.message()));
+    }
+    QCOMPARE(shop.count("xsxx"), QStringLiteral("3"));
+    QCOMPARE(shop.count("xstj"), QStringLiteral("0"));
+    QCOMPARE(shop.count("xsmx"), QStringLiteral("0"));
+    QVERIFY(queue.printer().receiveJob(1000).isEmpty());
+
+    // Back in order, the same sale prints and is recorded.
+    QCOMPARE(testsupport::runCupsTool(undo, {queue.name()}).exitCode, 0);
+    QCOMPARE(shop.run(cupsSale("58", "1")), QString());
+    QCOMPARE(shop.count("xstj"), QStringLiteral("1"));
+    QVERIFY(!queue.printer().receiveJob(JobTimeoutMs).isEmpty());
+}
+
+void CupsTest::tellsWhyAReceiptIsStillWaiting()
+{
+    // A printer switched off: nothing listens where the queue sends its jobs.
+    int deadPort = 0;
+    {
+        testsupport::PrintingJobReceiver gone;
+        deadPort = gone.port();
+    }
+    testsupport::PrintingQueue queue(QStringLiteral("quorvel_offline"),
+                                     {"-v", QStringLiteral("socket://127.0.0.1:%1").arg(deadPort)});
+    if (!queue.unavailable().isEmpty())
+        QSKIP(qPrintable(queue.unavailable()));
+    CupsShop shop(ThreeLines);
+    const QString notice = shop.run(cupsSale("58", "1"));
+    for (const QString& part : {"“" + queue.name() + "”", QStringLiteral("等候"), QStringLiteral("已记入销售记录")})
+        QVERIFY2(notice.contains(part), qPrintable(notice));
+    // Why, in words: CUPS reports the printer cannot be reached.
+    QVERIFY2(notice.contains(QStringLiteral("连接不上打印机")), qPrintable(notice));
+    // Recorded all the same: the job prints once the printer is back.
+    QCOMPARE(shop.count("xsxx"), QStringLiteral("0"));
+    QCOMPARE(shop.count("xstj"), QStringLiteral("1"));
+    QCOMPARE(shop.count("xsmx"), QStringLiteral("3"));
+}
+
+void CupsTest::printsPdfReceiptsToANetworkPrinter()
 {
     for (const QString tool : {"cupsreject", "cupsaccept", "pdftoppm"}) {
         if (QStandardPaths::findExecutable(tool).isEmpty() &&
             QStandardPaths::findExecutable(tool, {"/usr/sbin", "/sbin"}).isEmpty())
             QSKIP(qPrintable(QStringLiteral("%1 is not installed (cups-client, poppler-utils)").arg(tool)));
     }
-    testsupport::PrintingQueue queue(Queue);
+    // A printer that takes PDF itself: told so by the queue's option.
+    testsupport::PrintingQueue queue(QStringLiteral("quorvel_test"), {"-o", "receipt-printer-default=pdf"});
     if (!queue.unavailable().isEmpty())
         QSKIP(qPrintable(queue.unavailable()));
+    const QString Queue = queue.name();
     testsupport::PrintingJobReceiver& printer = queue.printer();
     QCOMPARE(QPrinterInfo::defaultPrinter().printerName(), Queue);
 

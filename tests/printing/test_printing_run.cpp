@@ -105,6 +105,10 @@ private slots:
     void storeFailureMidwayWritesNothing();
     void readsTheSaleAsItNowStands();
     void writesOnePdfPerJob();
+    void wrapsLongNamesWithinThePaper_data();
+    void wrapsLongNamesWithinThePaper();
+    void keepsTheTotalsApart_data();
+    void keepsTheTotalsApart();
 };
 
 void PrintRunTest::countsRemarkLines_data()
@@ -530,6 +534,136 @@ void PrintRunTest::writesOnePdfPerJob()
         QVERIFY(file.read(5) == "%PDF-");
     }
     QVERIFY(pdf.jobs()[0].pdfPath != pdf.jobs()[1].pdfPath);
+}
+
+namespace {
+
+double rightOf(const report::DrawnText& text)
+{
+    return text.position.x() + QFontMetricsF(text.font).horizontalAdvance(text.text);
+}
+
+QList<report::DrawnText> drawnBy(const QList<report::DrawnText>& drawn, const QString& element)
+{
+    QList<report::DrawnText> kept;
+    for (const report::DrawnText& text : drawn) {
+        if (text.element == element)
+            kept << text;
+    }
+    return kept;
+}
+
+// The paper's right edge less its right margin, in layout units.
+double bandRight(const QString& layout)
+{
+    return (layout == "58" ? 219 : 287) - 5 * 96 / 25.4;
+}
+
+} // namespace
+
+void PrintRunTest::wrapsLongNamesWithinThePaper_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QString>("goods");
+    QTest::addColumn<QString>("shop");
+    const QString longGoods = repeated(QStringLiteral("特级东北珍珠大米"), 5);
+    const QString longShop = QStringLiteral("Quorvel Convenience Store of the Old Town Market, Branch Number Seven");
+    QTest::newRow("58, goods") << "58" << longGoods << "小店";
+    QTest::newRow("76, goods") << "76" << longGoods << "小店";
+    QTest::newRow("58, shop") << "58"
+                              << "苹果" << longShop;
+    QTest::newRow("76, shop and goods") << "76" << longGoods << longShop;
+}
+
+void PrintRunTest::wrapsLongNamesWithinThePaper()
+{
+    QFETCH(QString, layout);
+    QFETCH(QString, goods);
+    QFETCH(QString, shop);
+    const auto printed = [&](const QString& goodsName, const QString& shopName) {
+        Shop place({{goodsName, "12.5", "1", "12.5", "12.5"}});
+        place.db.exec(QStringLiteral("UPDATE dynr SET 店名 = '%1'").arg(shopName));
+        place.run(saleWith(layout, false, false, TwoLineRemark));
+        return place.capture.jobs().first();
+    };
+    const printing::CapturedJob job = printed(goods, shop);
+    const printing::CapturedJob shortNames = printed("苹果", "小店");
+
+    for (const auto& [element, text] : {std::pair<QString, QString>{"QRDBText2", goods}, {"QRDBText1", shop}}) {
+        const QList<report::DrawnText> lines = drawnBy(job.drawn, element);
+        QString joined;
+        for (const report::DrawnText& line : lines) {
+            QVERIFY2(rightOf(line) <= bandRight(layout) + 0.5, qPrintable(line.text));
+            joined += line.text;
+        }
+        QCOMPARE(joined.remove(' '), QString(text).remove(' '));
+        if (text.size() > 20)
+            QVERIFY2(lines.size() > 1, qPrintable(element));
+    }
+    // The numbers of the line stand below the last line of its name; the paper grew by the lines.
+    const QList<report::DrawnText> name = drawnBy(job.drawn, "QRDBText2");
+    const QList<report::DrawnText> price = drawnBy(job.drawn, "QRDBText3");
+    QCOMPARE(price.size(), 1);
+    QVERIFY(price.first().position.y() > name.last().position.y() + 5);
+    // The paper holds all of it: longer than for short names wherever its allowance runs out.
+    QVERIFY(job.pageLength >= shortNames.pageLength);
+    for (const report::DrawnText& text : job.drawn)
+        QVERIFY2(text.position.y() + QFontMetricsF(text.font).height() <= job.pageLength - 10 * 96 / 25.4 + 0.5,
+                 qPrintable(text.text));
+    const QList<report::DrawnText> total = drawnBy(job.drawn, "QRLabel12");
+    QVERIFY(total.first().position.y() > price.first().position.y());
+}
+
+void PrintRunTest::keepsTheTotalsApart_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QString>("amount");
+    for (const QString layout : {"58", "76"}) {
+        QTest::addRow("%s, short", qPrintable(layout)) << layout << "3"
+                                                       << "18";
+        QTest::addRow("%s, a long quantity", qPrintable(layout)) << layout << "12345678.75"
+                                                                 << "18";
+        QTest::addRow("%s, both long", qPrintable(layout)) << layout << "1234567.5"
+                                                           << "98765432.25";
+        QTest::addRow("%s, the longest totals", qPrintable(layout)) << layout << "999999999999999"
+                                                                    << "999999999999999";
+    }
+}
+
+void PrintRunTest::keepsTheTotalsApart()
+{
+    QFETCH(QString, layout);
+    QFETCH(QString, quantity);
+    QFETCH(QString, amount);
+    Shop shop;
+    SaleToPrint sale = saleWith(layout, false, false, TwoLineRemark);
+    sale.totalQuantity = quantity;
+    sale.totalDue = amount;
+    shop.run(sale);
+    const QList<report::DrawnText> drawn = shop.capture.jobs().first().drawn;
+    const QList<report::DrawnText> quantityLines = drawnBy(drawn, "QRLabel12");
+    const QList<report::DrawnText> amountLines = drawnBy(drawn, "QRLabel13");
+    QString quantityShown, amountShown;
+    double quantityRight = 0;
+    for (const report::DrawnText& line : quantityLines) {
+        quantityRight = std::max(quantityRight, rightOf(line));
+        quantityShown += line.text;
+    }
+    const double gap = QFontMetricsF(amountLines.first().font).horizontalAdvance('0') - 0.5;
+    for (const report::DrawnText& line : amountLines) {
+        QVERIFY2(line.position.x() >= quantityRight + gap, qPrintable(QStringLiteral("%1 at %2, quantity ends at %3")
+                                                                          .arg(line.text)
+                                                                          .arg(line.position.x())
+                                                                          .arg(quantityRight)));
+        QVERIFY2(rightOf(line) <= bandRight(layout) + 0.5, qPrintable(line.text));
+        amountShown += line.text;
+    }
+    QCOMPARE(quantityShown, quantity);
+    QCOMPARE(amountShown, amount);
+    // Whatever wraps, the amount-due line stays below the totals.
+    const double totalsBottom = std::max(quantityLines.last().position.y(), amountLines.last().position.y());
+    QVERIFY(drawnBy(drawn, "QRLabel15").first().position.y() > totalsBottom + 5);
 }
 
 QTEST_MAIN(PrintRunTest)

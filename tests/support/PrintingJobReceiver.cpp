@@ -53,34 +53,57 @@ PrintingJobReceiver::PrintingJobReceiver()
     }
     m_listener = listener;
     m_port = ntohs(address.sin_port);
+    m_thread = std::thread([this] { serve(); });
 }
 
 PrintingJobReceiver::~PrintingJobReceiver()
 {
+    m_stopping = true;
+    if (m_thread.joinable())
+        m_thread.join();
     if (m_listener >= 0)
         close(m_listener);
 }
 
+void PrintingJobReceiver::serve()
+{
+    constexpr int CheckMs = 100;
+    constexpr int JobMs = 60000;
+    while (!m_stopping) {
+        if (!waitReadable(m_listener, QDeadlineTimer(CheckMs)))
+            continue;
+        const int connection = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (connection < 0)
+            continue;
+        QByteArray job;
+        char buffer[65536];
+        const QDeadlineTimer deadline(JobMs);
+        while (!m_stopping && !deadline.hasExpired()) {
+            if (!waitReadable(connection, QDeadlineTimer(CheckMs)))
+                continue;
+            const ssize_t got = read(connection, buffer, sizeof(buffer));
+            if (got > 0)
+                job.append(buffer, got);
+            else if (got == 0 || errno != EINTR)
+                break;
+        }
+        close(connection);
+        // The spooler may connect without sending anything (a status check): no job.
+        if (job.isEmpty())
+            continue;
+        const std::lock_guard lock(m_mutex);
+        m_jobs.push_back(job);
+        m_arrived.notify_all();
+    }
+}
+
 QByteArray PrintingJobReceiver::receiveJob(int timeoutMs)
 {
-    if (m_listener < 0)
+    std::unique_lock lock(m_mutex);
+    if (!m_arrived.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return !m_jobs.empty(); }))
         return {};
-    const QDeadlineTimer deadline(timeoutMs);
-    if (!waitReadable(m_listener, deadline))
-        return {};
-    const int connection = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
-    if (connection < 0)
-        return {};
-    QByteArray job;
-    char buffer[65536];
-    while (waitReadable(connection, deadline)) {
-        const ssize_t got = read(connection, buffer, sizeof(buffer));
-        if (got > 0)
-            job.append(buffer, got);
-        else if (got == 0 || errno != EINTR)
-            break;
-    }
-    close(connection);
+    QByteArray job = m_jobs.front();
+    m_jobs.pop_front();
     return job;
 }
 

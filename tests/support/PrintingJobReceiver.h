@@ -2,11 +2,17 @@
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 namespace testsupport {
 
 // Stands in for a network receipt printer: listens on 127.0.0.1 at a free port, as such printers
-// listen on port 9100, and takes each print job as one connection read to its end.
+// listen on port 9100, and takes each print job as one connection read to its end. It reads in a
+// thread of its own from the start, as a printer does, so the spooler sees each job finish.
 class PrintingJobReceiver
 {
 public:
@@ -23,9 +29,16 @@ public:
     QByteArray receiveJob(int timeoutMs);
 
 private:
+    void serve();
+
     int m_listener = -1;
     int m_port = 0;
     QString m_error;
+    std::atomic<bool> m_stopping{false};
+    std::mutex m_mutex;
+    std::condition_variable m_arrived;
+    std::deque<QByteArray> m_jobs;
+    std::thread m_thread;
 };
 
 } // namespace testsupport

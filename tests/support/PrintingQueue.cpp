@@ -1,5 +1,6 @@
 #include "support/PrintingQueue.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -46,8 +47,17 @@ ToolRun runTool(const QString& program, const QStringList& arguments)
     return {code, QString::fromLocal8Bit(process.readAll())};
 }
 
-PrintingQueue::PrintingQueue(const QString& name)
-    : m_name(name), m_printerVariable(variable("PRINTER")), m_lpdestVariable(variable("LPDEST"))
+ToolRun runCupsTool(const QString& tool, const QStringList& arguments)
+{
+    const QString path = toolPath(tool);
+    if (path.isEmpty())
+        return {-1, tool + QStringLiteral(" is not installed")};
+    return runTool(path, arguments);
+}
+
+PrintingQueue::PrintingQueue(const QString& name, const QStringList& lpadminArguments)
+    : m_name(QStringLiteral("%1_%2").arg(name).arg(QCoreApplication::applicationPid())),
+      m_printerVariable(variable("PRINTER")), m_lpdestVariable(variable("LPDEST"))
 {
     for (const QString tool : {"lpstat", "lpadmin", "pdfinfo", "pdftotext"}) {
         if (toolPath(tool).isEmpty()) {
@@ -66,7 +76,11 @@ PrintingQueue::PrintingQueue(const QString& name)
         return;
     }
     const QString device = QStringLiteral("socket://127.0.0.1:%1").arg(m_printer.port());
-    const ToolRun added = runTool(toolPath(QStringLiteral("lpadmin")), {"-p", m_name, "-E", "-v", device, "-m", "raw"});
+    QStringList arguments = {"-p", m_name, "-E", "-v", device};
+    if (!lpadminArguments.contains(QStringLiteral("-m")))
+        arguments << "-m"
+                  << "raw";
+    const ToolRun added = runTool(toolPath(QStringLiteral("lpadmin")), arguments + lpadminArguments);
     if (added.exitCode != 0) {
         m_unavailable =
             QStringLiteral("cannot add a print queue (lpadmin needs the right to): ") + added.output.trimmed();

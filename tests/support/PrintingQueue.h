@@ -17,15 +17,19 @@ struct ToolRun
 };
 
 ToolRun runTool(const QString& program, const QStringList& arguments);
+// A CUPS command (lpadmin lives in sbin, not on every user's PATH); exit code -1 when missing.
+ToolRun runCupsTool(const QString& tool, const QStringList& arguments);
 
-// A raw CUPS queue named name on socket://127.0.0.1:PORT, with a PrintingJobReceiver listening
-// on PORT, and made this process's default printer through PRINTER (as a user's own choice of
-// default is): other programs and tests beside this one keep their default printer. The queue
-// goes and PRINTER and LPDEST come back as they were when the object goes.
+// A raw CUPS queue on socket://127.0.0.1:PORT, with a PrintingJobReceiver listening on PORT, and
+// made this process's default printer through PRINTER (as a user's own choice of default is):
+// other programs and tests beside this one keep their default printer. Its name is name and this
+// process's id, so the same test run twice at once has two queues. lpadminArguments are added
+// when it is made (e.g. "-o", "receipt-dots-default=576", or "-m", "drv:///..." for a driver).
+// The queue goes and PRINTER and LPDEST come back as they were when the object goes.
 class PrintingQueue
 {
 public:
-    explicit PrintingQueue(const QString& name);
+    explicit PrintingQueue(const QString& name, const QStringList& lpadminArguments = {});
     ~PrintingQueue();
     PrintingQueue(const PrintingQueue&) = delete;
     PrintingQueue& operator=(const PrintingQueue&) = delete;

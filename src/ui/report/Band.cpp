@@ -68,13 +68,26 @@ Element* Band::element(const QString& name) const
     return nullptr;
 }
 
-void Band::print(QPainter* painter, const QPointF& origin, const RowContext& context, QList<DrawnText>& drawn)
+double Band::print(QPainter* painter, const QPointF& origin, const RowContext& context, QList<DrawnText>& drawn)
 {
     if (m_beforePrint)
         m_beforePrint();
     // By index: the hook may have added elements.
-    for (std::size_t i = 0; i < m_elements.size(); ++i)
-        m_elements[i]->print(painter, origin, context, drawn);
+    std::vector<double> growths;
+    double total = 0;
+    for (std::size_t i = 0; i < m_elements.size(); ++i) {
+        growths.push_back(m_elements[i]->growth(context));
+        total += growths.back();
+    }
+    for (std::size_t i = 0; i < m_elements.size(); ++i) {
+        double below = 0;
+        for (std::size_t j = 0; j < m_elements.size(); ++j) {
+            if (m_elements[j]->top() < m_elements[i]->top())
+                below += growths[j];
+        }
+        m_elements[i]->print(painter, origin + QPointF(0, below), context, drawn);
+    }
+    return m_height + total;
 }
 
 } // namespace report

@@ -39,7 +39,9 @@ public:
     void setBeforePrint(std::function<void()> hook) { m_beforePrint = std::move(hook); }
 
     // Runs the before-print hook, then prints the elements with the band's top-left at origin.
-    void print(QPainter* painter, const QPointF& origin, const RowContext& context, QList<DrawnText>& drawn);
+    // An element that wraps onto further lines moves the elements below it down by as much.
+    // Returns the height the band took: its height and the growth of its elements.
+    double print(QPainter* painter, const QPointF& origin, const RowContext& context, QList<DrawnText>& drawn);
 
 private:
     BandKind m_kind;

@@ -6,6 +6,8 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QTextLayout>
+#include <QTextOption>
 #include <cmath>
 
 namespace report {
@@ -69,20 +71,52 @@ void printOneLine(QPainter* painter, const Element& element, const QPointF& band
 {
     if (!element.isVisible())
         return;
-    const QString line = asOneLine(text);
-    if (line.isEmpty())
-        return;
-    const QPointF topLeft = bandOrigin + element.geometry().topLeft();
-    if (painter) {
-        const QFontMetricsF metrics(element.font());
-        if (element.isOpaque())
-            painter->fillRect(QRectF(topLeft, QSizeF(metrics.horizontalAdvance(line), metrics.height())), Qt::white);
-        paintText(*painter, element.font(), topLeft, line);
+    const QFontMetricsF metrics(element.font());
+    const QStringList lines = wrappedLines(text, element.font(), element.wrapWidth());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& line = lines.at(i);
+        if (line.isEmpty())
+            continue;
+        const QPointF topLeft = bandOrigin + element.geometry().topLeft() + QPointF(0, i * metrics.lineSpacing());
+        if (painter) {
+            if (element.isOpaque())
+                painter->fillRect(QRectF(topLeft, QSizeF(metrics.horizontalAdvance(line), metrics.height())),
+                                  Qt::white);
+            paintText(*painter, element.font(), topLeft, line);
+        }
+        drawn.append({element.name(), line, topLeft, element.font()});
     }
-    drawn.append({element.name(), line, topLeft, element.font()});
+}
+
+double growthOf(const Element& element, const QString& text)
+{
+    if (!element.isVisible() || element.wrapWidth() <= 0)
+        return 0;
+    const qsizetype lines = wrappedLines(text, element.font(), element.wrapWidth()).size();
+    return double(std::max<qsizetype>(0, lines - 1)) * QFontMetricsF(element.font()).lineSpacing();
 }
 
 } // namespace
+
+QStringList wrappedLines(const QString& text, const QFont& font, double width)
+{
+    const QString line = asOneLine(text);
+    if (width <= 0 || line.isEmpty() || QFontMetricsF(font).horizontalAdvance(line) <= width)
+        return {line};
+    QTextLayout layout(line, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine part = layout.createLine(); part.isValid(); part = layout.createLine()) {
+        part.setLineWidth(width);
+        // A space the line was broken at is not printed at its end.
+        lines << line.mid(part.textStart(), part.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines;
+}
 
 double millimetresToUnits(double millimetres)
 {
@@ -135,12 +169,27 @@ void Element::setGeometry(const QRectF& geometry)
     m_geometry = checked;
 }
 
+void Element::setWrapWidth(double width)
+{
+    m_wrapWidth = requireSize(width, "换行宽度");
+}
+
+double Element::growth(const RowContext&) const
+{
+    return 0;
+}
+
 void Element::setFont(const QFont& font)
 {
     m_font = withPixelSize(font);
 }
 
 Label::Label(QString name, QString text) : Element(std::move(name)), m_text(std::move(text)) {}
+
+double Label::growth(const RowContext&) const
+{
+    return growthOf(*this, m_text);
+}
 
 void Label::print(QPainter* painter, const QPointF& bandOrigin, const RowContext&, QList<DrawnText>& drawn) const
 {
@@ -156,6 +205,12 @@ QString DataField::textFor(const RowContext& context) const
     const int row = onDetailRow ? context.detailRow : 0;
     const QString value = source && row < source->rowCount() ? source->value(row, m_column) : QString();
     return m_printHook ? m_printHook(value) : value;
+}
+
+double DataField::growth(const RowContext& context) const
+{
+    // Reading the value may cost a query: only a field that can wrap needs it here.
+    return wrapWidth() > 0 ? growthOf(*this, textFor(context)) : 0;
 }
 
 void DataField::print(QPainter* painter, const QPointF& bandOrigin, const RowContext& context,

@@ -17,6 +17,10 @@ class RowSource;
 // Layout units are 1/96 inch: the report at 100% zoom.
 double millimetresToUnits(double millimetres);
 double unitsToMillimetres(double units);
+// The lines text takes at that width in that font: broken at word boundaries where it can, else
+// anywhere (Chinese has no spaces); line breaks in it become spaces. One line for width 0.
+QStringList wrappedLines(const QString& text, const QFont& font, double width);
+
 // A font whose pixel size is in layout units, so that it scales with the painter like positions do
 // (9 pt = 12 units). Point-sized fonts would be sized again by each device's resolution.
 QFont reportFont(const QString& family, double points);
@@ -67,6 +71,14 @@ public:
     void setOpaque(bool opaque) { m_opaque = opaque; }
     bool isVisible() const { return m_visible; }
     void setVisible(bool visible) { m_visible = visible; }
+    // Text wider than this (layout units) goes on to further lines below; 0: one line, however
+    // long. Refuses negative or non-number widths (store::Error).
+    double wrapWidth() const { return m_wrapWidth; }
+    void setWrapWidth(double width);
+
+    // How much taller than one line the element prints for that row: its wrapped lines. The band
+    // grows by it and moves what stands below the element down.
+    virtual double growth(const RowContext& context) const;
 
     // Paints the element on painter (none when only laying out) with its band's top-left at
     // bandOrigin, and appends what it put on the page to drawn.
@@ -79,10 +91,11 @@ private:
     QFont m_font;
     bool m_opaque = false;
     bool m_visible = true;
+    double m_wrapWidth = 0;
 };
 
 // Fixed text, changeable at run time. Printed on one line from its left edge, as wide as the text
-// needs: the design width neither clips nor wraps it.
+// needs: the design width neither clips nor wraps it (a wrap width does).
 class Label : public Element
 {
 public:
@@ -91,6 +104,7 @@ public:
     QString text() const { return m_text; }
     void setText(const QString& text) { m_text = text; }
 
+    double growth(const RowContext& context) const override;
     void print(QPainter* painter, const QPointF& bandOrigin, const RowContext& context,
                QList<DrawnText>& drawn) const override;
 
@@ -116,6 +130,7 @@ public:
     void setPrintHook(PrintHook hook) { m_printHook = std::move(hook); }
 
     QString textFor(const RowContext& context) const;
+    double growth(const RowContext& context) const override;
     void print(QPainter* painter, const QPointF& bandOrigin, const RowContext& context,
                QList<DrawnText>& drawn) const override;
 

@@ -223,8 +223,7 @@ void Report::printBands(BandKind kind, int row, QPainter* painter, QPointF& orig
         if (band.kind() != kind)
             continue;
         m_currentRow = row;
-        band.print(painter, origin, {m_source, row}, drawn);
-        origin.ry() += band.height();
+        origin.ry() += band.print(painter, origin, {m_source, row}, drawn);
     }
 }
 

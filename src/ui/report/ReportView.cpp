@@ -28,6 +28,12 @@ void ReportView::setScale(double scale)
     refresh();
 }
 
+void ReportView::setDots(const QImage& dots)
+{
+    m_dots = dots;
+    refresh();
+}
+
 QSize ReportView::sizeHint() const
 {
     return pageSize();
@@ -41,6 +47,8 @@ void ReportView::refresh()
 
 QSize ReportView::pageSize() const
 {
+    if (!m_dots.isNull())
+        return m_dots.size();
     if (!m_report)
         return {0, 0};
     return {int(std::ceil(m_report->pageWidth() * m_scale)), int(std::ceil(m_report->pageLength() * m_scale))};
@@ -50,6 +58,10 @@ void ReportView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
+    if (!m_dots.isNull()) {
+        painter.drawImage(QPoint(0, 0), m_dots);
+        return;
+    }
     if (!m_report)
         return;
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);

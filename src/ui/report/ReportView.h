@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
 namespace report {
@@ -21,6 +22,11 @@ public:
     void setScale(double scale); // refuses a scale that is not a positive number (store::Error)
     QSize sizeHint() const override;
 
+    // Shows these dots one screen pixel each instead of the page (a receipt printer's picture of
+    // it); a null image shows the page again.
+    void setDots(const QImage& dots);
+    QImage dots() const { return m_dots; }
+
 public slots:
     // The report changed (page size, texts, rows): resize to the page and repaint.
     void refresh();
@@ -33,6 +39,7 @@ private:
 
     Report* m_report = nullptr;
     double m_scale = 1.0;
+    QImage m_dots;
 };
 
 } // namespace report
