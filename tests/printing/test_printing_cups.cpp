@@ -86,20 +86,6 @@ struct CupsShop
     QString count(const QString& table) const { return db.scalar("SELECT count(*) FROM " + table); }
 };
 
-std::pair<int, int> inkColumns(const QImage& dots)
-{
-    int left = dots.width(), right = -1;
-    for (int y = 0; y < dots.height(); ++y) {
-        for (int x = 0; x < dots.width(); ++x) {
-            if (testsupport::blackDot(dots, x, y)) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-            }
-        }
-    }
-    return {left, right};
-}
-
 } // namespace
 
 class CupsTest : public QObject
@@ -213,7 +199,7 @@ void CupsTest::printsEscPosOnARawQueue()
     }
 
     // Whole on the paper: no ink on the outermost dots, centred, as wide as the receipt's band.
-    const auto [left, right] = inkColumns(expected);
+    const auto [left, right] = testsupport::inkColumns(expected);
     QVERIFY2(left >= 1 && right <= dots - 2 && std::abs(left - (dots - 1 - right)) <= dots / 20 &&
                  right - left > 300 * dots / 576,
              qPrintable(QStringLiteral("ink from %1 to %2 of %3").arg(left).arg(right).arg(dots)));

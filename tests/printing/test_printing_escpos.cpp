@@ -70,20 +70,6 @@ struct SmallReport
     }
 };
 
-std::pair<int, int> inkColumns(const QImage& dots)
-{
-    int left = dots.width(), right = -1;
-    for (int y = 0; y < dots.height(); ++y) {
-        for (int x = 0; x < dots.width(); ++x) {
-            if (testsupport::blackDot(dots, x, y)) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-            }
-        }
-    }
-    return {left, right};
-}
-
 } // namespace
 
 class EscPosTest : public QObject
@@ -217,7 +203,7 @@ void EscPosTest::drawsTheReportWithinThePaper()
     const EscPosSettings settings{EscPosMode(mode), dots, true, CashDrawer::None};
     const QImage picture = printing::receiptDots(small.rep, settings);
     QCOMPARE(picture.width(), dots);
-    const auto [left, right] = inkColumns(picture);
+    const auto [left, right] = testsupport::inkColumns(picture);
     // Whole: no ink on the outermost dots, and the receipt spread over the paper, not a corner.
     QVERIFY2(left >= 1 && right <= dots - 2, qPrintable(QStringLiteral("%1..%2").arg(left).arg(right)));
     QVERIFY2(right - left > dots / 2, qPrintable(QStringLiteral("%1..%2").arg(left).arg(right)));

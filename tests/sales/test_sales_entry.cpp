@@ -12,7 +12,9 @@
 #include <QtTest>
 
 using testsupport::retype;
+using testsupport::saleLineTexts;
 using testsupport::ShellFixture;
+using testsupport::storedNumber;
 using testsupport::typeInto;
 
 namespace {
@@ -62,23 +64,9 @@ void pick(QComboBox* box, const QString& item)
     QTRY_VERIFY(!list->isVisible());
 }
 
-// A stored number as the program writes it: 3, not sqlite's 3.0.
-QString number(const QString& column)
-{
-    return QStringLiteral("CASE WHEN %1 = CAST(%1 AS INTEGER) THEN CAST(CAST(%1 AS INTEGER) AS TEXT) "
-                          "ELSE CAST(%1 AS TEXT) END")
-        .arg(column);
-}
-
-QStringList lines(const ShellFixture& shell)
-{
-    return shell.db.rows(QStringLiteral("SELECT 品名, %1, %2, %3, %4 FROM xsxx ORDER BY ID")
-                             .arg(number("单价"), number("数量"), number("金额"), number("折后")));
-}
-
 QStringList goods(const ShellFixture& shell)
 {
-    return shell.db.rows(QStringLiteral("SELECT 品名, %1 FROM spxx ORDER BY rowid").arg(number("单价")));
+    return shell.db.rows(QStringLiteral("SELECT 品名, %1 FROM spxx ORDER BY rowid").arg(storedNumber("单价")));
 }
 
 bool buttons(const TMainForm& main, bool add, bool modify, bool remove)
@@ -251,7 +239,7 @@ void TestSalesEntry::emptyBoxesAreReportedInOrder()
         QCOMPARE(message.style, ui::MessageStyle::Warning);
         QCOMPARE(message.ownerName, QStringLiteral("MainForm"));
     }
-    QCOMPARE(lines(shell).size(), 1);
+    QCOMPARE(saleLineTexts(shell).size(), 1);
     if (!name.isEmpty()) {
         // A refused add still refreshes the totals: received back to the amount due.
         QCOMPARE(main.ComboBox4->currentText(), QStringLiteral("3"));
@@ -269,7 +257,7 @@ void TestSalesEntry::emptyBoxesAreReportedInOrder()
         shell.messages.clear();
         click(main.SpeedButton3);
         QCOMPARE(shell.messages.texts(), messages);
-        QCOMPARE(lines(shell), QStringList{"梨|3|1|3|3"});
+        QCOMPARE(saleLineTexts(shell), QStringList{"梨|3|1|3|3"});
         QVERIFY(buttons(main, false, true, true));
     }
 }
@@ -284,9 +272,10 @@ void TestSalesEntry::addedLineIsStoredAsShown()
     enterLine(main, "苹果", "12.5", "3", "8.5");
     click(main.SpeedButton2);
 
-    QCOMPARE(shell.db.rows(QStringLiteral("SELECT 单号, 时间, 品名, %1, %2, %3, %4, 客户, 电话, 备注 FROM xsxx")
-                               .arg(number("单价"), number("数量"), number("金额"), number("折后"))),
-             QStringList{main.Edit1->text() + "|2024-01-31 09:30:05|苹果|12.5|3|37.5|31.875|||"});
+    QCOMPARE(
+        shell.db.rows(QStringLiteral("SELECT 单号, 时间, 品名, %1, %2, %3, %4, 客户, 电话, 备注 FROM xsxx")
+                          .arg(storedNumber("单价"), storedNumber("数量"), storedNumber("金额"), storedNumber("折后"))),
+        QStringList{main.Edit1->text() + "|2024-01-31 09:30:05|苹果|12.5|3|37.5|31.875|||"});
     // The entry is reset and the new name offered at once.
     QCOMPARE(main.ComboBox1->currentText(), QString());
     QCOMPARE(main.Edit3->text(), QString());
@@ -353,7 +342,7 @@ void TestSalesEntry::selectThenModifyKeepsOldAmounts()
     QCOMPARE(main.Edit4->text(), QStringLiteral("1")); // the line's quantity is not loaded
 
     click(main.SpeedButton3);
-    QCOMPARE(lines(shell), (QStringList{"苹果|2|1|6|6", "梨|5|1|5|5"}));
+    QCOMPARE(saleLineTexts(shell), (QStringList{"苹果|2|1|6|6", "梨|5|1|5|5"}));
     QVERIFY(buttons(main, true, false, false));
     QCOMPARE(main.Label13->text(), QStringLiteral("2"));
     QCOMPARE(main.Label15->text(), QStringLiteral("11"));
@@ -369,7 +358,7 @@ void TestSalesEntry::deletingTheOnlyLine()
     clickRow(main, 0);
     click(main.SpeedButton4);
 
-    QVERIFY(lines(shell).isEmpty());
+    QVERIFY(saleLineTexts(shell).isEmpty());
     QCOMPARE(main.Label13->text(), QStringLiteral("0"));
     QCOMPARE(main.Label14->text(), QStringLiteral("0"));
     QCOMPARE(main.Label15->text(), QStringLiteral("0"));
@@ -402,7 +391,7 @@ void TestSalesEntry::modifyAfterAPrintRunInserts()
     QTest::mouseClick(main.SpeedButton6, Qt::LeftButton);
     QVERIFY2(shell.messages.texts().isEmpty(), qPrintable(shell.messages.texts().join('\n')));
     QCOMPARE(printer.jobs().size(), 1);
-    QVERIFY(lines(shell).isEmpty());
+    QVERIFY(saleLineTexts(shell).isEmpty());
     QCOMPARE(shell.db.scalar("SELECT count(*) FROM xsmx"), QStringLiteral("1"));
     QCOMPARE(main.Label15->text(), QStringLiteral("0"));
     QCOMPARE(main.ComboBox4->currentText(), QString());
@@ -412,7 +401,7 @@ void TestSalesEntry::modifyAfterAPrintRunInserts()
 
     retype(main.Edit4, "4");
     click(main.SpeedButton3);
-    QCOMPARE(lines(shell), QStringList{"苹果|2|4|8|8"});
+    QCOMPARE(saleLineTexts(shell), QStringList{"苹果|2|4|8|8"});
     QVERIFY(main.Edit1->text() >= firstNumber);
     QCOMPARE(shell.db.scalar("SELECT 单号 FROM xsxx"), main.Edit1->text());
 }
@@ -424,7 +413,7 @@ void TestSalesEntry::totalsAndChange()
     TMainForm& main = shell.main();
     addLine(main, "苹果", "12.5", "1");
     addLine(main, "梨", "15.5", "2.5", "5");
-    QCOMPARE(lines(shell).last(), QStringLiteral("梨|15.5|2.5|38.75|19.375"));
+    QCOMPARE(saleLineTexts(shell).last(), QStringLiteral("梨|15.5|2.5|38.75|19.375"));
     QCOMPARE(main.Label13->text(), QStringLiteral("3.5"));
     QCOMPARE(main.Label14->text(), QStringLiteral("51.25"));
     QCOMPARE(main.Label15->text(), QStringLiteral("31.87"));
@@ -481,7 +470,7 @@ void TestSalesEntry::droppingTheFraction()
     QCOMPARE(main.Edit11->text(), amount);
     QCOMPARE(main.Label15->text(), QStringLiteral("0"));
     click(main.SpeedButton2);
-    QCOMPARE(shell.db.scalar("SELECT " + number("折后") + " FROM xsxx"), cut);
+    QCOMPARE(shell.db.scalar("SELECT " + storedNumber("折后") + " FROM xsxx"), cut);
 
     // With nothing after discount the button does nothing.
     click(main.SpeedButton9);
@@ -516,14 +505,14 @@ void TestSalesEntry::loneDecimalPointWaitsForItsDigits()
     QCOMPARE(shell.messages.messages().size(), 1);
     QVERIFY(shell.messages.messages().first().isErrorReport);
     QVERIFY(shell.messages.texts().first().contains(QStringLiteral("“.”")));
-    QVERIFY(lines(shell).isEmpty());
+    QVERIFY(saleLineTexts(shell).isEmpty());
     QCOMPARE(goods(shell).filter(QStringLiteral("苹果")).size(), 0);
 
     // The received box: no change is owed on a lone point, and nothing is said.
     retype(main.Edit3, "2");
     retype(main.Edit4, "1");
     QTest::mouseClick(main.SpeedButton2, Qt::LeftButton);
-    QCOMPARE(lines(shell).size(), 1);
+    QCOMPARE(saleLineTexts(shell).size(), 1);
     shell.messages.clear();
     retype(main.ComboBox4, ".");
     QVERIFY(shell.messages.texts().isEmpty());
@@ -561,7 +550,7 @@ void TestSalesEntry::refusedLineLeavesTheCatalogueAlone()
 
     QCOMPARE(shell.messages.messages().size(), 1);
     QVERIFY(shell.messages.messages().first().isErrorReport);
-    QVERIFY(lines(shell).isEmpty());
+    QVERIFY(saleLineTexts(shell).isEmpty());
     QVERIFY(goods(shell).isEmpty());
     // The cashier's entry is still there to correct.
     QCOMPARE(main.ComboBox1->currentText(), QStringLiteral("苹果"));
@@ -571,7 +560,7 @@ void TestSalesEntry::refusedLineLeavesTheCatalogueAlone()
     shell.messages.clear();
     click(main.SpeedButton2);
     QVERIFY(shell.messages.texts().isEmpty());
-    QCOMPARE(lines(shell), QStringList{"苹果|2|1|2|2"});
+    QCOMPARE(saleLineTexts(shell), QStringList{"苹果|2|1|2|2"});
     QCOMPARE(goods(shell), QStringList{"苹果|2"});
 }
 

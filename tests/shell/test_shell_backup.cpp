@@ -2,6 +2,7 @@
 #include "shell/Backups.h"
 #include "shell/MainUnit.h"
 #include "store/Backup.h"
+#include "support/FileSizeLimit.h"
 #include "support/ShellFixture.h"
 
 #include <QDir>
@@ -44,31 +45,6 @@ QString countIn(const QString& file, const char* sql)
     sqlite3_close(db);
     return result;
 }
-
-// While one lives, no file of this process can grow past limit bytes, as on a full disk.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_previous);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_previous;
-        lowered.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_previous{};
-    void (*m_previousHandler)(int) = nullptr;
-};
 
 void sellOneLine(TMainForm& main)
 {
@@ -172,7 +148,7 @@ void TestShellBackup::failureIsToldOnceAndTheShopGoesOn()
     const rlim_t fullAt = QFileInfo(shell.db.path()).size() / 2;
     shell::BackupSchedule backups(&shell.main());
     {
-        std::optional<FileSizeLimit> limit;
+        std::optional<testsupport::FileSizeLimit> limit;
         if (fault == "full")
             limit.emplace(fullAt);
         backups.atStart();
@@ -190,7 +166,7 @@ void TestShellBackup::failureIsToldOnceAndTheShopGoesOn()
     QCOMPARE(capture.jobs().size(), 1);
     QCOMPARE(shell.db.scalar("SELECT count(*) FROM xstj"), QString("1"));
     {
-        std::optional<FileSizeLimit> limit;
+        std::optional<testsupport::FileSizeLimit> limit;
         if (fault == "full")
             limit.emplace(fullAt);
         backups.atExit();

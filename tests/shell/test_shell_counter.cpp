@@ -18,7 +18,9 @@
 #include <QTableView>
 #include <QtTest>
 
+using testsupport::saleLineTexts;
 using testsupport::ShellFixture;
+using testsupport::storedNumber;
 
 namespace {
 
@@ -44,19 +46,6 @@ void key(Qt::Key key)
     QWidget* focused = QApplication::focusWidget();
     QVERIFY(focused);
     QTest::keyClick(focused, key);
-}
-
-QString number(const QString& column)
-{
-    return QStringLiteral("CASE WHEN %1 = CAST(%1 AS INTEGER) THEN CAST(CAST(%1 AS INTEGER) AS TEXT) "
-                          "ELSE CAST(%1 AS TEXT) END")
-        .arg(column);
-}
-
-QStringList lines(const ShellFixture& shell)
-{
-    return shell.db.rows(QStringLiteral("SELECT 品名, %1, %2, %3, %4 FROM xsxx ORDER BY ID")
-                             .arg(number("单价"), number("数量"), number("金额"), number("折后")));
 }
 
 // Name and price typed, then Enter from box to box, the discount last: Enter there adds the line.
@@ -139,7 +128,7 @@ void TestShellCounter::discountKeepsWhatIsTyped()
     QCOMPARE(main.Edit12->text(), afterDiscount);
 
     QTest::mouseClick(main.SpeedButton2, Qt::LeftButton);
-    QCOMPARE(lines(shell), QStringList{"苹果|12.5|3|37.5|" + afterDiscount});
+    QCOMPARE(saleLineTexts(shell), QStringList{"苹果|12.5|3|37.5|" + afterDiscount});
     // The next line, Enter on the preset discount: "10" stays "10", not the last discount picked.
     QCOMPARE(main.ComboBox2->currentText(), QStringLiteral("10"));
     main.ComboBox1->setEditText("梨");
@@ -147,7 +136,7 @@ void TestShellCounter::discountKeepsWhatIsTyped()
     typeOver(main.Edit4, "1");
     main.ComboBox2->setFocus(Qt::TabFocusReason);
     key(Qt::Key_Return);
-    QCOMPARE(lines(shell).value(1), QStringLiteral("梨|2|1|2|2"));
+    QCOMPARE(saleLineTexts(shell).value(1), QStringLiteral("梨|2|1|2|2"));
     QVERIFY(shell.messages.texts().isEmpty());
 }
 
@@ -231,7 +220,7 @@ void TestShellCounter::amountsBeyondTheBound()
         QVERIFY(!isNegative(main.Label14->text()));
         QVERIFY(!isNegative(main.Label15->text()));
     }
-    QCOMPARE(lines(shell).size(), stored);
+    QCOMPARE(saleLineTexts(shell).size(), stored);
     QCOMPARE(main.Label15->text(), due);
     const bool refused = stored < prices.size();
     QCOMPARE(shell.messages.texts(), refused ? QStringList{sales::outOfRangeMessage()} : QStringList{});
@@ -307,7 +296,7 @@ void TestShellCounter::closingWithAnOpenSaleAsks()
     QCOMPARE(shell.messages.texts(), asked);
     if (withLine)
         QCOMPARE(shell.messages.messages().first().style, ui::MessageStyle::WarningOkCancel);
-    QCOMPARE(lines(shell).size(), withLine ? 1 : 0);
+    QCOMPARE(saleLineTexts(shell).size(), withLine ? 1 : 0);
 }
 
 void TestShellCounter::wholeSaleFromTheKeyboard()
@@ -334,8 +323,8 @@ void TestShellCounter::wholeSaleFromTheKeyboard()
     key(Qt::Key_Return);
     enterLineByKeys("bread", "3", "1", "10");
     enterLineByKeys("egg", "0.5", "12", "9");
-    QCOMPARE(lines(shell), (QStringList{"apple|6.8|3|20.4|19.38", "milk|12.5|2|25|21.25", "pear|4.2|5|21|21",
-                                        "bread|3|1|3|3", "egg|0.5|12|6|5.4"}));
+    QCOMPARE(saleLineTexts(shell), (QStringList{"apple|6.8|3|20.4|19.38", "milk|12.5|2|25|21.25", "pear|4.2|5|21|21",
+                                                "bread|3|1|3|3", "egg|0.5|12|6|5.4"}));
     QCOMPARE(main.Label15->text(), QStringLiteral("70.03"));
     QCOMPARE(QApplication::focusWidget(), main.ComboBox1);
     QVERIFY(shell.messages.texts().isEmpty());
@@ -344,7 +333,7 @@ void TestShellCounter::wholeSaleFromTheKeyboard()
     QCOMPARE(printer.jobs().size(), 1);
     QCOMPARE(shell.db.scalar("SELECT count(*) FROM xsmx"), QStringLiteral("5"));
     QCOMPARE(shell.db.scalar("SELECT 收银员 FROM xstj"), QStringLiteral("admin"));
-    QVERIFY(lines(shell).isEmpty());
+    QVERIFY(saleLineTexts(shell).isEmpty());
 }
 
 void TestShellCounter::tabLeavesTheGrid()
@@ -358,7 +347,7 @@ void TestShellCounter::tabLeavesTheGrid()
         typeOver(main.Edit3, "2");
         QTest::mouseClick(main.SpeedButton2, Qt::LeftButton);
     }
-    QCOMPARE(lines(shell).size(), 2);
+    QCOMPARE(saleLineTexts(shell).size(), 2);
     main.ComboBox1->setFocus(Qt::TabFocusReason);
     QTableView* grid = main.DBGridEh1->view();
     bool seenGrid = false;

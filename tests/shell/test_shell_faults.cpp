@@ -4,6 +4,7 @@
 
 #include "printing/PrintSeam.h"
 #include "shell/MainUnit.h"
+#include "support/FileSizeLimit.h"
 #include "support/ShellFixture.h"
 #include "ui/Guard.h"
 
@@ -48,30 +49,6 @@ public:
 private:
     QProcess m_process;
     bool m_held = false;
-};
-
-// While one lives, no file of this process can grow past limit bytes: writes beyond it come back
-// short, as on a full disk.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_previous);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_previous;
-        lowered.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-
-private:
-    rlimit m_previous{};
-    void (*m_previousHandler)(int) = nullptr;
 };
 
 void enterLine(TMainForm& main, const QString& name, const QString& price, const QString& quantity)
@@ -167,7 +144,7 @@ void TestShellFaults::fullDiskKeepsTheSale()
         // Room for a few bytes more in the journal the next write goes to, not for a page.
         const qint64 journal = QFileInfo(shell.db.path() + QStringLiteral("-wal")).size();
         QVERIFY(journal > 0);
-        FileSizeLimit full(static_cast<rlim_t>(journal + 100));
+        testsupport::FileSizeLimit full(static_cast<rlim_t>(journal + 100));
         main.SpeedButton6->click();
         QCOMPARE(errorReports(shell).size(), 1);
         // The receipt came out before the history refused the sale: the cashier must hear that.

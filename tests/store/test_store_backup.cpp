@@ -1,6 +1,7 @@
 #include "store/Backup.h"
 #include "store/Connection.h"
 #include "store/Error.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestDatabase.h"
 
 #include <QDir>
@@ -50,31 +51,6 @@ QStringList names(const QStringList& paths)
         result << QFileInfo(path).fileName();
     return result;
 }
-
-// While one lives, no file of this process can grow past limit bytes, as on a full disk.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_previous);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_previous;
-        lowered.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_previous{};
-    void (*m_previousHandler)(int) = nullptr;
-};
 
 } // namespace
 
@@ -222,7 +198,7 @@ void BackupTest::failureLeavesNothingHalfMadeAndKeepsEarlierBackups()
     if (fault == "missing")
         source = QDir(db.folder()).filePath("gone.mdb");
     {
-        std::optional<FileSizeLimit> limit;
+        std::optional<testsupport::FileSizeLimit> limit;
         if (fault == "full")
             limit.emplace(QFileInfo(db.path()).size() / 2);
         try {

@@ -208,6 +208,20 @@ bool blackDot(const QImage& picture, int x, int y)
     return qGray(picture.pixel(x, y)) < 128;
 }
 
+std::pair<int, int> inkColumns(const QImage& dots)
+{
+    int left = dots.width(), right = -1;
+    for (int y = 0; y < dots.height(); ++y) {
+        for (int x = 0; x < dots.width(); ++x) {
+            if (blackDot(dots, x, y)) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    return {left, right};
+}
+
 QString dotDifference(const QImage& actual, const QImage& expected)
 {
     if (actual.size() != expected.size())

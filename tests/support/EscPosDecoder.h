@@ -31,6 +31,8 @@ EscPosDecoding decodeEscPos(const QByteArray& job, int feedUnitsPerRow = 1);
 
 // Dots of a 1-bit picture (colour index 1 black) or of the receipt a printer would print.
 bool blackDot(const QImage& picture, int x, int y);
+// The leftmost and rightmost columns holding a black dot; (width, -1) for a blank picture.
+std::pair<int, int> inkColumns(const QImage& dots);
 // Where two pictures differ, or "" when they are the same size and dot for dot the same.
 QString dotDifference(const QImage& actual, const QImage& expected);
 // The picture as black on white for a person to look at.

@@ -76,4 +76,18 @@ void retype(QComboBox* box, const QString& text)
     typeInto(box, text);
 }
 
+QString storedNumber(const QString& column)
+{
+    return QStringLiteral("CASE WHEN %1 = CAST(%1 AS INTEGER) THEN CAST(CAST(%1 AS INTEGER) AS TEXT) "
+                          "ELSE CAST(%1 AS TEXT) END")
+        .arg(column);
+}
+
+QStringList saleLineTexts(const ShellFixture& shell)
+{
+    return shell.db.rows(
+        QStringLiteral("SELECT 品名, %1, %2, %3, %4 FROM xsxx ORDER BY ID")
+            .arg(storedNumber("单价"), storedNumber("数量"), storedNumber("金额"), storedNumber("折后")));
+}
+
 } // namespace testsupport

@@ -54,4 +54,9 @@ void typeInto(QWidget* widget, const QString& text);
 void retype(QLineEdit* box, const QString& text);
 void retype(QComboBox* box, const QString& text);
 
+// SQL giving a stored number as the program writes it: 3, not sqlite's 3.0.
+QString storedNumber(const QString& column);
+// The lines of the sale being entered, one "品名|单价|数量|金额|折后" row each.
+QStringList saleLineTexts(const ShellFixture& shell);
+
 } // namespace testsupport
