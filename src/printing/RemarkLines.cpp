@@ -1,10 +1,9 @@
 #include "printing/RemarkLines.h"
 
 #include "ui/Fonts.h"
+#include "ui/report/Elements.h"
 
 #include <QRegularExpression>
-#include <QTextLayout>
-#include <QTextOption>
 
 namespace printing {
 
@@ -28,24 +27,6 @@ QStringList paragraphsOf(const QString& remark)
     return paragraphs;
 }
 
-QStringList wrapped(const QString& paragraph, const QFont& font)
-{
-    if (paragraph.isEmpty())
-        return {QString()};
-    QTextLayout layout(paragraph, font);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    QStringList lines;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(remarkTextWidth());
-        lines << paragraph.mid(line.textStart(), line.textLength());
-    }
-    layout.endLayout();
-    return lines;
-}
-
 } // namespace
 
 double remarkTextWidth()
@@ -58,7 +39,7 @@ QStringList remarkLines(const QString& remark)
     const QFont font = ui::songFont(RemarkFontPixels);
     QStringList lines;
     for (const QString& paragraph : paragraphsOf(remark))
-        lines << wrapped(paragraph, font);
+        lines << report::brokenLines(paragraph, font, remarkTextWidth());
     return lines;
 }
 

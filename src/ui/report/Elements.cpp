@@ -103,7 +103,18 @@ QStringList wrappedLines(const QString& text, const QFont& font, double width)
     const QString line = asOneLine(text);
     if (width <= 0 || line.isEmpty() || QFontMetricsF(font).horizontalAdvance(line) <= width)
         return {line};
-    QTextLayout layout(line, font);
+    QStringList lines = brokenLines(line, font, width);
+    // A space the line was broken at is not printed at its end.
+    for (QString& part : lines)
+        part = part.trimmed();
+    return lines;
+}
+
+QStringList brokenLines(const QString& paragraph, const QFont& font, double width)
+{
+    if (paragraph.isEmpty())
+        return {QString()};
+    QTextLayout layout(paragraph, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
@@ -111,8 +122,7 @@ QStringList wrappedLines(const QString& text, const QFont& font, double width)
     layout.beginLayout();
     for (QTextLine part = layout.createLine(); part.isValid(); part = layout.createLine()) {
         part.setLineWidth(width);
-        // A space the line was broken at is not printed at its end.
-        lines << line.mid(part.textStart(), part.textLength()).trimmed();
+        lines << paragraph.mid(part.textStart(), part.textLength());
     }
     layout.endLayout();
     return lines;

@@ -20,6 +20,9 @@ double unitsToMillimetres(double units);
 // The lines text takes at that width in that font: broken at word boundaries where it can, else
 // anywhere (Chinese has no spaces); line breaks in it become spaces. One line for width 0.
 QStringList wrappedLines(const QString& text, const QFont& font, double width);
+// One paragraph broken into lines of at most width layout units, at word boundaries or anywhere,
+// each line as laid out (a space it was broken at kept); one empty line for an empty paragraph.
+QStringList brokenLines(const QString& paragraph, const QFont& font, double width);
 
 // A font whose pixel size is in layout units, so that it scales with the painter like positions do
 // (9 pt = 12 units). Point-sized fonts would be sized again by each device's resolution.
