@@ -56,8 +56,10 @@ void CrashTest::killedPrintRunsLeaveWholeSales()
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(helper, {});
         QVERIFY2(process.waitForStarted(), "the helper did not start");
-        // Long enough for start-up plus a few runs; the kill lands anywhere inside them.
-        QTest::qWait(static_cast<int>(random.bounded(150, 900)));
+        // Timed from the end of start-up, which a loaded machine stretches: long enough for a few
+        // runs, and the kill lands anywhere inside them.
+        QVERIFY2(process.waitForReadyRead(60000), "the helper did not get through its start-up");
+        QTest::qWait(static_cast<int>(random.bounded(0, 750)));
         ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
         process.waitForFinished();
         const QString problem = violation(db);
