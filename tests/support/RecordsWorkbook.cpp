@@ -98,20 +98,11 @@ QString WorkbookCell::describe() const
 
 QList<WorkbookSheet> readWorkbook(const QString& path, QString* error)
 {
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromUtf8(ReadScript), path});
-    if (!python.waitForFinished(300000)) {
-        *error = QStringLiteral("xlrd did not finish: ") + python.errorString();
+    const QJsonArray read = runScript(ReadScript, path, error);
+    if (!error->isEmpty())
         return {};
-    }
-    const QByteArray output = python.readAllStandardOutput();
-    const QString warnings = QString::fromUtf8(python.readAllStandardError()).trimmed();
-    if (python.exitCode() != 0 || !warnings.isEmpty()) {
-        *error = QStringLiteral("xlrd: ") + warnings;
-        return {};
-    }
     QList<WorkbookSheet> sheets;
-    for (const QJsonValue& sheetValue : QJsonDocument::fromJson(output).array()) {
+    for (const QJsonValue& sheetValue : read) {
         const QJsonObject object = sheetValue.toObject();
         WorkbookSheet sheet;
         sheet.name = object.value(QStringLiteral("name")).toString();
