@@ -8,19 +8,19 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 install(TARGETS quorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${CMAKE_SOURCE_DIR}/db/schema.sql DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvel)
+install(FILES ${PROJECT_SOURCE_DIR}/db/schema.sql DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvel)
 if(TARGET helpfile)
-    install(FILES ${CMAKE_BINARY_DIR}/使用帮助.chm DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvel)
+    install(FILES ${PROJECT_BINARY_DIR}/使用帮助.chm DESTINATION ${CMAKE_INSTALL_DATADIR}/quorvel)
 endif()
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/quorvel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${CMAKE_SOURCE_DIR}/resources/quorvel.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/quorvel.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quorvel)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/quorvel.lintian-overrides
         DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME quorvel)
 
 # Debian wants the changelog and manual page compressed, reproducibly (no name, no time).
 find_program(QUORVEL_GZIP gzip REQUIRED)
-set(QUORVEL_PACKAGING_OUT ${CMAKE_BINARY_DIR}/packaging)
+set(QUORVEL_PACKAGING_OUT ${PROJECT_BINARY_DIR}/packaging)
 add_custom_command(
     OUTPUT ${QUORVEL_PACKAGING_OUT}/changelog.Debian.gz ${QUORVEL_PACKAGING_OUT}/quorvel.1.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${QUORVEL_PACKAGING_OUT}
