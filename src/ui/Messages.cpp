@@ -8,8 +8,6 @@ namespace ui {
 
 namespace {
 
-MessageRecorder* activeRecorder = nullptr;
-
 const QString BoxTitle = QStringLiteral("提示");
 
 QMessageBox::Icon iconOf(MessageStyle style)
@@ -57,8 +55,8 @@ bool showBox(QWidget* owner, const QString& text, MessageStyle style)
 
 bool ask(QWidget* owner, const QString& text, MessageStyle style, bool isErrorReport)
 {
-    if (activeRecorder)
-        return activeRecorder->record({ownerNameOf(owner), text, style, isErrorReport});
+    if (MessageRecorder::active())
+        return MessageRecorder::active()->record({ownerNameOf(owner), text, style, isErrorReport});
     return showBox(owner, text, style);
 }
 
@@ -72,16 +70,6 @@ bool message(QWidget* owner, const QString& text, MessageStyle style)
 void reportError(QWidget* owner, const QString& text)
 {
     ask(owner, text, MessageStyle::Error, true);
-}
-
-MessageRecorder::MessageRecorder() : m_previous(activeRecorder)
-{
-    activeRecorder = this;
-}
-
-MessageRecorder::~MessageRecorder()
-{
-    activeRecorder = m_previous;
 }
 
 void MessageRecorder::setNextAnswers(const QList<bool>& answers)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/NestedOverride.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -34,14 +36,9 @@ struct RecordedMessage
 // For tests: while one lives no box is shown; each call is recorded and answered from the
 // queue (OK when it is empty). Only OK/Cancel boxes take an answer from the queue, since a
 // box with only OK cannot answer anything else. Recorders nest; the newest one records.
-class MessageRecorder
+class MessageRecorder : public NestedOverride<MessageRecorder>
 {
 public:
-    MessageRecorder();
-    ~MessageRecorder();
-    MessageRecorder(const MessageRecorder&) = delete;
-    MessageRecorder& operator=(const MessageRecorder&) = delete;
-
     void setNextAnswers(const QList<bool>& answers);
     QList<RecordedMessage> messages() const { return m_messages; }
     QStringList texts() const;
@@ -50,7 +47,6 @@ public:
     bool record(const RecordedMessage& message); // called by message() and reportError()
 
 private:
-    MessageRecorder* m_previous;
     QList<RecordedMessage> m_messages;
     QList<bool> m_answers;
 };

@@ -11,11 +11,6 @@ namespace ui {
 
 namespace {
 
-ModalRecorder* activeModal = nullptr;
-OpenRecorder* activeOpen = nullptr;
-DesktopFolderOverride* activeDesktop = nullptr;
-SaveNameOverride* activeSaveName = nullptr;
-
 QString nameOf(const QDialog* dialog)
 {
     const QString name = dialog->objectName();
@@ -28,8 +23,8 @@ int showModal(QDialog* dialog)
 {
     if (!dialog)
         return QDialog::Rejected;
-    if (activeModal)
-        return activeModal->handle(dialog);
+    if (ModalRecorder::active())
+        return ModalRecorder::active()->handle(dialog);
     return dialog->exec();
 }
 
@@ -38,8 +33,8 @@ int showModal(QDialog* dialog)
 bool openWithDesktop(const QString& filePath)
 {
     const QString absolute = QFileInfo(filePath).absoluteFilePath();
-    if (activeOpen)
-        return activeOpen->handle(absolute);
+    if (OpenRecorder::active())
+        return OpenRecorder::active()->handle(absolute);
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
     if (opener.isEmpty() || query.isEmpty())
@@ -55,8 +50,8 @@ bool openWithDesktop(const QString& filePath)
 
 QString desktopFolder()
 {
-    if (activeDesktop)
-        return activeDesktop->folder();
+    if (DesktopFolderOverride::active())
+        return DesktopFolderOverride::active()->folder();
     return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
 }
 
@@ -71,20 +66,10 @@ QString saveDialogFolder()
 
 QString askSaveFileName(QWidget* parent)
 {
-    if (activeSaveName)
-        return activeSaveName->handle();
+    if (SaveNameOverride::active())
+        return SaveNameOverride::active()->handle();
     return QFileDialog::getSaveFileName(parent, QString(), saveDialogFolder(), QString(), nullptr,
                                         QFileDialog::DontConfirmOverwrite);
-}
-
-ModalRecorder::ModalRecorder() : m_previous(activeModal)
-{
-    activeModal = this;
-}
-
-ModalRecorder::~ModalRecorder()
-{
-    activeModal = m_previous;
 }
 
 void ModalRecorder::setNextResults(const QList<int>& results)
@@ -109,25 +94,7 @@ int ModalRecorder::handle(QDialog* dialog)
     return m_results.isEmpty() ? int(QDialog::Accepted) : m_results.takeFirst();
 }
 
-OpenRecorder::OpenRecorder() : m_previous(activeOpen)
-{
-    activeOpen = this;
-}
-
-OpenRecorder::~OpenRecorder()
-{
-    activeOpen = m_previous;
-}
-
-DesktopFolderOverride::DesktopFolderOverride(const QString& folder) : m_previous(activeDesktop), m_folder(folder)
-{
-    activeDesktop = this;
-}
-
-DesktopFolderOverride::~DesktopFolderOverride()
-{
-    activeDesktop = m_previous;
-}
+DesktopFolderOverride::DesktopFolderOverride(const QString& folder) : m_folder(folder) {}
 
 bool OpenRecorder::handle(const QString& absolutePath)
 {
@@ -135,15 +102,7 @@ bool OpenRecorder::handle(const QString& absolutePath)
     return m_viewerPresent;
 }
 
-SaveNameOverride::SaveNameOverride(const QStringList& answers) : m_previous(activeSaveName), m_answers(answers)
-{
-    activeSaveName = this;
-}
-
-SaveNameOverride::~SaveNameOverride()
-{
-    activeSaveName = m_previous;
-}
+SaveNameOverride::SaveNameOverride(const QStringList& answers) : m_answers(answers) {}
 
 QString SaveNameOverride::handle()
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/NestedOverride.h"
+
 #include <QDialog>
 #include <QList>
 #include <QPointer>
@@ -21,14 +23,9 @@ QString askSaveFileName(QWidget* parent);      // a save dialog, no filter, no o
 QString saveDialogFolder();                    // where the save dialog opens: documents, else home
 
 // Records each dialog and shows it without blocking; answers from a queue, Accepted when empty.
-class ModalRecorder
+class ModalRecorder : public NestedOverride<ModalRecorder>
 {
 public:
-    ModalRecorder();
-    ~ModalRecorder();
-    ModalRecorder(const ModalRecorder&) = delete;
-    ModalRecorder& operator=(const ModalRecorder&) = delete;
-
     void setNextResults(const QList<int>& results);
     // Called with each dialog right after it is shown, before the opener goes on: what a user
     // would see while it is open.
@@ -40,7 +37,6 @@ public:
     int handle(QDialog* dialog);
 
 private:
-    ModalRecorder* m_previous;
     QStringList m_names;
     QList<QPointer<QDialog>> m_dialogs;
     QList<int> m_results;
@@ -49,54 +45,40 @@ private:
 
 // Records the absolute paths given to openWithDesktop; opens nothing. Answers as a desktop with
 // (the default) or without a viewer for the files would.
-class OpenRecorder
+class OpenRecorder : public NestedOverride<OpenRecorder>
 {
 public:
-    OpenRecorder();
-    ~OpenRecorder();
-    OpenRecorder(const OpenRecorder&) = delete;
-    OpenRecorder& operator=(const OpenRecorder&) = delete;
-
     QStringList opened() const { return m_paths; }
     void setViewerPresent(bool present) { m_viewerPresent = present; }
     bool handle(const QString& absolutePath);
 
 private:
-    OpenRecorder* m_previous;
     QStringList m_paths;
     bool m_viewerPresent = true;
 };
 
-class DesktopFolderOverride
+class DesktopFolderOverride : public NestedOverride<DesktopFolderOverride>
 {
 public:
     explicit DesktopFolderOverride(const QString& folder);
-    ~DesktopFolderOverride();
-    DesktopFolderOverride(const DesktopFolderOverride&) = delete;
-    DesktopFolderOverride& operator=(const DesktopFolderOverride&) = delete;
 
     QString folder() const { return m_folder; }
 
 private:
-    DesktopFolderOverride* m_previous;
     QString m_folder;
 };
 
 // Answers save dialogs from a queue; an empty queue answers "" as a cancelled dialog does.
-class SaveNameOverride
+class SaveNameOverride : public NestedOverride<SaveNameOverride>
 {
 public:
     explicit SaveNameOverride(const QStringList& answers = {});
-    ~SaveNameOverride();
-    SaveNameOverride(const SaveNameOverride&) = delete;
-    SaveNameOverride& operator=(const SaveNameOverride&) = delete;
 
     void setNextAnswers(const QStringList& answers) { m_answers = answers; }
     int asked() const { return m_asked; }
     QString handle();
 
 private:
-    SaveNameOverride* m_previous;
     QStringList m_answers;
     int m_asked = 0;
 };
