@@ -14,8 +14,6 @@
 
 namespace records {
 
-using namespace xls;
-
 XlsCell XlsCell::empty()
 {
     return {};
@@ -44,7 +42,7 @@ struct Sheet
     qint64 cellsBegin = 0; // range of this sheet's cell records in the cell spool
     qint64 cellsEnd = 0;
     int dataRows = 0;
-    Extent dataExtent;
+    xls::Extent dataExtent;
 };
 
 store::Error textTooLong(const QString& where, qsizetype length)
@@ -102,19 +100,19 @@ struct XlsWriter::Impl
     void widen(int column, int characters);
     struct StreamPlan;
     StreamPlan planStream() const;
-    void writeStream(Output& out, const StreamPlan& plan);
+    void writeStream(xls::Output& out, const StreamPlan& plan);
     void writeWorkbook();
 
     QString path;
     QStringList header;
     QVector<qint64> headerStrings; // string index per header column, -1 for a blank name
-    Extent headerExtent;
+    xls::Extent headerExtent;
     bool headerFixed = false;
     bool finishing = false;
     qint64 rowsAdded = 0;
     qint64 textCells = 0; // references to the string table from data rows
-    SharedStrings strings;
-    Spool cells;
+    xls::SharedStrings strings;
+    xls::Spool cells;
     QVector<Sheet> sheets;
     QVector<int> columnChars; // the widest text or number each column shows, in characters
 };
@@ -146,7 +144,7 @@ void XlsWriter::Impl::fixHeader()
         headerStrings.append(name.isEmpty() ? -1 : qint64(strings.indexOf(name)));
         if (!name.isEmpty())
             headerExtent.include(0, int(column));
-        widen(int(column), displayWidth(name) + 1); // bold runs wider
+        widen(int(column), xls::displayWidth(name) + 1); // bold runs wider
     }
 }
 
@@ -160,7 +158,7 @@ void XlsWriter::Impl::startSheet()
 
 void XlsWriter::Impl::writeRow(const QVector<XlsCell>& row)
 {
-    if (cells.size() + strings.byteSize() > MaxStreamSize)
+    if (cells.size() + strings.byteSize() > xls::MaxStreamSize)
         throw tooMuchData();
     const bool newSheet = sheets.isEmpty() || sheets.last().dataRows == RowsPerSheet;
     if (newSheet)
@@ -169,15 +167,15 @@ void XlsWriter::Impl::writeRow(const QVector<XlsCell>& row)
     const int rowIndex = headerRows() + sheet.dataRows;
     QByteArray& out = cells.buffer();
     const qsizetype rowStart = out.size();
-    Extent extent = sheet.dataExtent;
+    xls::Extent extent = sheet.dataExtent;
     qint64 texts = 0;
     try {
         for (int column = 0; column < int(row.size()); ++column) {
             const XlsCell& cell = row.at(column);
             if (cell.kind == XlsCell::Kind::Number) {
-                putNumberCell(out, rowIndex, column, cell.number);
+                xls::putNumberCell(out, rowIndex, column, cell.number);
             } else if (cell.kind == XlsCell::Kind::Text && !cell.text.isEmpty()) {
-                putTextCell(out, rowIndex, column, strings.indexOf(cell.text));
+                xls::putTextCell(out, rowIndex, column, strings.indexOf(cell.text));
                 ++texts;
             } else {
                 continue;
@@ -194,9 +192,9 @@ void XlsWriter::Impl::writeRow(const QVector<XlsCell>& row)
     for (int column = 0; column < int(row.size()); ++column) {
         const XlsCell& cell = row.at(column);
         if (cell.kind == XlsCell::Kind::Number)
-            widen(column, displayWidth(cell.number));
+            widen(column, xls::displayWidth(cell.number));
         else if (cell.kind == XlsCell::Kind::Text)
-            widen(column, displayWidth(cell.text));
+            widen(column, xls::displayWidth(cell.text));
     }
     sheet.dataExtent = extent;
     textCells += texts;
@@ -208,17 +206,17 @@ void XlsWriter::Impl::writeRow(const QVector<XlsCell>& row)
 
 QByteArray XlsWriter::Impl::sheetHead(int index) const
 {
-    Extent extent = sheets.at(index).dataExtent;
+    xls::Extent extent = sheets.at(index).dataExtent;
     extent.include(headerExtent);
-    QByteArray out = worksheetBof();
+    QByteArray out = xls::worksheetBof();
     // A little room either side, and never narrower than the default column.
     constexpr int Margin = 2, DefaultChars = 8;
     for (int column = 0; column < int(columnChars.size()); ++column)
-        out += colInfoRecord(column, std::max(columnChars.at(column) + Margin, DefaultChars));
-    out += dimensionsRecord(extent);
+        out += xls::colInfoRecord(column, std::max(columnChars.at(column) + Margin, DefaultChars));
+    out += xls::dimensionsRecord(extent);
     for (int column = 0; column < int(headerStrings.size()); ++column) {
         if (headerStrings.at(column) >= 0)
-            putTextCell(out, 0, column, quint32(headerStrings.at(column)), HeaderXf);
+            xls::putTextCell(out, 0, column, quint32(headerStrings.at(column)), xls::HeaderXf);
     }
     return out;
 }
@@ -238,30 +236,30 @@ XlsWriter::Impl::StreamPlan XlsWriter::Impl::planStream() const
 {
     StreamPlan plan;
     const int sheetCount = int(sheets.size());
-    plan.globalsHead = globalsHead();
+    plan.globalsHead = xls::globalsHead();
     qint64 boundSheetsSize = 0;
     for (int i = 0; i < sheetCount; ++i)
-        boundSheetsSize += boundSheetRecord(i, 0).size();
+        boundSheetsSize += xls::boundSheetRecord(i, 0).size();
     const qint64 sstPosition = plan.globalsHead.size() + boundSheetsSize;
     plan.extSst = strings.extSst(sstPosition);
-    const qint64 eofSize = eofRecord().size();
+    const qint64 eofSize = xls::eofRecord().size();
     plan.size = sstPosition + strings.byteSize() + plan.extSst.size() + eofSize;
     for (int i = 0; i < sheetCount; ++i) {
         plan.sheetHeads.append(sheetHead(i));
         plan.sheetPositions.append(plan.size);
         plan.size += plan.sheetHeads.last().size() + (sheets.at(i).cellsEnd - sheets.at(i).cellsBegin) +
-                     window2Record(i == 0).size() + eofSize;
+                     xls::window2Record(i == 0).size() + eofSize;
     }
     return plan;
 }
 
-void XlsWriter::Impl::writeStream(Output& out, const StreamPlan& plan)
+void XlsWriter::Impl::writeStream(xls::Output& out, const StreamPlan& plan)
 {
     const int sheetCount = int(sheets.size());
-    const QByteArray eof = eofRecord();
+    const QByteArray eof = xls::eofRecord();
     out.write(plan.globalsHead);
     for (int i = 0; i < sheetCount; ++i)
-        out.write(boundSheetRecord(i, plan.sheetPositions.at(i)));
+        out.write(xls::boundSheetRecord(i, plan.sheetPositions.at(i)));
     const qint64 headerTexts =
         std::count_if(headerStrings.cbegin(), headerStrings.cend(), [](qint64 s) { return s >= 0; });
     strings.copyTo(out, quint32(headerTexts * sheetCount + textCells));
@@ -270,7 +268,7 @@ void XlsWriter::Impl::writeStream(Output& out, const StreamPlan& plan)
     for (int i = 0; i < sheetCount; ++i) {
         out.write(plan.sheetHeads.at(i));
         cells.copyTo(out, sheets.at(i).cellsBegin, sheets.at(i).cellsEnd);
-        out.write(window2Record(i == 0));
+        out.write(xls::window2Record(i == 0));
         out.write(eof);
     }
 }
@@ -280,21 +278,21 @@ void XlsWriter::Impl::writeWorkbook()
     strings.close();
     cells.flush();
     const StreamPlan plan = planStream();
-    if (plan.size > MaxStreamSize)
+    if (plan.size > xls::MaxStreamSize)
         throw tooMuchData();
-    const CompoundFile container(QStringLiteral("Workbook"), plan.size);
+    const xls::CompoundFile container(QStringLiteral("Workbook"), plan.size);
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw writeFailure(path, file.errorString());
-    Output out(file, path);
+        throw xls::writeFailure(path, file.errorString());
+    xls::Output out(file, path);
     out.write(container.head());
     writeStream(out, plan);
-    if (out.position() != CompoundFile::HeadSize + plan.size)
-        throw writeFailure(path, QStringLiteral("内部错误：工作簿长度与预计不符"));
+    if (out.position() != xls::CompoundFile::HeadSize + plan.size)
+        throw xls::writeFailure(path, QStringLiteral("内部错误：工作簿长度与预计不符"));
     container.writeTail(out);
     if (!file.commit())
-        throw writeFailure(path, file.errorString());
+        throw xls::writeFailure(path, file.errorString());
 }
 XlsWriter::XlsWriter(const QString& path) : d(std::make_unique<Impl>(path)) {}
 
