@@ -1,10 +1,10 @@
 #include "records/XscxUnit.h"
 
-#include "records/DatasetListModel.h"
 #include "records/RecordsIcons.h"
 #include "records/XstjUnit.h"
 #include "store/Catalogue.h"
 #include "ui/ControlEvents.h"
+#include "ui/DataGridModel.h"
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
@@ -78,7 +78,7 @@ TXscxForm::~TXscxForm()
 
 void TXscxForm::setUpReceiptList()
 {
-    m_receiptNumbers = new records::DatasetListModel(this);
+    m_receiptNumbers = ui::DataGridModel::dropDownList(QStringLiteral("单号"), this);
     ComboBox1->setView(fixedRowList(ComboBox1));
     ComboBox1->setModel(m_receiptNumbers);
     typeExactly(ComboBox1);

@@ -9,8 +9,8 @@
 
 class TXstjForm;
 
-namespace records {
-class DatasetListModel;
+namespace ui {
+class DataGridModel;
 }
 
 // "销售查询": narrows the statistics list to the sales whose receipt number, or whose
@@ -30,7 +30,7 @@ public:
     // What the statistics window's 查询 does before showing the dialog: both lists re-read,
     // both boxes empty.
     void fillLists();
-    records::DatasetListModel* receiptNumbers() const { return m_receiptNumbers; }
+    ui::DataGridModel* receiptNumbers() const { return m_receiptNumbers; }
 
     void SpeedButton1Click(); // apply the search
     void SpeedButton2Click(); // close
@@ -43,5 +43,5 @@ private:
     void fillUserNames();
 
     QPointer<TXstjForm> m_statistics;
-    records::DatasetListModel* m_receiptNumbers = nullptr;
+    ui::DataGridModel* m_receiptNumbers = nullptr;
 };

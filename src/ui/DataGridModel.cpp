@@ -57,7 +57,14 @@ QBrush rowBackground(int row)
 
 } // namespace
 
-DataGridModel::DataGridModel(QObject* parent) : QAbstractTableModel(parent) {}
+DataGridModel::DataGridModel(QObject* parent, Look look) : QAbstractTableModel(parent), m_look(look) {}
+
+DataGridModel* DataGridModel::dropDownList(const QString& field, QObject* parent)
+{
+    auto* list = new DataGridModel(parent, Look::List);
+    list->setColumns({GridColumn{QString(), field}});
+    return list;
+}
 
 void DataGridModel::setColumns(const QList<GridColumn>& columns)
 {
@@ -104,9 +111,11 @@ QVariant DataGridModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_rowCount || index.column() >= m_columns.size())
         return {};
-    switch (role) {
-    case Qt::DisplayRole:
+    if (role == Qt::DisplayRole || (role == Qt::EditRole && m_look == Look::List)) // an editable box takes EditRole
         return cellText(index.row(), index.column());
+    if (m_look != Look::Grid)
+        return {};
+    switch (role) {
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     case Qt::BackgroundRole:
@@ -133,6 +142,11 @@ Qt::ItemFlags DataGridModel::flags(const QModelIndex& index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     return Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+}
+
+QModelIndexList DataGridModel::match(const QModelIndex&, int, const QVariant&, int, Qt::MatchFlags) const
+{
+    return {};
 }
 
 QString DataGridModel::cellText(int row, int column) const
@@ -180,37 +194,40 @@ void DataGridModel::onRowChanged(int recordIndex)
 
 void DataGridModel::onRowInserted(int recordIndex)
 {
-    const int count = readRecordCount();
-    if (recordIndex < 0 || recordIndex > m_rowCount || count != m_rowCount + 1) {
-        onReset();
-        return;
-    }
-    Following following(m_following);
-    beginInsertRows({}, recordIndex, recordIndex);
-    m_rowCount = count;
-    // Rows from the insertion on moved down a place; pages before it still hold.
-    for (int key : m_pages.keys()) {
-        if (key >= recordIndex / PageRows)
-            m_pages.remove(key);
-    }
-    endInsertRows();
+    followRowCountChange(recordIndex, +1);
 }
 
 void DataGridModel::onRowRemoved(int recordIndex)
 {
+    followRowCountChange(recordIndex, -1);
+}
+
+// One row came (+1) or went (-1) at recordIndex. When the dataset's count says otherwise, the
+// model starts over.
+void DataGridModel::followRowCountChange(int recordIndex, int change)
+{
+    const bool inserted = change > 0;
+    const int lastIndex = inserted ? m_rowCount : m_rowCount - 1;
     const int count = readRecordCount();
-    if (recordIndex < 0 || recordIndex >= m_rowCount || count != m_rowCount - 1) {
+    if (recordIndex < 0 || recordIndex > lastIndex || count != m_rowCount + change) {
         onReset();
         return;
     }
     Following following(m_following);
-    beginRemoveRows({}, recordIndex, recordIndex);
+    if (inserted)
+        beginInsertRows({}, recordIndex, recordIndex);
+    else
+        beginRemoveRows({}, recordIndex, recordIndex);
     m_rowCount = count;
+    // Rows from recordIndex on moved a place; pages before it still hold.
     for (int key : m_pages.keys()) {
         if (key >= recordIndex / PageRows)
             m_pages.remove(key);
     }
-    endRemoveRows();
+    if (inserted)
+        endInsertRows();
+    else
+        endRemoveRows();
 }
 
 void DataGridModel::onDatasetDestroyed()

@@ -39,7 +39,17 @@ public:
     static constexpr int PageRows = 128;
     static constexpr int CachedPages = 16;
 
-    explicit DataGridModel(QObject* parent = nullptr);
+    // A grid stripes its rows; the list of a drop-down shows them plain.
+    enum class Look
+    {
+        Grid,
+        List
+    };
+
+    explicit DataGridModel(QObject* parent = nullptr, Look look = Look::Grid);
+    // One field of a dataset as the list of a drop-down, which may offer millions of values
+    // (every receipt number of the history).
+    static DataGridModel* dropDownList(const QString& field, QObject* parent);
 
     void setColumns(const QList<GridColumn>& columns);
     const QList<GridColumn>& columns() const { return m_columns; }
@@ -51,6 +61,10 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Finds nothing. Combo boxes and item views ask it to line typed text up with a row, which
+    // would read every row; the typed text itself is what the box is for.
+    QModelIndexList match(const QModelIndex& start, int role, const QVariant& value, int hits = 1,
+                          Qt::MatchFlags flags = Qt::MatchFlags(Qt::MatchStartsWith | Qt::MatchWrap)) const override;
 
     QString cellText(int row, int column) const; // as displayed
     bool isRowNumberColumn(int column) const;
@@ -70,6 +84,7 @@ private:
     void onRowChanged(int recordIndex);
     void onRowInserted(int recordIndex);
     void onRowRemoved(int recordIndex);
+    void followRowCountChange(int recordIndex, int change);
     void onDatasetDestroyed();
     void reload(); // row count and field positions, cache emptied
     int readRecordCount() const;
@@ -77,6 +92,7 @@ private:
     const Page* page(int number) const;
     QString rawText(int row, int column) const;
 
+    Look m_look = Look::Grid;
     QList<GridColumn> m_columns;
     QList<int> m_fieldPositions; // per column, index into the dataset's row texts; -1: none
     QPointer<store::Dataset> m_dataset;

@@ -1,4 +1,3 @@
-#include "records/DatasetListModel.h"
 #include "records/XscxUnit.h"
 #include "records/XstjUnit.h"
 #include "store/Catalogue.h"

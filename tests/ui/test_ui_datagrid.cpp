@@ -149,6 +149,7 @@ private slots:
     void selectionFollowsDataset();
     void showsPostedAndDeletedRows();
     void longListStaysLazy();
+    void dropDownListShowsOneFieldPlain();
     void sortMarkOnlyToggles();
     void survivesMissingOrClosedData();
 };
@@ -533,6 +534,34 @@ void DataGridTest::longListStaysLazy()
         QVERIFY(s.model()->cachedRowCount() <= DataGridModel::CachedPages * DataGridModel::PageRows);
     }
     QVERIFY(s.model()->fetchedRowCount() <= 45 * FewPages);
+}
+
+// The list of a drop-down: the one field it was made for, in plain rows, the same text for an
+// editable box, and no search through the rows for typed text.
+void DataGridTest::dropDownListShowsOneFieldPlain()
+{
+    SalesGrid s(salesRow("B", "1", "ann") + salesRow("A", "2", "bob"));
+    QObject owner;
+    DataGridModel* list = DataGridModel::dropDownList("收银员", &owner);
+    QCOMPARE(list->parent(), &owner);
+    list->setDataset(&s.dataset);
+    QCOMPARE(list->columnCount(), 1);
+    QCOMPARE(list->rowCount(), 2);
+    const QModelIndex first = list->index(0, 0);
+    QCOMPARE(first.data().toString(), QString("ann"));
+    QCOMPARE(first.data(Qt::EditRole).toString(), QString("ann"));
+    QCOMPARE(list->index(1, 0).data().toString(), QString("bob"));
+    QVERIFY(!first.data(Qt::BackgroundRole).isValid());
+    QVERIFY(!list->index(1, 0).data(Qt::BackgroundRole).isValid());
+    QVERIFY(list->match(first, Qt::DisplayRole, "bob").isEmpty());
+    // The grid over the same rows keeps its stripes and gives no text for editing.
+    QVERIFY(s.model()->index(0, CashierColumn).data(Qt::BackgroundRole).isValid());
+    QVERIFY(!s.model()->index(0, CashierColumn).data(Qt::EditRole).isValid());
+
+    s.db.exec(salesRow("C", "3", "cyd"));
+    s.dataset.requery(store::sql::SelectXstj);
+    QCOMPARE(list->rowCount(), 3);
+    QCOMPARE(list->index(2, 0).data().toString(), QString("cyd"));
 }
 
 void DataGridTest::sortMarkOnlyToggles()
