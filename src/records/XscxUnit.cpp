@@ -1,12 +1,12 @@
 #include "records/XscxUnit.h"
 
-#include "records/RecordsIcons.h"
 #include "records/XstjUnit.h"
 #include "store/Catalogue.h"
 #include "ui/ControlEvents.h"
 #include "ui/DataGridModel.h"
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
+#include "ui/Icons.h"
 #include "ui/Messages.h"
 
 #include <QFontMetrics>
@@ -61,8 +61,8 @@ TXscxForm::TXscxForm(TXstjForm* statistics, QWidget* parent)
     setupSkin(QStringLiteral("销售查询"), QSize(264, 221), ui::ControlBox | ui::Close);
     setupUi(clientArea());
     clientArea()->setFont(ui::songFont(15));
-    SpeedButton1->setIcon(records::searchIcon());
-    SpeedButton2->setIcon(records::exitIcon());
+    SpeedButton1->setIcon(ui::icon(QStringLiteral("search")));
+    SpeedButton2->setIcon(ui::icon(QStringLiteral("exit")));
     setUpReceiptList();
     setUpCashierList();
     connectHandlers();

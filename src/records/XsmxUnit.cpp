@@ -1,11 +1,11 @@
 #include "records/XsmxUnit.h"
 
-#include "records/RecordsIcons.h"
 #include "records/XstjUnit.h"
 #include "store/Catalogue.h"
 #include "ui/DataGrid.h"
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
+#include "ui/Icons.h"
 #include "ui/Messages.h"
 
 #include <QShowEvent>
@@ -51,7 +51,7 @@ TXsmxForm::TXsmxForm(TXstjForm* statistics, QWidget* parent)
     setupUi(clientArea());
     clientArea()->setFont(ui::songFont(15));
     setUpGrid();
-    SpeedButton1->setIcon(records::reprintIcon());
+    SpeedButton1->setIcon(ui::icon(QStringLiteral("reprint")));
     ui::connectGuarded(SpeedButton1, &QToolButton::clicked, this, &TXsmxForm::SpeedButton1Click);
     ADOConnection1.open();
     ADOQuery1.open();

@@ -1,6 +1,5 @@
 #include "records/XstjUnit.h"
 
-#include "records/RecordsIcons.h"
 #include "records/RecordsStatements.h"
 #include "records/SalesExport.h"
 #include "records/XscxUnit.h"
@@ -9,6 +8,7 @@
 #include "ui/DataGrid.h"
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
+#include "ui/Icons.h"
 #include "ui/Messages.h"
 #include "ui/Seams.h"
 
@@ -135,10 +135,10 @@ void TXstjForm::setDialogs(TXsmxForm* detail, TXscxForm* query)
 
 void TXstjForm::setUpButtons()
 {
-    SpeedButton1->setIcon(records::searchIcon());
-    SpeedButton3->setIcon(records::refreshIcon());
-    SpeedButton2->setIcon(records::exportIcon());
-    SpeedButton4->setIcon(records::deleteIcon());
+    SpeedButton1->setIcon(ui::icon(QStringLiteral("search")));
+    SpeedButton3->setIcon(ui::icon(QStringLiteral("refresh")));
+    SpeedButton2->setIcon(ui::icon(QStringLiteral("export")));
+    SpeedButton4->setIcon(ui::icon(QStringLiteral("delete-sale")));
 }
 
 void TXstjForm::setUpGrid()
@@ -155,13 +155,13 @@ void TXstjForm::setUpMenu()
     suiPopupMenu1 = new QMenu(this);
     suiPopupMenu1->setObjectName(QStringLiteral("suiPopupMenu1"));
     suiPopupMenu1->setFont(ui::songFont(15));
-    N1 = suiPopupMenu1->addAction(records::searchIcon(), QStringLiteral("查询"));
-    N2 = suiPopupMenu1->addAction(records::refreshIcon(), QStringLiteral("刷新"));
+    N1 = suiPopupMenu1->addAction(ui::icon(QStringLiteral("search")), QStringLiteral("查询"));
+    N2 = suiPopupMenu1->addAction(ui::icon(QStringLiteral("refresh")), QStringLiteral("刷新"));
     suiPopupMenu1->addSeparator();
-    N4 = suiPopupMenu1->addAction(records::exportIcon(), QStringLiteral("导出"));
-    N7 = suiPopupMenu1->addAction(records::reprintIcon(), QStringLiteral("重打小票"));
+    N4 = suiPopupMenu1->addAction(ui::icon(QStringLiteral("export")), QStringLiteral("导出"));
+    N7 = suiPopupMenu1->addAction(ui::icon(QStringLiteral("reprint")), QStringLiteral("重打小票"));
     suiPopupMenu1->addSeparator();
-    N6 = suiPopupMenu1->addAction(records::deleteIcon(), QStringLiteral("删除"));
+    N6 = suiPopupMenu1->addAction(ui::icon(QStringLiteral("delete-sale")), QStringLiteral("删除"));
     N1->setObjectName(QStringLiteral("N1"));
     N2->setObjectName(QStringLiteral("N2"));
     N4->setObjectName(QStringLiteral("N4"));

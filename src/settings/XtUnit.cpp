@@ -10,13 +10,10 @@
 #include "store/Numbers.h"
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
+#include "ui/Icons.h"
 #include "ui/Messages.h"
 #include "ui/Seams.h"
 
-#include <QIcon>
-#include <QPainter>
-#include <QPainterPath>
-#include <QPixmap>
 #include <QTextDocument>
 #include <QWindow>
 
@@ -48,43 +45,6 @@ void paintRed(QWidget* label)
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, Qt::red);
     label->setPalette(palette);
-}
-
-// The picture of the rights button: a person, and a key over the lower right.
-QIcon personWithKeyIcon()
-{
-    QPixmap picture(64, 64);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-
-    const QColor skin(0xF3, 0xC9, 0x9C);
-    const QColor coat(0x2F, 0x6D, 0xB5);
-    const QColor outline(0x1E, 0x3A, 0x5F);
-    painter.setPen(QPen(outline, 1.5));
-    QPainterPath body;
-    body.moveTo(6, 60);
-    body.cubicTo(6, 40, 14, 34, 26, 34);
-    body.cubicTo(38, 34, 46, 40, 46, 60);
-    body.closeSubpath();
-    painter.setBrush(coat);
-    painter.drawPath(body);
-    painter.setBrush(skin);
-    painter.drawEllipse(QRectF(14, 6, 24, 26));
-
-    const QColor gold(0xE8, 0xB0, 0x1E);
-    const QColor goldEdge(0x8A, 0x5E, 0x00);
-    painter.setPen(QPen(goldEdge, 1.5));
-    painter.setBrush(gold);
-    QPainterPath key;
-    key.addEllipse(QRectF(34, 30, 18, 18));
-    key.addRect(QRectF(49, 36, 13, 6));
-    key.addRect(QRectF(54, 42, 3, 6));
-    key.addRect(QRectF(59, 42, 3, 8));
-    painter.drawPath(key.simplified());
-    painter.setBrush(Qt::white);
-    painter.drawEllipse(QRectF(39, 35, 8, 8));
-    return QIcon(picture);
 }
 
 // The settings window is shown modally, which blocks every window that is not its own;
@@ -134,7 +94,7 @@ void TXtForm::setUpLooks()
     Memo1->setFont(ui::songFont(13));
     paintRed(Label1);
     paintRed(Label2);
-    SpeedButton8->setIcon(personWithKeyIcon());
+    SpeedButton8->setIcon(ui::icon(QStringLiteral("rights")));
     PageControl1->setCurrentWidget(TabSheet1);
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QColor>
-#include <QIcon>
 #include <QPixmap>
 #include <QSize>
 
@@ -20,14 +19,7 @@ void setTextColour(QWidget* widget, const QColor& colour);
 // Read-only plus the matching background, for line edits and multi-line boxes alike.
 void setEditable(QWidget* box, bool editable);
 
-// Pictures for the buttons and the windows' backgrounds, drawn here so nothing is shipped.
-QIcon addPicture();
-QIcon modifyPicture();
-QIcon deletePicture();
-QIcon settingsPicture();
-QIcon statisticsPicture();
-QIcon previewPicture();
-QIcon printPicture();
+// The windows' backgrounds, drawn for the size asked (the login's carries the program's name).
 QPixmap mainBackground(const QSize& size);
 QPixmap loginBackground(const QSize& size);
 

@@ -16,6 +16,7 @@
 #include "ui/DataGrid.h"
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
+#include "ui/Icons.h"
 #include "ui/Messages.h"
 #include "ui/NumberKeyFilter.h"
 #include "ui/Seams.h"
@@ -218,13 +219,13 @@ void TMainForm::setUpLooks()
     shell::setBackground(Edit6, ScrollBarColour);
     Memo1->setFont(ui::songFont(13));
 
-    SpeedButton2->setIcon(shell::addPicture());
-    SpeedButton3->setIcon(shell::modifyPicture());
-    SpeedButton4->setIcon(shell::deletePicture());
-    SpeedButton1->setIcon(shell::settingsPicture());
-    SpeedButton7->setIcon(shell::statisticsPicture());
-    SpeedButton5->setIcon(shell::previewPicture());
-    SpeedButton6->setIcon(shell::printPicture());
+    SpeedButton2->setIcon(ui::icon(QStringLiteral("add")));
+    SpeedButton3->setIcon(ui::icon(QStringLiteral("modify")));
+    SpeedButton4->setIcon(ui::icon(QStringLiteral("delete")));
+    SpeedButton1->setIcon(ui::icon(QStringLiteral("settings")));
+    SpeedButton7->setIcon(ui::icon(QStringLiteral("statistics")));
+    SpeedButton5->setIcon(ui::icon(QStringLiteral("preview")));
+    SpeedButton6->setIcon(ui::icon(QStringLiteral("print")));
     SpeedButton6->setIconSize(QSize(48, 48));
     SpeedButton6->setFont(ui::songFont(24, true));
     shell::setTextColour(SpeedButton6, Green);

@@ -1,5 +1,7 @@
 #include "ui/SkinnedWindow.h"
 
+#include "ui/Icons.h"
+
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>

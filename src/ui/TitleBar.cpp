@@ -1,22 +1,15 @@
 #include "ui/TitleBar.h"
 
 #include "ui/Fonts.h"
+#include "ui/Icons.h"
 
 #include <QAbstractButton>
-#include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <algorithm>
 #include <cmath>
-
-// The resources live in the static library, whose registration the linker drops unless
-// something calls it; Q_INIT_RESOURCE has to stand outside any namespace.
-static void registerResources()
-{
-    Q_INIT_RESOURCE(resources);
-}
 
 namespace ui {
 
@@ -102,13 +95,6 @@ template <typename Widget> void discard(QPointer<Widget>& widget)
 }
 
 } // namespace
-
-QIcon programIcon()
-{
-    static const bool registered = (registerResources(), true);
-    Q_UNUSED(registered);
-    return QIcon(QStringLiteral(":/quorvel.png"));
-}
 
 QRegion roundedTopRegion(const QRect& rect, int radius)
 {

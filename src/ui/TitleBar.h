@@ -8,8 +8,6 @@
 #include <QRegion>
 #include <QWidget>
 
-class QIcon;
-
 namespace ui {
 
 enum TitleButton
@@ -20,9 +18,6 @@ enum TitleButton
 };
 Q_DECLARE_FLAGS(TitleButtons, TitleButton)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TitleButtons)
-
-// The program's icon, from the resources.
-QIcon programIcon();
 
 // rect with its two top corners cut to quarter circles, row by row, so the window mask and
 // the painted border agree to the pixel.
