@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printing/DatasetRowSource.h"
+#include "printing/ReceiptLayouts.h"
 #include "printing/ReceiptPrinter.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
@@ -21,12 +22,6 @@ class ReportView;
 }
 
 namespace printing {
-
-enum class PaperWidth
-{
-    Mm58,
-    Mm76,
-};
 
 // What TDy58Form and TDy76Form share: the connection and datasets the receipts read, the three
 // reports (1: no customer, 2: customer, 3: customer and phone) with their hooks, and the preview
@@ -115,6 +110,10 @@ private:
     class LiveData;
 
     void buildReports();
+    void buildReport(int number);
+    void hookSummaries();
+    void wrapLongNames();
+    void hookDetailValues();
     void useLiveData(bool live);
     void fillRemarkBlock(int number);
     void keepTotalsApart(int number);
