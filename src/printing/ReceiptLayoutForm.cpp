@@ -41,14 +41,6 @@ QString twoDecimals(const QString& value)
     return store::formatFixed2(number);
 }
 
-template <typename Control> Control* requireControl(QWidget& form, const char* name)
-{
-    auto* control = form.findChild<Control*>(QString::fromLatin1(name));
-    if (!control)
-        throw store::Error(QStringLiteral("小票窗口缺少控件 %1").arg(QString::fromLatin1(name)));
-    return control;
-}
-
 struct ElementFonts
 {
     QFont text;
@@ -104,10 +96,10 @@ private:
     ReceiptLayoutForm& m_form;
 };
 
-ReceiptLayoutForm::ReceiptLayoutForm(PaperWidth width, const QString& formName, QWidget* parent)
-    : QDialog(parent), ADOConnection1(formName), ADODataSet1(ADOConnection1, store::sql::SelectXsxx),
-      ADODataSet2(ADOConnection1, store::sql::SelectDynr), m_paperWidth(width), m_saleLines(ADODataSet1),
-      m_printContent(ADODataSet2)
+ReceiptLayoutForm::ReceiptLayoutForm(PaperWidth width, QWidget* parent)
+    : QDialog(parent), ADOConnection1(QString::fromLatin1(receiptLayout(width).connectionName)),
+      ADODataSet1(ADOConnection1, store::sql::SelectXsxx), ADODataSet2(ADOConnection1, store::sql::SelectDynr),
+      m_paperWidth(width), m_saleLines(ADODataSet1), m_printContent(ADODataSet2)
 {
     ui::installFontSubstitutions();
     m_layoutLines.setColumns(
@@ -117,6 +109,10 @@ ReceiptLayoutForm::ReceiptLayoutForm(PaperWidth width, const QString& formName, 
     m_layoutContent.addRow(m_layoutContent.columns());
     buildReports();
     useLiveData(false);
+    setObjectName(QString::fromLatin1(receiptLayout(width).windowName));
+    setupUi(this);
+    setUpWindow();
+    FormCreate();
 }
 
 ReceiptLayoutForm::~ReceiptLayoutForm()
@@ -207,21 +203,8 @@ void ReceiptLayoutForm::hookDetailValues()
     }
 }
 
-void ReceiptLayoutForm::attachControls()
+void ReceiptLayoutForm::setUpWindow()
 {
-    Panel1 = requireControl<QFrame>(*this, "Panel1");
-    PageControl1 = requireControl<QTabWidget>(*this, "PageControl1");
-    TabSheet1 = requireControl<QWidget>(*this, "TabSheet1");
-    TabSheet2 = requireControl<QWidget>(*this, "TabSheet2");
-    TabSheet3 = requireControl<QWidget>(*this, "TabSheet3");
-    Image1 = requireControl<QLabel>(*this, "Image1");
-    Image2 = requireControl<QLabel>(*this, "Image2");
-    Image3 = requireControl<QLabel>(*this, "Image3");
-    ReportView1 = requireControl<report::ReportView>(*this, "ReportView1");
-    ReportView2 = requireControl<report::ReportView>(*this, "ReportView2");
-    ReportView3 = requireControl<report::ReportView>(*this, "ReportView3");
-    DBMemo1 = requireControl<QPlainTextEdit>(*this, "DBMemo1");
-
     setWindowTitle(QStringLiteral("打印预览"));
     setFixedSize(342, 442);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -241,6 +224,7 @@ void ReceiptLayoutForm::attachControls()
 
     const std::array<QLabel*, 3> backgrounds = {Image1, Image2, Image3};
     for (int r = 0; r < ReceiptReports; ++r) {
+        views()[r]->move(receiptLayout(m_paperWidth).viewLeft, views()[r]->y());
         views()[r]->setReport(&quickRep(r + 1));
         backgrounds[r]->lower();
     }

@@ -32,6 +32,7 @@ const QString UpperRule76 = dashes(17) + QString(26, QLatin1Char(' ')) + dashes(
 
 // clang-format off
 const ReceiptLayout Layout58{
+    "TDy58Form", "Dy58Form", 62,
     219,
     {305, 305, 328},
     {100, 100, 123},
@@ -81,6 +82,7 @@ const ReceiptLayout Layout58{
 };
 
 const ReceiptLayout Layout76{
+    "TDy76Form", "Dy76Form", 22,
     287,
     {310, 320, 320},
     {100, 110, 123},

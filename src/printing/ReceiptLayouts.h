@@ -44,9 +44,12 @@ struct PlacedElement
     ElementLook look = ElementLook::Plain;
 };
 
-// The reports of one paper width. Sizes in layout units.
+// What tells the 58 mm window and its reports from the 76 mm ones. Sizes in layout units.
 struct ReceiptLayout
 {
+    const char* windowName;     // the window's object name
+    const char* connectionName; // the window's own connection to the store
+    int viewLeft;               // where the report views stand on their pages, in pixels
     double pageWidth;
     std::array<double, ReceiptReports> designLength;
     std::array<double, ReceiptReports> titleHeight;
