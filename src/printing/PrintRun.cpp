@@ -126,7 +126,7 @@ void requireRecordable(const SaleRecord& record, store::Dataset& history, store:
 
 void writeLabelMap(ReceiptLayoutForm& form, const SaleToPrint& sale)
 {
-    for (const ValueLabel& row : valueLabels()) {
+    for (const LabelMapRow& row : labelMap()) {
         for (int r = 0; r < ReceiptReports; ++r) {
             if (!row.names[r])
                 continue;

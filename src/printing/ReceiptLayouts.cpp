@@ -133,7 +133,7 @@ const ReceiptLayout Layout76{
 
 // The total under the amount column is the total after discount: the lines above it show their
 // amount after discount, so the column adds up.
-const QList<ValueLabel> ValueLabels = {
+const QList<LabelMapRow> LabelMap = {
     {{"QRLabel2", "QRLabel25", "QRLabel50"}, &SaleToPrint::cashier},
     {{"QRLabel4", "QRLabel27", "QRLabel52"}, &SaleToPrint::number},
     {{"QRLabel6", "QRLabel29", "QRLabel54"}, &SaleToPrint::time},
@@ -154,9 +154,9 @@ const ReceiptLayout& receiptLayout(PaperWidth width)
     return width == PaperWidth::Mm58 ? Layout58 : Layout76;
 }
 
-const QList<ValueLabel>& valueLabels()
+const QList<LabelMapRow>& labelMap()
 {
-    return ValueLabels;
+    return LabelMap;
 }
 
 } // namespace printing

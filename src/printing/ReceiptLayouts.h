@@ -67,12 +67,12 @@ const ReceiptLayout& receiptLayout(PaperWidth width);
 
 // A value label in reports 1, 2, 3 of both layouts (nullptr where a report has none) and the
 // value of the sale it shows.
-struct ValueLabel
+struct LabelMapRow
 {
     ElementNames names;
     QString SaleToPrint::*value;
 };
 
-const QList<ValueLabel>& valueLabels();
+const QList<LabelMapRow>& labelMap();
 
 } // namespace printing
