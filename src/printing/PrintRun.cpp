@@ -3,6 +3,7 @@
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
 #include "printing/PrintSeam.h"
+#include "printing/ReceiptLayouts.h"
 #include "printing/RemarkLines.h"
 #include "store/Catalogue.h"
 #include "store/Connection.h"
@@ -12,14 +13,12 @@
 #include "ui/Seams.h"
 
 #include <QDateTime>
-#include <array>
 #include <utility>
 
 namespace printing {
 
 namespace {
 
-constexpr int Reports = 3;
 constexpr double RemarkLineUnits = 17;
 constexpr double SaleLineUnits = 25;
 
@@ -31,28 +30,6 @@ struct SaleRecord
     HistoryRow sale;         // xstj
     QList<HistoryRow> lines; // xsmx, one per xsxx row
 };
-
-// A value label in reports 1, 2, 3 (nullptr where a report has none) and what it shows.
-struct LabelRow
-{
-    std::array<const char*, Reports> names;
-    QString SaleToPrint::*value;
-};
-
-// The total under the amount column is the total after discount: the lines above it show their
-// amount after discount, so the column adds up.
-const std::array<LabelRow, 10> LabelMap = {{
-    {{"QRLabel2", "QRLabel25", "QRLabel50"}, &SaleToPrint::cashier},
-    {{"QRLabel4", "QRLabel27", "QRLabel52"}, &SaleToPrint::number},
-    {{"QRLabel6", "QRLabel29", "QRLabel54"}, &SaleToPrint::time},
-    {{nullptr, "QRLabel31", "QRLabel56"}, &SaleToPrint::customerName},
-    {{nullptr, nullptr, "QRLabel58"}, &SaleToPrint::phoneNumber},
-    {{"QRLabel12", "QRLabel37", "QRLabel64"}, &SaleToPrint::totalQuantity},
-    {{"QRLabel13", "QRLabel38", "QRLabel65"}, &SaleToPrint::totalDue},
-    {{"QRLabel15", "QRLabel40", "QRLabel67"}, &SaleToPrint::totalDue},
-    {{"QRLabel17", "QRLabel42", "QRLabel69"}, &SaleToPrint::received},
-    {{"QRLabel19", "QRLabel44", "QRLabel71"}, &SaleToPrint::change},
-}};
 
 ReceiptLayoutForm* formFor(const QString& layout, TDy58Form& dy58, TDy76Form& dy76)
 {
@@ -149,8 +126,8 @@ void requireRecordable(const SaleRecord& record, store::Dataset& history, store:
 
 void writeLabelMap(ReceiptLayoutForm& form, const SaleToPrint& sale)
 {
-    for (const LabelRow& row : LabelMap) {
-        for (int r = 0; r < Reports; ++r) {
+    for (const LabelMapRow& row : labelMap()) {
+        for (int r = 0; r < ReceiptReports; ++r) {
             if (!row.names[r])
                 continue;
             report::Label* label = form.quickRep(r + 1).label(QString::fromLatin1(row.names[r]));
@@ -168,7 +145,7 @@ void sizeReports(ReceiptLayoutForm& form, const SaleToPrint& sale, int saleLineC
 {
     const int remarkLineTotal = remarkLineCount(sale.remark);
     const double allowance = fixedAllowance(form.paperWidth(), sale.phone);
-    for (int r = 1; r <= Reports; ++r) {
+    for (int r = 1; r <= ReceiptReports; ++r) {
         form.remarkBlock(r).setHeight(RemarkLineUnits * remarkLineTotal);
         form.quickRep(r).setPageLength(RemarkLineUnits * remarkLineTotal + allowance + SaleLineUnits * saleLineCount);
     }

@@ -1,32 +1,20 @@
 #pragma once
 
 #include "printing/DatasetRowSource.h"
+#include "printing/ReceiptLayouts.h"
 #include "printing/ReceiptPrinter.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
 #include "ui/report/Report.h"
+#include "ui_ReceiptLayoutForm.h"
 
 #include <QDialog>
 #include <QList>
 #include <array>
 
-class QFrame;
-class QLabel;
-class QPlainTextEdit;
 class QScrollArea;
-class QTabWidget;
-
-namespace report {
-class ReportView;
-}
 
 namespace printing {
-
-enum class PaperWidth
-{
-    Mm58,
-    Mm76,
-};
 
 // What TDy58Form and TDy76Form share: the connection and datasets the receipts read, the three
 // reports (1: no customer, 2: customer, 3: customer and phone) with their hooks, and the preview
@@ -34,7 +22,7 @@ enum class PaperWidth
 //
 // Outside a print job the reports show their layout, as the preview does: data fields show the
 // names of their columns, one detail band. printReceipt() lets them read the sale.
-class ReceiptLayoutForm : public QDialog
+class ReceiptLayoutForm : public QDialog, public Ui::ReceiptLayoutForm
 {
     Q_OBJECT
 
@@ -88,33 +76,26 @@ public:
     report::Report QuickRep2;
     report::Report QuickRep3;
 
-    // The controls of the form's .ui, the same in both forms.
-    QFrame* Panel1 = nullptr; // covers the page tabs
-    QTabWidget* PageControl1 = nullptr;
-    QWidget* TabSheet1 = nullptr;
-    QWidget* TabSheet2 = nullptr;
-    QWidget* TabSheet3 = nullptr;
-    QLabel* Image1 = nullptr; // page backgrounds
-    QLabel* Image2 = nullptr;
-    QLabel* Image3 = nullptr;
-    report::ReportView* ReportView1 = nullptr; // QuickRep1 to QuickRep3 as laid out on their pages
-    report::ReportView* ReportView2 = nullptr;
-    report::ReportView* ReportView3 = nullptr;
-    QScrollArea* ScrollBox1 = nullptr; // scroll the reports longer than their page
+    // The controls of ReceiptLayoutForm.ui are members (Ui::ReceiptLayoutForm): Panel1 covers the
+    // page tabs PageControl1 (TabSheet1 to TabSheet3); Image1 to Image3 are the page backgrounds,
+    // ReportView1 to ReportView3 show QuickRep1 to QuickRep3 as laid out on their pages; DBMemo1,
+    // hidden, holds the remark of the print content.
+    QScrollArea* ScrollBox1 = nullptr; // around ReportView1 to 3: long reports scroll
     QScrollArea* ScrollBox2 = nullptr;
     QScrollArea* ScrollBox3 = nullptr;
-    QPlainTextEdit* DBMemo1 = nullptr; // hidden: the remark of the print content
 
 protected:
-    ReceiptLayoutForm(PaperWidth width, const QString& formName, QWidget* parent);
-
-    // Finds the controls the derived form's setupUi made; called once, right after it.
-    void attachControls();
+    ReceiptLayoutForm(PaperWidth width, QWidget* parent);
 
 private:
     class LiveData;
 
     void buildReports();
+    void buildReport(int number);
+    void hookSummaries();
+    void wrapLongNames();
+    void hookDetailValues();
+    void setUpWindow();
     void useLiveData(bool live);
     void fillRemarkBlock(int number);
     void keepTotalsApart(int number);

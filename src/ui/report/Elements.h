@@ -127,7 +127,6 @@ public:
     DataField(QString name, QString column);
 
     QString column() const { return m_column; }
-    void setColumn(const QString& column) { m_column = column; }
     RowSource* source() const { return m_source; }
     void setSource(RowSource* source) { m_source = source; } // not owned; nullptr: the report's
     void setPrintHook(PrintHook hook) { m_printHook = std::move(hook); }

@@ -41,7 +41,6 @@ public:
     QList<Band*> bands() const;
     Band* band(BandKind kind) const; // the first of that kind; nullptr if none
 
-    RowSource* dataSource() const { return m_source; }
     void setDataSource(RowSource* source) { m_source = source; } // not owned; nullptr: no rows
     // The row the detail band is being printed for, for before-print hooks; -1 outside it.
     int currentRow() const { return m_currentRow; }
