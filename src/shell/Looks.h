@@ -1,24 +1,10 @@
 #pragma once
 
-#include <QColor>
 #include <QIcon>
 #include <QPixmap>
 #include <QSize>
 
-class QWidget;
-
 namespace shell {
-
-// The two box backgrounds the windows switch between: an editable box is white, a box the
-// user may not change (or that is switched off) wears the button face.
-QColor windowColour();
-QColor buttonFaceColour();
-
-void setBackground(QWidget* box, const QColor& colour);
-void setTextColour(QWidget* widget, const QColor& colour);
-
-// Read-only plus the matching background, for line edits and multi-line boxes alike.
-void setEditable(QWidget* box, bool editable);
 
 // Pictures for the buttons and the windows' backgrounds, drawn here so nothing is shipped.
 QIcon addPicture();
