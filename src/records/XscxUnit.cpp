@@ -4,7 +4,6 @@
 #include "store/Catalogue.h"
 #include "ui/ControlEvents.h"
 #include "ui/DataGridModel.h"
-#include "ui/Fonts.h"
 #include "ui/Guard.h"
 #include "ui/Icons.h"
 #include "ui/Messages.h"
@@ -57,10 +56,8 @@ TXscxForm::TXscxForm(TXstjForm* statistics, QWidget* parent)
       ADOQuery1(ADOConnection1, store::sql::SelectXstj), ADOQuery2(ADOConnection1, store::sql::SelectUsername),
       m_statistics(statistics)
 {
-    setObjectName(QStringLiteral("TXscxForm"));
-    setupSkin(QStringLiteral("销售查询"), QSize(264, 221), ui::ControlBox | ui::Close);
-    setupUi(clientArea());
-    clientArea()->setFont(ui::songFont(15));
+    setupWindow(*this, QStringLiteral("TXscxForm"), QStringLiteral("销售查询"), QSize(264, 221),
+                ui::ControlBox | ui::Close);
     SpeedButton1->setIcon(ui::icon(QStringLiteral("search")));
     SpeedButton2->setIcon(ui::icon(QStringLiteral("exit")));
     setUpReceiptList();
@@ -69,11 +66,6 @@ TXscxForm::TXscxForm(TXstjForm* statistics, QWidget* parent)
     ADOConnection1.open();
     ADOQuery1.open();
     ADOQuery2.open();
-}
-
-TXscxForm::~TXscxForm()
-{
-    m_receiptNumbers->setDataset(nullptr);
 }
 
 void TXscxForm::setUpReceiptList()

@@ -21,7 +21,6 @@ class TXscxForm : public ui::SkinnedWindow, public Ui::TXscxForm
 
 public:
     explicit TXscxForm(TXstjForm* statistics, QWidget* parent = nullptr);
-    ~TXscxForm() override;
 
     store::Connection ADOConnection1;
     store::Dataset ADOQuery1; // receipt numbers, listed in ComboBox1

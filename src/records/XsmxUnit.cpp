@@ -3,7 +3,6 @@
 #include "records/XstjUnit.h"
 #include "store/Catalogue.h"
 #include "ui/DataGrid.h"
-#include "ui/Fonts.h"
 #include "ui/Guard.h"
 #include "ui/Icons.h"
 #include "ui/Messages.h"
@@ -46,10 +45,8 @@ TXsmxForm::TXsmxForm(TXstjForm* statistics, QWidget* parent)
     : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TXsmxForm")),
       ADOQuery1(ADOConnection1, store::sql::SelectXsmx), m_statistics(statistics)
 {
-    setObjectName(QStringLiteral("TXsmxForm"));
-    setupSkin(QStringLiteral("销售明细"), QSize(901, 559), ui::ControlBox | ui::Close);
-    setupUi(clientArea());
-    clientArea()->setFont(ui::songFont(15));
+    setupWindow(*this, QStringLiteral("TXsmxForm"), QStringLiteral("销售明细"), QSize(901, 559),
+                ui::ControlBox | ui::Close);
     setUpGrid();
     SpeedButton1->setIcon(ui::icon(QStringLiteral("reprint")));
     ui::connectGuarded(SpeedButton1, &QToolButton::clicked, this, &TXsmxForm::SpeedButton1Click);
@@ -57,17 +54,10 @@ TXsmxForm::TXsmxForm(TXstjForm* statistics, QWidget* parent)
     ADOQuery1.open();
 }
 
-TXsmxForm::~TXsmxForm()
-{
-    DBGridEh1->setDataset(nullptr);
-}
-
 void TXsmxForm::setUpGrid()
 {
     DBGridEh1->setColumns(lineColumns());
     DBGridEh1->setFooterVisible(true);
-    ui::connectGuarded(DBGridEh1, &ui::DataGrid::storeError, this,
-                       [this](const QString& text) { ui::reportError(this, text); });
 }
 
 void TXsmxForm::showEvent(QShowEvent* event)

@@ -17,12 +17,11 @@ class TXsmxForm : public ui::SkinnedWindow, public Ui::TXsmxForm
 
 public:
     explicit TXsmxForm(TXstjForm* statistics, QWidget* parent = nullptr);
-    ~TXsmxForm() override;
 
     store::Connection ADOConnection1;
     store::Dataset ADOQuery1;
 
-    void FormShow(); // the title: "单号：" and the number
+    void FormShow();          // the title: "单号：" and the number
     void SpeedButton1Click(); // "重打小票": the shown sale's receipt again
 
 signals:

@@ -110,10 +110,8 @@ TXstjForm::TXstjForm(QWidget* parent)
     : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TXstjForm")),
       ADOQuery1(ADOConnection1, store::sql::SelectXstj)
 {
-    setObjectName(QStringLiteral("TXstjForm"));
-    setupSkin(QStringLiteral("销售统计"), QSize(717, 514), ui::ControlBox | ui::Close);
-    setupUi(clientArea());
-    clientArea()->setFont(ui::songFont(15));
+    setupWindow(*this, QStringLiteral("TXstjForm"), QStringLiteral("销售统计"), QSize(717, 514),
+                ui::ControlBox | ui::Close);
     setUpButtons();
     setUpGrid();
     setUpMenu();
@@ -122,15 +120,16 @@ TXstjForm::TXstjForm(QWidget* parent)
     ADOQuery1.open();
 }
 
-TXstjForm::~TXstjForm()
-{
-    DBGridEh1->setDataset(nullptr);
-}
-
 void TXstjForm::setDialogs(TXsmxForm* detail, TXscxForm* query)
 {
     m_detail = detail;
     m_query = query;
+}
+
+void TXstjForm::applyRights(bool administrator)
+{
+    SpeedButton4->setEnabled(administrator);
+    N6->setEnabled(administrator);
 }
 
 void TXstjForm::setUpButtons()
@@ -181,8 +180,6 @@ void TXstjForm::connectHandlers()
     ui::connectGuarded(N6, &QAction::triggered, this, &TXstjForm::N6Click);
     ui::connectGuarded(N7, &QAction::triggered, this, &TXstjForm::N7Click);
     ui::connectGuarded(DBGridEh1, &ui::DataGrid::doubleClicked, this, &TXstjForm::DBGridEh1DblClick);
-    ui::connectGuarded(DBGridEh1, &ui::DataGrid::storeError, this,
-                       [this](const QString& text) { ui::reportError(this, text); });
     QTableView* view = DBGridEh1->view();
     new EmptyAreaDoubleClick(view, [this] { ui::runGuarded(this, [this] { DBGridEh1DblClick(); }); });
     ui::connectGuarded(view, &QWidget::customContextMenuRequested, this,

@@ -20,13 +20,14 @@ class TXstjForm : public ui::SkinnedWindow, public Ui::TXstjForm
 
 public:
     explicit TXstjForm(QWidget* parent = nullptr);
-    ~TXstjForm() override;
 
     // The detail window and the query dialog this window opens; created after it.
     void setDialogs(TXsmxForm* detail, TXscxForm* query);
 
     // The main window's "统计": the whole history in time order, shown modally.
     void OpenFromMain();
+    // What the login's right allows here: only an administrator deletes sales.
+    void applyRights(bool administrator);
 
     store::Connection ADOConnection1;
     store::Dataset ADOQuery1;

@@ -4,7 +4,6 @@
 #include "settings/XtUnit.h"
 #include "store/Catalogue.h"
 #include "ui/ControlEvents.h"
-#include "ui/Fonts.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
 #include "ui/NumberKeyFilter.h"
@@ -13,10 +12,8 @@ TSptjForm::TSptjForm(TXtForm* settings, QWidget* parent)
     : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TSptjForm")),
       ADOQuery1(ADOConnection1, store::sql::SelectSpxx), m_settings(settings)
 {
-    setObjectName(QStringLiteral("TSptjForm"));
-    setupSkin(QStringLiteral("添加新商品"), QSize(264, 227), ui::ControlBox | ui::Close);
-    setupUi(clientArea());
-    clientArea()->setFont(ui::songFont(15));
+    setupWindow(*this, QStringLiteral("TSptjForm"), QStringLiteral("添加新商品"), QSize(264, 227),
+                ui::ControlBox | ui::Close);
     ui::installNumberKeyFilter(Edit2);
     ui::connectGuarded(SpeedButton1, &QPushButton::clicked, this, &TSptjForm::SpeedButton1Click);
     ui::connectGuarded(SpeedButton2, &QPushButton::clicked, this, &TSptjForm::SpeedButton2Click);

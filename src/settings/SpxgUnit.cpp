@@ -3,17 +3,14 @@
 #include "settings/GoodsPrice.h"
 #include "settings/XtUnit.h"
 #include "store/Error.h"
-#include "ui/Fonts.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
 #include "ui/NumberKeyFilter.h"
 
 TSpxgForm::TSpxgForm(TXtForm* settings, QWidget* parent) : ui::SkinnedWindow(parent), m_settings(settings)
 {
-    setObjectName(QStringLiteral("TSpxgForm"));
-    setupSkin(QStringLiteral("修改商品信息"), QSize(264, 223), ui::ControlBox | ui::Close);
-    setupUi(clientArea());
-    clientArea()->setFont(ui::songFont(15));
+    setupWindow(*this, QStringLiteral("TSpxgForm"), QStringLiteral("修改商品信息"), QSize(264, 223),
+                ui::ControlBox | ui::Close);
     ui::installNumberKeyFilter(Edit2);
     ui::connectGuarded(SpeedButton1, &QPushButton::clicked, this, &TSpxgForm::SpeedButton1Click);
     ui::connectGuarded(SpeedButton2, &QPushButton::clicked, this, &TSpxgForm::SpeedButton2Click);

@@ -8,6 +8,7 @@
 #include "store/Catalogue.h"
 #include "store/Error.h"
 #include "store/Numbers.h"
+#include "ui/BoxLooks.h"
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
 #include "ui/Icons.h"
@@ -71,9 +72,8 @@ TXtForm::TXtForm(QWidget* parent)
       ADOQuery1(ADOConnection1, store::sql::SelectUsername), ADOQuery2(ADOConnection1, store::sql::SelectSpxx),
       ADOQuery3(ADOConnection1, store::sql::SelectDynr)
 {
-    setObjectName(QStringLiteral("TXtForm"));
-    setupSkin(QStringLiteral("系统设置"), QSize(454, 356), ui::ControlBox | ui::Close);
-    setupUi(clientArea());
+    setupWindow(*this, QStringLiteral("TXtForm"), QStringLiteral("系统设置"), QSize(454, 356),
+                ui::ControlBox | ui::Close);
     setUpLooks();
     setUpGrids();
     connectHandlers();
@@ -81,16 +81,8 @@ TXtForm::TXtForm(QWidget* parent)
     FormCreate();
 }
 
-TXtForm::~TXtForm()
-{
-    // The grids follow the datasets; let go of them before the datasets go.
-    DBGridEh1->setDataset(nullptr);
-    DBGridEh2->setDataset(nullptr);
-}
-
 void TXtForm::setUpLooks()
 {
-    clientArea()->setFont(ui::songFont(15));
     Memo1->setFont(ui::songFont(13));
     paintRed(Label1);
     paintRed(Label2);
@@ -119,9 +111,6 @@ void TXtForm::connectHandlers()
     ui::connectGuarded(SpeedButton8, &QToolButton::clicked, this, &TXtForm::SpeedButton8Click);
     ui::connectGuarded(DBGridEh1, &ui::DataGrid::doubleClicked, this, &TXtForm::DBGridEh1DblClick);
     ui::connectGuarded(DBGridEh2, &ui::DataGrid::doubleClicked, this, &TXtForm::DBGridEh2DblClick);
-    for (ui::DataGrid* grid : {DBGridEh1, DBGridEh2})
-        ui::connectGuarded(grid, &ui::DataGrid::storeError, this,
-                           [this](const QString& message) { ui::reportError(this, message); });
 }
 
 void TXtForm::setDialogs(TYhtjForm* yhtj, TYhxgForm* yhxg, TSptjForm* sptj, TSpxgForm* spxg, TQxsmForm* qxsm)
@@ -178,6 +167,14 @@ void TXtForm::OpenOnUsersTab()
 {
     PageControl1->setCurrentWidget(TabSheet1);
     ui::showModal(this);
+}
+
+void TXtForm::applyRights(bool administrator)
+{
+    ui::setEditable(Edit1, administrator);
+    ui::setEditable(Memo1, administrator);
+    SpeedButton1->setEnabled(administrator);
+    SpeedButton3->setEnabled(administrator);
 }
 
 void TXtForm::SettingsRequery()

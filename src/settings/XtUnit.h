@@ -23,7 +23,6 @@ class TXtForm : public ui::SkinnedWindow, public Ui::TXtForm
 
 public:
     explicit TXtForm(QWidget* parent = nullptr);
-    ~TXtForm() override;
 
     void setDialogs(TYhtjForm* yhtj, TYhxgForm* yhxg, TSptjForm* sptj, TSpxgForm* spxg, TQxsmForm* qxsm);
 
@@ -51,6 +50,9 @@ public:
     void SettingsRefresh();
     // The main window's "设置".
     void OpenOnUsersTab();
+    // What the login's right allows here: only an administrator adds and deletes accounts and
+    // changes the print content.
+    void applyRights(bool administrator);
 
 signals:
     void goodsChanged();

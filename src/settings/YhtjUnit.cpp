@@ -3,7 +3,6 @@
 #include "settings/XtUnit.h"
 #include "store/Catalogue.h"
 #include "store/Passwords.h"
-#include "ui/Fonts.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
 
@@ -11,10 +10,8 @@ TYhtjForm::TYhtjForm(TXtForm* settings, QWidget* parent)
     : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TYhtjForm")),
       ADOQuery1(ADOConnection1, store::sql::SelectUsername), m_settings(settings)
 {
-    setObjectName(QStringLiteral("TYhtjForm"));
-    setupSkin(QStringLiteral("添加新用户"), QSize(264, 246), ui::ControlBox | ui::Close);
-    setupUi(clientArea());
-    clientArea()->setFont(ui::songFont(15));
+    setupWindow(*this, QStringLiteral("TYhtjForm"), QStringLiteral("添加新用户"), QSize(264, 246),
+                ui::ControlBox | ui::Close);
     ComboBox1->setCurrentIndex(0);
     ui::connectGuarded(SpeedButton1, &QPushButton::clicked, this, &TYhtjForm::SpeedButton1Click);
     ui::connectGuarded(SpeedButton2, &QPushButton::clicked, this, &TYhtjForm::SpeedButton2Click);

@@ -3,7 +3,6 @@
 #include "settings/XtUnit.h"
 #include "store/Error.h"
 #include "store/Passwords.h"
-#include "ui/Fonts.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
 
@@ -24,10 +23,8 @@ void paintButtonFace(QLineEdit* box)
 
 TYhxgForm::TYhxgForm(TXtForm* settings, QWidget* parent) : ui::SkinnedWindow(parent), m_settings(settings)
 {
-    setObjectName(QStringLiteral("TYhxgForm"));
-    setupSkin(QStringLiteral("修改用户信息"), QSize(262, 274), ui::ControlBox | ui::Close);
-    setupUi(clientArea());
-    clientArea()->setFont(ui::songFont(15));
+    setupWindow(*this, QStringLiteral("TYhxgForm"), QStringLiteral("修改用户信息"), QSize(262, 274),
+                ui::ControlBox | ui::Close);
     paintButtonFace(Edit1);
     ui::connectGuarded(SpeedButton1, &QPushButton::clicked, this, &TYhxgForm::SpeedButton1Click);
     ui::connectGuarded(SpeedButton2, &QPushButton::clicked, this, &TYhxgForm::SpeedButton2Click);

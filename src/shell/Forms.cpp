@@ -82,10 +82,21 @@ Forms::~Forms()
         m_windows.pop_back();
 }
 
+void introduceSettingsDialogs(TXtForm& settings, TYhtjForm& yhtj, TYhxgForm& yhxg, TSptjForm& sptj, TSpxgForm& spxg,
+                              TQxsmForm& qxsm)
+{
+    settings.setDialogs(&yhtj, &yhxg, &sptj, &spxg, &qxsm);
+}
+
+void introduceRecordsDialogs(TXstjForm& statistics, TXsmxForm& detail, TXscxForm& query)
+{
+    statistics.setDialogs(&detail, &query);
+}
+
 void Forms::introduceWindows()
 {
-    XtForm->setDialogs(YhtjForm, YhxgForm, SptjForm, SpxgForm, QxsmForm);
-    XstjForm->setDialogs(XsmxForm, XscxForm);
+    introduceSettingsDialogs(*XtForm, *YhtjForm, *YhxgForm, *SptjForm, *SpxgForm, *QxsmForm);
+    introduceRecordsDialogs(*XstjForm, *XsmxForm, *XscxForm);
 }
 
 // What the lower windows announce, the main window carries out at once, inside their handlers.

@@ -35,15 +35,18 @@ public:
     bool runLoginGate();
 
     TMainForm* MainForm = nullptr;
+    // The settings window and the dialogs it opens.
     TXtForm* XtForm = nullptr;
     TYhtjForm* YhtjForm = nullptr;
     TYhxgForm* YhxgForm = nullptr;
     TSptjForm* SptjForm = nullptr;
     TSpxgForm* SpxgForm = nullptr;
+    TQxsmForm* QxsmForm = nullptr;
+    // The sales statistics and the two windows it opens.
     TXstjForm* XstjForm = nullptr;
     TXsmxForm* XsmxForm = nullptr;
     TXscxForm* XscxForm = nullptr;
-    TQxsmForm* QxsmForm = nullptr;
+    // The receipt layouts the print run and the preview fill.
     TDy58Form* Dy58Form = nullptr;
     TDy76Form* Dy76Form = nullptr;
 
@@ -55,3 +58,9 @@ private:
     std::vector<std::unique_ptr<QWidget>> m_windows; // in creation order
     std::unique_ptr<QObject> m_helpKey;
 };
+
+// How a window is handed the dialogs it opens, which are created after it and hold it. Forms
+// introduces its windows with these, and so do the tests that make a few windows alone.
+void introduceSettingsDialogs(TXtForm& settings, TYhtjForm& yhtj, TYhxgForm& yhxg, TSptjForm& sptj, TSpxgForm& spxg,
+                              TQxsmForm& qxsm);
+void introduceRecordsDialogs(TXstjForm& statistics, TXsmxForm& detail, TXscxForm& query);

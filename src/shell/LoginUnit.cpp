@@ -10,6 +10,7 @@
 #include "shell/PickList.h"
 #include "store/Catalogue.h"
 #include "store/Passwords.h"
+#include "ui/BoxLooks.h"
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
@@ -40,18 +41,15 @@ TLoginForm::TLoginForm(Forms& forms, QWidget* parent)
     : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("LoginForm")),
       ADOQuery1(ADOConnection1, store::sql::SelectUsername), m_forms(forms)
 {
-    setObjectName(QStringLiteral("LoginForm"));
     // Only the control-box icon: leaving is "关闭", which ends the program.
-    setupSkin(Caption, ClientSize, ui::ControlBox);
-    setupUi(clientArea());
+    setupWindow(*this, QStringLiteral("LoginForm"), Caption, ClientSize, ui::ControlBox);
 
     clientArea()->setAutoFillBackground(true);
     QPalette background = clientArea()->palette();
     background.setBrush(QPalette::Window, QBrush(shell::loginBackground(ClientSize)));
     clientArea()->setPalette(background);
-    clientArea()->setFont(ui::songFont(15));
     Label3->setFont(ui::songFont(12));
-    shell::setTextColour(Label3, HintBlue);
+    ui::setTextColour(Label3, HintBlue);
     Edit1->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }")); // "*"
 
     ADOConnection1.open();
@@ -145,19 +143,9 @@ void TLoginForm::applyRights(const QString& right)
 
 void TLoginForm::setRights(bool administrator)
 {
-    TMainForm* main = m_forms.MainForm;
-    shell::setEditable(main->Edit1, administrator);
-    // The shop name and remark are set in the settings window only, by anyone's login.
-    shell::setEditable(main->Edit5, false);
-    shell::setEditable(main->Memo1, false);
-    TXtForm* settings = m_forms.XtForm;
-    shell::setEditable(settings->Edit1, administrator);
-    shell::setEditable(settings->Memo1, administrator);
-    settings->SpeedButton1->setEnabled(administrator);
-    settings->SpeedButton3->setEnabled(administrator);
-    TXstjForm* statistics = m_forms.XstjForm;
-    statistics->SpeedButton4->setEnabled(administrator);
-    statistics->N6->setEnabled(administrator);
+    m_forms.MainForm->applyRights(administrator);
+    m_forms.XtForm->applyRights(administrator);
+    m_forms.XstjForm->applyRights(administrator);
 }
 
 void TLoginForm::SpeedButton2Click()

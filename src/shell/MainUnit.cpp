@@ -8,10 +8,12 @@
 #include "sales/Totals.h"
 #include "settings/XtUnit.h"
 #include "shell/Forms.h"
-#include "shell/Looks.h"
+#include "shell/MainLooks.h"
 #include "shell/PickList.h"
+#include "shell/SaleEntry.h"
 #include "store/Catalogue.h"
 #include "store/Numbers.h"
+#include "ui/BoxLooks.h"
 #include "ui/ControlEvents.h"
 #include "ui/DataGrid.h"
 #include "ui/Fonts.h"
@@ -29,8 +31,6 @@
 #include <QShortcut>
 #include <QShowEvent>
 #include <QTableView>
-#include <algorithm>
-#include <tuple>
 
 namespace {
 
@@ -41,21 +41,6 @@ const QString NoHelpViewer = QStringLiteral("这台电脑上没有能打开帮�
                                             "请安装 xchm 和 xdg-utils，例如在终端输入：\n"
                                             "sudo apt install xchm xdg-utils");
 const QString ShortcutsHint = QStringLiteral("快捷键：帮助F1键、打印小票F5键");
-const QList<int> StatusPanelWidths = {260, 200};
-
-const QColor Red(0xFF, 0x00, 0x00);
-const QColor DarkRed(0xBD, 0x00, 0x00); // colour value 189
-const QColor Green(0x00, 0x80, 0x00);
-const QColor ScrollBarColour(0xC8, 0xC8, 0xC8);
-const QColor EvenRowColour(0xEE, 0xEE, 0xEE); // colour value 15658734
-
-constexpr int TotalPixelSize = 21;
-constexpr int SmallestPixelSize = 9;
-
-// Column positions in the grid, as GridColumn lists them.
-constexpr int QuantityGridColumn = 3;
-constexpr int AmountGridColumn = 4;
-constexpr int AfterDiscountGridColumn = 5;
 
 bool isFlag(const QString& text)
 {
@@ -92,52 +77,6 @@ private:
     TMainForm* m_owner;
 };
 
-// A text wider than its label gets a smaller font instead of running into its neighbour or
-// past the window's edge.
-void fitFontToWidth(QLabel* label, QFont font)
-{
-    const int room = label->contentsRect().width() - label->margin() * 2 - label->indent() - 4;
-    while (font.pixelSize() > SmallestPixelSize && QFontMetrics(font).horizontalAdvance(label->text()) > room)
-        font.setPixelSize(font.pixelSize() - 1);
-    label->setFont(font);
-}
-
-// The last status panel has what the bar leaves over, which depends on the fonts at hand.
-class FittingPanel : public QLabel
-{
-public:
-    using QLabel::QLabel;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override
-    {
-        QLabel::resizeEvent(event);
-        fitFontToWidth(this, ui::songFont(15));
-    }
-};
-
-void focusAndSelect(QWidget* box)
-{
-    box->setFocus(Qt::TabFocusReason);
-    if (auto* combo = qobject_cast<QComboBox*>(box); combo && combo->lineEdit())
-        combo->lineEdit()->selectAll();
-    else if (auto* edit = qobject_cast<QLineEdit*>(box))
-        edit->selectAll();
-}
-
-// Exactly one of the list's items, case and all.
-bool namesAnItem(const QComboBox* box)
-{
-    return !box->currentText().isEmpty() &&
-           box->findText(box->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0;
-}
-
-// ".5" is typed one key at a time: the point alone is no number yet, and no mistake yet either.
-bool anyLonePoint(const QStringList& texts)
-{
-    return std::any_of(texts.begin(), texts.end(), [](const QString& text) { return text == QLatin1String("."); });
-}
-
 } // namespace
 
 TMainForm::TMainForm(Forms& forms, QWidget* parent)
@@ -147,13 +86,12 @@ TMainForm::TMainForm(Forms& forms, QWidget* parent)
       ADOQuery5(ADOConnection1, store::sql::SelectXsmx), ADOQuery6(ADOConnection1, store::sql::SelectId),
       ADOQuery7(ADOConnection1, store::sql::SelectUsername), m_forms(forms)
 {
-    setObjectName(QStringLiteral("MainForm"));
-    setupSkin(Caption, ClientSize, ui::ControlBox | ui::Minimise | ui::Close);
+    setupWindow(*this, QStringLiteral("MainForm"), Caption, ClientSize, ui::ControlBox | ui::Minimise | ui::Close);
     // Esc must not end the program in the middle of a sale.
     setEscapeCloses(false);
-    setupUi(clientArea());
-    setUpLooks();
-    setUpStatusBar();
+    shell::dressMainWindow(*this, clientArea(), ClientSize);
+    m_statusPanels = shell::addStatusPanels(StatusBar1);
+    setStatusText(2, ShortcutsHint);
     setUpGrid();
     ComboBox2->addItems(sales::discountItems());
     // The lists are there to pick from; completing what is typed would turn "9" into "9.9" and
@@ -189,83 +127,13 @@ TMainForm::~TMainForm()
     QTableView* view = DBGridEh1->view();
     view->horizontalHeader()->disconnect(this);
     view->horizontalScrollBar()->disconnect(this);
-    // The grid follows ADOQuery2, which goes before the widgets do.
-    DBGridEh1->setDataset(nullptr);
-}
-
-void TMainForm::setUpLooks()
-{
-    clientArea()->setAutoFillBackground(true);
-    QPalette background = clientArea()->palette();
-    background.setBrush(QPalette::Window, QBrush(shell::mainBackground(ClientSize)));
-    clientArea()->setPalette(background);
-    clientArea()->setFont(ui::songFont(15));
-
-    shell::setBackground(Edit2, shell::buttonFaceColour());
-    for (QLineEdit* result : {Edit11, Edit12}) {
-        shell::setBackground(result, shell::buttonFaceColour());
-        shell::setTextColour(result, Red);
-    }
-    Label12->setFont(ui::heiFont(20, true));
-    for (QLabel* total : {Label13, Label14, Label15}) {
-        total->setFont(ui::heiFont(TotalPixelSize, true));
-        shell::setTextColour(total, Red);
-    }
-    ComboBox4->setFont(ui::songFont(15, true));
-    shell::setTextColour(Label9, DarkRed);
-    shell::setTextColour(Label10, Green);
-    Edit6->setFont(ui::songFont(15, true));
-    shell::setTextColour(Edit6, Red);
-    shell::setBackground(Edit6, ScrollBarColour);
-    Memo1->setFont(ui::songFont(13));
-
-    SpeedButton2->setIcon(ui::icon(QStringLiteral("add")));
-    SpeedButton3->setIcon(ui::icon(QStringLiteral("modify")));
-    SpeedButton4->setIcon(ui::icon(QStringLiteral("delete")));
-    SpeedButton1->setIcon(ui::icon(QStringLiteral("settings")));
-    SpeedButton7->setIcon(ui::icon(QStringLiteral("statistics")));
-    SpeedButton5->setIcon(ui::icon(QStringLiteral("preview")));
-    SpeedButton6->setIcon(ui::icon(QStringLiteral("print")));
-    SpeedButton6->setIconSize(QSize(48, 48));
-    SpeedButton6->setFont(ui::songFont(24, true));
-    shell::setTextColour(SpeedButton6, Green);
-}
-
-void TMainForm::setUpStatusBar()
-{
-    for (int panel = 0; panel < 3; ++panel) {
-        auto* label = panel < StatusPanelWidths.size() ? new QLabel(StatusBar1) : new FittingPanel(StatusBar1);
-        label->setObjectName(QStringLiteral("StatusPanel%1").arg(panel));
-        label->setFrameShape(QFrame::Panel);
-        label->setFrameShadow(QFrame::Sunken);
-        if (panel < StatusPanelWidths.size())
-            label->setFixedWidth(StatusPanelWidths.at(panel));
-        else // the rest of the bar, not the width of its text: a longer text would push it past the edge
-            label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        StatusBar1->addWidget(label, panel < StatusPanelWidths.size() ? 0 : 1);
-        m_statusPanels << label;
-    }
-    setStatusText(2, ShortcutsHint);
 }
 
 void TMainForm::setUpGrid()
 {
-    using Column = ui::GridColumn;
-    DBGridEh1->setColumns({
-        Column{QStringLiteral("序号"), QString(), 45, false, Column::Footer::None},
-        Column{QStringLiteral("品名"), QStringLiteral("品名"), 250, false, Column::Footer::None},
-        Column{QStringLiteral("单价"), QStringLiteral("单价"), 80, true, Column::Footer::None},
-        Column{QStringLiteral("数量"), QStringLiteral("数量"), 50, true, Column::Footer::None},
-        Column{QStringLiteral("金额"), QStringLiteral("金额"), 105, true, Column::Footer::None},
-        Column{QStringLiteral("折后"), QStringLiteral("折后"), 105, true, Column::Footer::None},
-    });
+    shell::setUpSaleGrid(*this);
     DBGridEh1->setDataset(&ADOQuery2);
     QTableView* view = DBGridEh1->view();
-    view->setAlternatingRowColors(true);
-    QPalette rows = view->palette();
-    rows.setColor(QPalette::Base, Qt::white);
-    rows.setColor(QPalette::AlternateBase, EvenRowColour);
-    view->setPalette(rows);
     new EmptyGridClicks(view, this);
 
     QHeaderView* titles = view->horizontalHeader();
@@ -276,27 +144,7 @@ void TMainForm::setUpGrid()
 
 void TMainForm::alignTotalsUnderColumns()
 {
-    QTableView* view = DBGridEh1->view();
-    const QHeaderView* titles = view->horizontalHeader();
-    auto leftOf = [&](int column) {
-        const QPoint inClient =
-            view->viewport()->mapTo(clientArea(), QPoint(titles->sectionViewportPosition(column), 0));
-        return Panel3->mapFrom(clientArea(), inClient).x();
-    };
-    const int quantity = leftOf(QuantityGridColumn);
-    const int amount = leftOf(AmountGridColumn);
-    const int afterDiscount = leftOf(AfterDiscountGridColumn);
-    const int end = Panel3->width() - Panel3->frameWidth();
-    Label13->setGeometry(quantity, Label13->y(), amount - quantity, Label13->height());
-    Label14->setGeometry(amount, Label14->y(), afterDiscount - amount, Label14->height());
-    Label15->setGeometry(afterDiscount, Label15->y(), end - afterDiscount, Label15->height());
-    fitTotals();
-}
-
-void TMainForm::fitTotals()
-{
-    for (QLabel* total : {Label13, Label14, Label15})
-        fitFontToWidth(total, ui::heiFont(TotalPixelSize, true));
+    shell::alignTotals(*this, clientArea());
 }
 
 void TMainForm::connectHandlers()
@@ -319,8 +167,6 @@ void TMainForm::connectHandlers()
     ui::wireCombo(ComboBox4, this, nullptr, [this] { ComboBox4Change(); });
     ui::onKeyRelease(ComboBox4, this, [this] { ComboBox4KeyUp(); });
     ui::connectGuarded(DBGridEh1, &ui::DataGrid::cellClicked, this, &TMainForm::DBGridEh1CellClick);
-    ui::connectGuarded(DBGridEh1, &ui::DataGrid::storeError, this,
-                       [this](const QString& text) { ui::reportError(this, text); });
 
     ui::connectGuarded(SpeedButton1, &QToolButton::clicked, this, &TMainForm::SpeedButton1Click);
     ui::connectGuarded(SpeedButton2, &QToolButton::clicked, this, &TMainForm::SpeedButton2Click);
@@ -410,10 +256,10 @@ void TMainForm::CheckBox1Click()
 {
     if (CheckBox1->isChecked()) {
         Timer1.stop();
-        shell::setBackground(Edit2, shell::windowColour());
+        ui::setBackground(Edit2, ui::windowColour());
     } else {
         Timer1.start();
-        shell::setBackground(Edit2, shell::buttonFaceColour());
+        ui::setBackground(Edit2, ui::buttonFaceColour());
     }
 }
 
@@ -436,13 +282,13 @@ void TMainForm::CheckBox2Click()
 {
     if (CheckBox2->isChecked()) {
         Edit9->setEnabled(true);
-        shell::setBackground(Edit9, shell::windowColour());
+        ui::setBackground(Edit9, ui::windowColour());
         writeSetting(QStringLiteral("客户"), flagText(true));
         return;
     }
     for (QLineEdit* box : {Edit9, Edit10}) {
         box->setEnabled(false);
-        shell::setBackground(box, shell::buttonFaceColour());
+        ui::setBackground(box, ui::buttonFaceColour());
     }
     CheckBox3->setChecked(false);
     writeSettings(flagText(false), flagText(false));
@@ -453,14 +299,14 @@ void TMainForm::CheckBox3Click()
     if (CheckBox3->isChecked()) {
         for (QLineEdit* box : {Edit9, Edit10}) {
             box->setEnabled(true);
-            shell::setBackground(box, shell::windowColour());
+            ui::setBackground(box, ui::windowColour());
         }
         CheckBox2->setChecked(true);
         writeSettings(flagText(true), flagText(true));
         return;
     }
     Edit10->setEnabled(false);
-    shell::setBackground(Edit10, shell::buttonFaceColour());
+    ui::setBackground(Edit10, ui::buttonFaceColour());
     writeSetting(QStringLiteral("电话"), flagText(false));
 }
 
@@ -481,7 +327,7 @@ void TMainForm::SpeedButton1Click()
 
 void TMainForm::SpeedButton5Click()
 {
-    printing::showPreview(saleToPrint(), *m_forms.Dy58Form, *m_forms.Dy76Form);
+    printing::showPreview(shell::saleOnScreen(*this), *m_forms.Dy58Form, *m_forms.Dy76Form);
 }
 
 void TMainForm::SpeedButton6Click()
@@ -526,6 +372,14 @@ void TMainForm::reloadCashierPickList()
         ComboBox6->setEditText(cashier);
 }
 
+void TMainForm::applyRights(bool administrator)
+{
+    ui::setEditable(Edit1, administrator);
+    // The shop name and remark are set in the settings window only, by anyone's login.
+    ui::setEditable(Edit5, false);
+    ui::setEditable(Memo1, false);
+}
+
 void TMainForm::setStatusText(int panel, const QString& text)
 {
     if (panel >= 0 && panel < m_statusPanels.size())
@@ -550,7 +404,7 @@ void TMainForm::computeLineAmounts()
 {
     if (Edit3->text().isEmpty() || Edit4->text().isEmpty() || ComboBox2->currentText().isEmpty())
         return;
-    if (anyLonePoint({Edit3->text(), Edit4->text(), ComboBox2->currentText()}))
+    if (shell::anyLonePoint({Edit3->text(), Edit4->text(), ComboBox2->currentText()}))
         return;
     const sales::LineAmounts amounts =
         sales::computeLineAmounts(Edit3->text(), Edit4->text(), ComboBox2->currentText());
@@ -586,7 +440,7 @@ void TMainForm::ComboBox1Click()
         Edit3->setText(store::normalisePrice(Edit3->text()));
         // As the line amount computation, but an empty quantity or discount is an error here;
         // one still being typed is not.
-        if (!anyLonePoint({Edit4->text(), ComboBox2->currentText()})) {
+        if (!shell::anyLonePoint({Edit4->text(), ComboBox2->currentText()})) {
             const sales::LineAmounts amounts =
                 sales::computeLineAmounts(Edit3->text(), Edit4->text(), ComboBox2->currentText());
             Edit11->setText(amounts.amount);
@@ -622,74 +476,32 @@ void TMainForm::lookUpAndUpdateGoods()
     sales::updateGoods(ADOQuery1, Edit7->text(), ComboBox1->currentText(), Edit3->text());
 }
 
-void TMainForm::writeLine()
-{
-    ADOQuery2.setField(QStringLiteral("单号"), Edit1->text());
-    ADOQuery2.setField(QStringLiteral("时间"), Edit2->text());
-    ADOQuery2.setField(QStringLiteral("品名"), ComboBox1->currentText());
-    ADOQuery2.setField(QStringLiteral("单价"), Edit3->text());
-    ADOQuery2.setField(QStringLiteral("数量"), Edit4->text());
-    ADOQuery2.setField(QStringLiteral("金额"), Edit11->text());
-    ADOQuery2.setField(QStringLiteral("折后"), Edit12->text());
-    ADOQuery2.post();
-}
-
-void TMainForm::resetEntry()
-{
-    ComboBox1->clearEditText();
-    Edit3->clear();
-    Edit4->setText(QStringLiteral("1"));
-    ComboBox2->setEditText(QStringLiteral("10"));
-    Edit11->clear();
-    Edit12->clear();
-}
-
-bool TMainForm::reportEmptyEntryBoxes()
-{
-    const QList<std::tuple<bool, QString, QWidget*>> boxes = {
-        {Edit3->text().isEmpty(), QStringLiteral("单价不能为空！"), Edit3},
-        {Edit4->text().isEmpty(), QStringLiteral("数量不能为空！"), Edit4},
-        {ComboBox2->currentText().isEmpty(), QStringLiteral("折扣不能为空！"), ComboBox2},
-    };
-    QWidget* firstEmpty = nullptr;
-    for (const auto& [empty, text, box] : boxes) {
-        if (!empty)
-            continue;
-        ui::message(this, text, ui::MessageStyle::Warning);
-        if (!firstEmpty)
-            firstEmpty = box;
-    }
-    if (firstEmpty)
-        focusAndSelect(firstEmpty);
-    return firstEmpty != nullptr;
-}
-
 bool TMainForm::reportLineOutOfRange(int replacedIndex)
 {
     const sales::LineTexts line{Edit3->text(), Edit4->text(), Edit11->text(), Edit12->text()};
     if (sales::lineFitsTheSale(ADOQuery2, line, replacedIndex))
         return false;
     ui::message(this, sales::outOfRangeMessage(), ui::MessageStyle::Warning);
-    focusAndSelect(Edit4);
+    shell::focusAndSelect(Edit4);
     return true;
 }
 
 void TMainForm::focusGoodsName()
 {
-    focusAndSelect(ComboBox1);
+    shell::focusAndSelect(ComboBox1);
 }
 
 void TMainForm::EntryEnterPressed(QWidget* box)
 {
     if (box == ComboBox1) {
         // Enter on a name the list holds is choosing it from the list by keyboard.
-        if (namesAnItem(ComboBox1))
+        if (shell::namesAnItem(ComboBox1))
             ComboBox1Click();
-        focusAndSelect(Edit3);
+        shell::focusAndSelect(Edit3);
     } else if (box == Edit3) {
-        focusAndSelect(Edit4);
+        shell::focusAndSelect(Edit4);
     } else if (box == Edit4) {
-        focusAndSelect(ComboBox2);
+        shell::focusAndSelect(ComboBox2);
     } else if (box == ComboBox2) {
         if (SpeedButton2->isEnabled())
             SpeedButton2Click();
@@ -705,14 +517,14 @@ void TMainForm::SpeedButton2Click()
         return;
     }
     mainRequery();
-    if (!reportEmptyEntryBoxes() && !reportLineOutOfRange(-1)) {
+    if (!shell::reportEmptyEntryBoxes(this, *this) && !reportLineOutOfRange(-1)) {
         // The catalogue and the line go in together: a line the store refuses leaves no goods row behind.
         store::Transaction transaction(ADOConnection1);
         lookUpAndUpdateGoods();
         ADOQuery2.append();
-        writeLine();
+        shell::writeLine(ADOQuery2, *this);
         transaction.commit();
-        resetEntry();
+        shell::resetEntry(*this);
         reloadGoodsPickList();
         SpeedButton3->setEnabled(false);
         SpeedButton4->setEnabled(false);
@@ -724,7 +536,7 @@ void TMainForm::SpeedButton2Click()
 
 void TMainForm::SpeedButton3Click()
 {
-    if (reportEmptyEntryBoxes())
+    if (shell::reportEmptyEntryBoxes(this, *this))
         return;
     // Editing an empty result inserts, so nothing is replaced then.
     if (reportLineOutOfRange(ADOQuery2.recordCount() > 0 ? ADOQuery2.recordNumber() - 1 : -1))
@@ -734,10 +546,10 @@ void TMainForm::SpeedButton3Click()
         lookUpAndUpdateGoods();
         // After a print run the sale is empty, and editing an empty result inserts the entry.
         ADOQuery2.edit();
-        writeLine();
+        shell::writeLine(ADOQuery2, *this);
         transaction.commit();
     }
-    resetEntry();
+    shell::resetEntry(*this);
     refreshTotals();
     settingsRefresh();
     setLineButtons(true, false);
@@ -780,7 +592,7 @@ void TMainForm::refreshTotals()
     Label13->setText(totals.quantity);
     Label14->setText(totals.amount);
     Label15->setText(totals.afterDiscount);
-    fitTotals();
+    shell::fitTotals(*this);
     ComboBox4->setEditText(totals.afterDiscount);
     Edit6->setText(QStringLiteral("0"));
 }
@@ -794,7 +606,7 @@ void TMainForm::SpeedButton9Click()
 void TMainForm::computeChange()
 {
     // No change is owed on an amount not yet typed, nor on a point still waiting for its digits.
-    if (ComboBox4->currentText().isEmpty() || anyLonePoint({ComboBox4->currentText()})) {
+    if (ComboBox4->currentText().isEmpty() || shell::anyLonePoint({ComboBox4->currentText()})) {
         Edit6->clear();
         return;
     }
@@ -821,38 +633,18 @@ void TMainForm::PrintCurrentSale()
     }
     // Opening it reads nothing; a start whose earlier steps failed may have left it closed.
     ADOQuery5.open();
-    const QString notice = printing::printAndRecord(saleToPrint(), *m_forms.Dy58Form, *m_forms.Dy76Form,
+    const QString notice = printing::printAndRecord(shell::saleOnScreen(*this), *m_forms.Dy58Form, *m_forms.Dy76Form,
                                                     ADOConnection1, ADOQuery2, ADOQuery4, ADOQuery5);
     resetAfterPrint();
     if (!notice.isEmpty())
         ui::message(this, notice, ui::MessageStyle::Warning);
 }
 
-printing::SaleToPrint TMainForm::saleToPrint() const
-{
-    printing::SaleToPrint sale;
-    sale.layout = ComboBox5->currentText();
-    sale.copies = ComboBox3->currentText();
-    sale.customer = CheckBox2->isChecked();
-    sale.phone = CheckBox3->isChecked();
-    sale.remark = Memo1->toPlainText();
-    sale.number = Edit1->text();
-    sale.time = Edit2->text();
-    sale.cashier = ComboBox6->currentText();
-    sale.customerName = Edit9->text();
-    sale.phoneNumber = Edit10->text();
-    sale.totalQuantity = Label13->text();
-    sale.totalAmount = Label14->text();
-    sale.totalDue = Label15->text();
-    sale.received = ComboBox4->currentText();
-    sale.change = Edit6->text();
-    return sale;
-}
-
 void TMainForm::ReprintSale(const QString& receiptNumber)
 {
     // Only the width, copies, switches and remark of the current settings are used.
-    const QString notice = printing::reprintSale(receiptNumber, saleToPrint(), *m_forms.Dy58Form, *m_forms.Dy76Form);
+    const QString notice =
+        printing::reprintSale(receiptNumber, shell::saleOnScreen(*this), *m_forms.Dy58Form, *m_forms.Dy76Form);
     if (!notice.isEmpty())
         ui::message(this, notice, ui::MessageStyle::Warning);
 }

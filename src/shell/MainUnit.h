@@ -8,10 +8,6 @@
 #include <QString>
 #include <QTimer>
 
-namespace printing {
-struct SaleToPrint;
-}
-
 class Forms;
 class QLabel;
 class QShortcut;
@@ -59,6 +55,8 @@ public:
     void reloadGoodsPickList();
     void reloadCashierPickList();
     void setStatusText(int panel, const QString& text);
+    // What the login's right allows here: only an administrator types over the receipt number.
+    void applyRights(bool administrator);
     QString statusText(int panel) const;
 
     // Sale lines.
@@ -94,12 +92,9 @@ protected:
 
 private:
     void openHelp();
-    void setUpLooks();
-    void setUpStatusBar();
     void setUpGrid();
     void connectHandlers();
     void alignTotalsUnderColumns();
-    void fitTotals();
     void writeSetting(const QString& column, const QString& value);
     void writeSettings(const QString& customer, const QString& phone);
     void computeLineAmounts();
@@ -107,13 +102,9 @@ private:
     void mainRequery();
     void settingsRefresh();
     void lookUpAndUpdateGoods();
-    void writeLine();
-    void resetEntry();
-    bool reportEmptyEntryBoxes();
     bool reportLineOutOfRange(int replacedIndex);
     void focusGoodsName();
     void resetAfterPrint();
-    printing::SaleToPrint saleToPrint() const;
     void setLineButtons(bool add, bool modifyAndDelete);
 
     Forms& m_forms;

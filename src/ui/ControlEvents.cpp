@@ -94,13 +94,27 @@ private:
     QString m_textAtCommit;
 };
 
-class KeyReleaseWatcher : public QObject
+// A key filter that runs its handler guarded over the owner, who may be gone by then.
+class KeyHandler : public QObject
 {
 public:
-    KeyReleaseWatcher(QObject* parent, QWidget* owner, std::function<void()> handler)
+    KeyHandler(QObject* parent, QWidget* owner, std::function<void()> handler)
         : QObject(parent), m_owner(owner), m_handler(std::move(handler))
     {
     }
+
+protected:
+    void run() { runGuarded(m_owner.data(), m_handler); }
+
+private:
+    QPointer<QWidget> m_owner;
+    std::function<void()> m_handler;
+};
+
+class KeyReleaseWatcher : public KeyHandler
+{
+public:
+    using KeyHandler::KeyHandler;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -111,24 +125,19 @@ protected:
             event != m_lastRelease) {
             // A release the line edit leaves unaccepted goes on to its combo box: count it once.
             m_lastRelease = event;
-            runGuarded(m_owner.data(), m_handler);
+            run();
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
-    QPointer<QWidget> m_owner;
-    std::function<void()> m_handler;
     const QEvent* m_lastRelease = nullptr;
 };
 
-class EnterKeyCatcher : public QObject
+class EnterKeyCatcher : public KeyHandler
 {
 public:
-    EnterKeyCatcher(QObject* parent, QWidget* owner, std::function<void()> handler)
-        : QObject(parent), m_owner(owner), m_handler(std::move(handler))
-    {
-    }
+    using KeyHandler::KeyHandler;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -138,13 +147,9 @@ protected:
         const auto modifiers = static_cast<QKeyEvent*>(event)->modifiers() & ~Qt::KeypadModifier;
         if (modifiers != Qt::NoModifier)
             return QObject::eventFilter(watched, event);
-        runGuarded(m_owner.data(), m_handler);
+        run();
         return true;
     }
-
-private:
-    QPointer<QWidget> m_owner;
-    std::function<void()> m_handler;
 };
 
 void watch(QObject* filter, QWidget* widget)

@@ -387,20 +387,22 @@ bool DataGrid::showToolTip(QWidget* widget, QEvent* event)
 
 void DataGrid::onClicked(const QModelIndex& index)
 {
-    if (!index.isValid())
-        return;
-    const int record = index.row() + 1;
-    if (moveDatasetTo(record))
+    if (const int record = moveDatasetToRowOf(index))
         emit cellClicked(record);
 }
 
 void DataGrid::onDoubleClicked(const QModelIndex& index)
 {
-    if (!index.isValid())
-        return;
-    const int record = index.row() + 1;
-    if (moveDatasetTo(record))
+    if (const int record = moveDatasetToRowOf(index))
         emit doubleClicked(record);
+}
+
+int DataGrid::moveDatasetToRowOf(const QModelIndex& index)
+{
+    if (!index.isValid())
+        return 0;
+    const int record = index.row() + 1;
+    return moveDatasetTo(record) ? record : 0;
 }
 
 void DataGrid::onCurrentRowChanged(const QModelIndex& current)

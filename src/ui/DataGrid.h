@@ -19,7 +19,8 @@ namespace ui {
 
 // A store dataset as a table with an optional sum row under it, placed by the windows as one
 // widget (a promoted widget in their .ui files). The dataset is followed, never owned: the
-// grid's selection is the dataset's current row, in both directions.
+// grid's selection is the dataset's current row, in both directions. A dataset that goes away
+// leaves the grid empty, so a window's datasets may go before its grids.
 class DataGrid : public QWidget
 {
     Q_OBJECT
@@ -64,6 +65,7 @@ private:
     void onClicked(const QModelIndex& index);
     void onDoubleClicked(const QModelIndex& index);
     void onCurrentRowChanged(const QModelIndex& current);
+    int moveDatasetToRowOf(const QModelIndex& index); // the record moved to, 0 when none
     bool moveDatasetTo(int recordNumber);
     int datasetRecordNumber() const;
     void followDataset();

@@ -1,6 +1,11 @@
 #include "ui/SkinnedWindow.h"
 
 #include "ui/Icons.h"
+#include "store/Dataset.h"
+#include "ui/DataGrid.h"
+#include "ui/Fonts.h"
+#include "ui/Guard.h"
+#include "ui/Messages.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -71,6 +76,13 @@ void SkinnedWindow::setupSkin(const QString& caption, const QSize& clientSize, T
     const QSize client = clientSize.expandedTo(QSize(0, 0));
     setFixedSize(client.width(), TitleBar::Height + client.height());
     placeChildren();
+}
+
+void SkinnedWindow::finishClient()
+{
+    m_client->setFont(songFont(15));
+    for (DataGrid* grid : m_client->findChildren<DataGrid*>())
+        connectGuarded(grid, &DataGrid::storeError, this, [this](const QString& text) { reportError(this, text); });
 }
 
 void SkinnedWindow::applyFlags(Qt::WindowFlags flags)

@@ -9,8 +9,8 @@ namespace ui {
 
 // The base of every window: frameless, with our own title bar above a client area of fixed
 // size, the top corners rounded and a thin grey border. Derived windows build their controls
-// with setupUi(clientArea()) and hang their closing code on closed(), connected through
-// connectGuarded so its errors are shown rather than thrown into the event loop.
+// with setupWindow and hang their closing code on closed(), connected through connectGuarded
+// so its errors are shown rather than thrown into the event loop.
 //
 // Note that setupUi's connectSlotsByName looks at the client area, not at the window, so
 // windows connect their handlers explicitly.
@@ -26,6 +26,19 @@ public:
     // clientSize.width() wide, and cannot be resized.
     void setupSkin(const QString& caption, const QSize& clientSize, TitleButtons buttons);
 
+    // What every window's constructor starts with: its name, the skin, the designed controls
+    // built into the client area in the windows' font, and the store errors of each grid among
+    // them shown over the window.
+    template <typename Form>
+    void setupWindow(Form& form, const QString& name, const QString& caption, const QSize& clientSize,
+                     TitleButtons buttons)
+    {
+        setObjectName(name);
+        setupSkin(caption, clientSize, buttons);
+        form.setupUi(m_client);
+        finishClient();
+    }
+
     QWidget* clientArea() const { return m_client; }
     TitleBar* titleBar() const { return m_titleBar; }
 
@@ -36,7 +49,6 @@ public:
 
     // Esc rejects the window only when it has a Close button, unless set otherwise here.
     void setEscapeCloses(bool closes);
-    bool escapeCloses() const { return m_escapeCloses; }
 
 signals:
     // Once each time a shown window is closed, accepted, rejected or hidden; not on minimising,
@@ -51,6 +63,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void finishClient();
     void applyFlags(Qt::WindowFlags flags);
     void placeChildren();
     QRect clientRect() const;

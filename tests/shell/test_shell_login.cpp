@@ -8,10 +8,10 @@
 #include "shell/DesktopEntry.h"
 #include "shell/Forms.h"
 #include "shell/LoginUnit.h"
-#include "shell/Looks.h"
 #include "shell/MainUnit.h"
 #include "store/Passwords.h"
 #include "support/ShellFixture.h"
+#include "ui/BoxLooks.h"
 #include "ui/DataGrid.h"
 
 #include <QAction>
@@ -57,13 +57,13 @@ QString readAll(const QString& path)
 bool isEditableLook(QWidget* box)
 {
     const bool readOnly = box->property("readOnly").toBool();
-    return !readOnly && box->palette().color(QPalette::Base) == shell::windowColour();
+    return !readOnly && box->palette().color(QPalette::Base) == ui::windowColour();
 }
 
 bool isReadOnlyLook(QWidget* box)
 {
     const bool readOnly = box->property("readOnly").toBool();
-    return readOnly && box->palette().color(QPalette::Base) == shell::buttonFaceColour();
+    return readOnly && box->palette().color(QPalette::Base) == ui::buttonFaceColour();
 }
 
 } // namespace

@@ -3,9 +3,9 @@
 
 #include "settings/XtUnit.h"
 #include "shell/Forms.h"
-#include "shell/Looks.h"
 #include "shell/MainUnit.h"
 #include "support/ShellFixture.h"
+#include "ui/BoxLooks.h"
 #include "ui/DataGrid.h"
 
 #include <QApplication>
@@ -35,12 +35,12 @@ QString storedFlags(const ShellFixture& shell)
 
 bool isOn(QLineEdit* box)
 {
-    return box->isEnabled() && box->palette().color(QPalette::Base) == shell::windowColour();
+    return box->isEnabled() && box->palette().color(QPalette::Base) == ui::windowColour();
 }
 
 bool isOff(QLineEdit* box)
 {
-    return !box->isEnabled() && box->palette().color(QPalette::Base) == shell::buttonFaceColour();
+    return !box->isEnabled() && box->palette().color(QPalette::Base) == ui::buttonFaceColour();
 }
 
 QStringList itemsOf(const QComboBox* box)
@@ -228,11 +228,11 @@ void TestShellMainWindow::stoppedClockKeepsTypedTime()
     QVERIFY(main.Timer1.isActive());
     QCOMPARE(main.Timer1.interval(), 1000);
     QVERIFY(QDateTime::fromString(main.Edit2->text(), "yyyy-MM-dd HH:mm:ss").isValid());
-    QCOMPARE(main.Edit2->palette().color(QPalette::Base), shell::buttonFaceColour());
+    QCOMPARE(main.Edit2->palette().color(QPalette::Base), ui::buttonFaceColour());
 
     QTest::mouseClick(main.CheckBox1, Qt::LeftButton);
     QVERIFY(!main.Timer1.isActive());
-    QCOMPARE(main.Edit2->palette().color(QPalette::Base), shell::windowColour());
+    QCOMPARE(main.Edit2->palette().color(QPalette::Base), ui::windowColour());
     main.Edit2->clear();
     typeInto(main.Edit2, "2020-02-29 23:59:59");
     QTest::qWait(1300);
@@ -240,7 +240,7 @@ void TestShellMainWindow::stoppedClockKeepsTypedTime()
 
     QTest::mouseClick(main.CheckBox1, Qt::LeftButton);
     QVERIFY(main.Timer1.isActive());
-    QCOMPARE(main.Edit2->palette().color(QPalette::Base), shell::buttonFaceColour());
+    QCOMPARE(main.Edit2->palette().color(QPalette::Base), ui::buttonFaceColour());
     QTRY_VERIFY_WITH_TIMEOUT(main.Edit2->text() != QStringLiteral("2020-02-29 23:59:59"), 3000);
     const QDateTime shown = QDateTime::fromString(main.Edit2->text(), "yyyy-MM-dd HH:mm:ss");
     QVERIFY(qAbs(shown.secsTo(QDateTime::currentDateTime())) <= 2);

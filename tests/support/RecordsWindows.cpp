@@ -3,6 +3,7 @@
 #include "records/XscxUnit.h"
 #include "records/XsmxUnit.h"
 #include "records/XstjUnit.h"
+#include "shell/Forms.h"
 
 namespace testsupport {
 
@@ -10,7 +11,7 @@ RecordsWindows::RecordsWindows()
     : statistics(std::make_unique<TXstjForm>()), detail(std::make_unique<TXsmxForm>(statistics.get())),
       query(std::make_unique<TXscxForm>(statistics.get()))
 {
-    statistics->setDialogs(detail.get(), query.get());
+    introduceRecordsDialogs(*statistics, *detail, *query);
 }
 
 // The dialogs go before the window they point at.

@@ -9,7 +9,7 @@ class TXstjForm;
 namespace testsupport {
 
 // The three sales-record windows on the working folder's data.mdb, created in the program's
-// order and wired as the program wires them.
+// order and introduced to one another by the program's own code.
 struct RecordsWindows
 {
     RecordsWindows();

@@ -1,5 +1,7 @@
 #include "support/SettingsForms.h"
 
+#include "shell/Forms.h"
+
 namespace testsupport {
 
 namespace {
@@ -21,7 +23,7 @@ SettingsForms::SettingsForms()
       yhxg(std::make_unique<TYhxgForm>(xt.get())), sptj(std::make_unique<TSptjForm>(xt.get())),
       spxg(std::make_unique<TSpxgForm>(xt.get())), qxsm(std::make_unique<TQxsmForm>())
 {
-    xt->setDialogs(yhtj.get(), yhxg.get(), sptj.get(), spxg.get(), qxsm.get());
+    introduceSettingsDialogs(*xt, *yhtj, *yhxg, *sptj, *spxg, *qxsm);
     QObject::connect(xt.get(), &TXtForm::goodsChanged, [this] { signalLog << QStringLiteral("XtForm.goodsChanged"); });
     QObject::connect(xt.get(), &TXtForm::usersChanged, [this] { signalLog << QStringLiteral("XtForm.usersChanged"); });
     QObject::connect(xt.get(), &TXtForm::printContentSaved, [this](const QString& name, const QString& remark) {
@@ -48,15 +50,7 @@ SettingsForms::~SettingsForms()
 
 void SettingsForms::loginAsOrdinaryUser() const
 {
-    xt->SpeedButton1->setEnabled(false);
-    xt->SpeedButton3->setEnabled(false);
-    for (QWidget* box : {static_cast<QWidget*>(xt->Edit1), static_cast<QWidget*>(xt->Memo1)}) {
-        QPalette palette = box->palette();
-        palette.setColor(QPalette::Base, palette.color(QPalette::Button));
-        box->setPalette(palette);
-    }
-    xt->Edit1->setReadOnly(true);
-    xt->Memo1->setReadOnly(true);
+    xt->applyRights(false);
 }
 
 bool SettingsForms::selectUser(const QString& name) const

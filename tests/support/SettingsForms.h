@@ -15,14 +15,14 @@
 namespace testsupport {
 
 // The settings window and its five dialogs, made in the program's order on the data.mdb of
-// the working directory, with the dialogs handed over as the start-up does. It also keeps
+// the working directory, with the dialogs handed over by the start-up's own code. It also keeps
 // a log of the signals meant for the main window, in the order they came.
 struct SettingsForms
 {
     SettingsForms();
     ~SettingsForms();
 
-    void loginAsOrdinaryUser() const; // the four controls the login sets for "普通用户"
+    void loginAsOrdinaryUser() const; // the settings window's rights as the login gives "普通用户"
     // Moves the settings window's users or goods dataset to the first row whose name is
     // given, as a click in its grid would; false when no row has it.
     bool selectUser(const QString& name) const;
