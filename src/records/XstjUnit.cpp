@@ -1,7 +1,6 @@
 #include "records/XstjUnit.h"
 
 #include "records/RecordsIcons.h"
-#include "records/RecordsStatements.h"
 #include "records/SalesExport.h"
 #include "records/XscxUnit.h"
 #include "records/XsmxUnit.h"
@@ -285,7 +284,7 @@ void TXstjForm::deleteCurrentSale()
 
 bool TXstjForm::numberKeptByAnotherSale(const QString& number)
 {
-    store::Dataset sales(ADOConnection1, records::sql::XstjOfNumber, number);
+    store::Dataset sales(ADOConnection1, store::sql::XstjOfSale, number);
     sales.open();
     return sales.recordCount() > 0;
 }
