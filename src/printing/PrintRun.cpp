@@ -123,7 +123,7 @@ void requireRecordable(const HistoryRow& row, store::Dataset& target)
         const std::optional<store::ValueRefusal> refusal = store::checkValue(table, column, text).refusal;
         if (!refusal)
             continue;
-        if (refusal->reason == store::ValueRefusal::Reason::NotANumber)
+        if (refusal->reason != store::ValueRefusal::Reason::TooLong)
             throw store::Error(
                 QStringLiteral("“%1”不是有效的数字，不能记入销售记录的“%2”。小票没有打印，本单保持不变。")
                     .arg(store::excerptForMessage(text), column));

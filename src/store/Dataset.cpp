@@ -31,6 +31,12 @@ QString numberText(const QVariant& value)
 
 QString refusalMessage(const ValueRefusal& refusal, const QString& column, const QString& text)
 {
+    // Hundreds of digits make one unbreakable line: a few of them and the count say enough.
+    constexpr int ShownDigits = 20;
+    if (refusal.reason == ValueRefusal::Reason::TooLarge)
+        return QStringLiteral("%1“%2”（%3 位数字）太大，无法保存")
+            .arg(column, text.size() <= ShownDigits ? text : text.left(ShownDigits) + QStringLiteral("…"))
+            .arg(text.size());
     if (refusal.reason == ValueRefusal::Reason::NotANumber)
         return QStringLiteral("“%1”不是有效的数字，不能写入“%2”").arg(excerptForMessage(text), column);
     return QStringLiteral("“%1”的内容太长（%2 个字符），最多 %3 个字符")

@@ -14,9 +14,11 @@ CheckedValue checkNumber(const QString& text)
     if (text.isEmpty())
         return {QVariant(), std::nullopt};
     long double value = 0;
-    // A column holds a double: a number beyond its range is refused, not stored as infinity.
-    if (!tryParseNumber(text, &value) || !std::isfinite(static_cast<double>(value)))
+    if (!tryParseNumber(text, &value))
         return {QVariant(), ValueRefusal{ValueRefusal::Reason::NotANumber}};
+    // A column holds a double: a number beyond its range is refused, not stored as infinity.
+    if (!std::isfinite(static_cast<double>(value)))
+        return {QVariant(), ValueRefusal{ValueRefusal::Reason::TooLarge}};
     return {static_cast<double>(value), std::nullopt};
 }
 

@@ -11,7 +11,8 @@ struct ValueRefusal
 {
     enum class Reason
     {
-        NotANumber, // also a number beyond the range of a double, which would be kept as infinity
+        NotANumber,
+        TooLarge, // beyond the range of a double: it would be kept as infinity
         TooLong
     };
     Reason reason = Reason::NotANumber;

@@ -28,14 +28,16 @@ void TestStoreValues::checksTextAgainstItsColumn_data()
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("column");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("outcome"); // "number:<value>", "null", "text", "not a number", "too long:<n>/<most>"
+    // "number:<value>", "null", "text", "not a number", "too large" or "too long:<n>/<most>"
+    QTest::addColumn<QString>("outcome");
     // clang-format off
     QTest::newRow("a price") << "spxx" << "单价" << " -2.5" << "number:-2.5";
     QTest::newRow("an exponent") << "xsmx" << "数量" << "1e3" << "number:1000";
     QTest::newRow("empty number") << "xstj" << "折后" << "" << "null";
     QTest::newRow("lone point") << "spxx" << "单价" << "." << "not a number";
     QTest::newRow("letters") << "xstj" << "数量" << "3件" << "not a number";
-    QTest::newRow("beyond a double") << "spxx" << "单价" << "1" + QString(400, '0') << "not a number";
+    QTest::newRow("beyond a double") << "spxx" << "单价" << "1" + QString(400, '0') << "too large";
+    QTest::newRow("not a number before too large") << "spxx" << "单价" << "1" + QString(400, '0') + "x" << "not a number";
     QTest::newRow("the row key is a number") << "xsxx" << "ID" << "x" << "not a number";
     QTest::newRow("exactly 50") << "xstj" << "收银员" << QString(50, 'c') << "text";
     QTest::newRow("51 of 50") << "xstj" << "收银员" << QString(51, 'c') << "too long:51/50";
@@ -56,6 +58,8 @@ void TestStoreValues::checksTextAgainstItsColumn()
     QString seen;
     if (checked.refusal && checked.refusal->reason == ValueRefusal::Reason::NotANumber)
         seen = "not a number";
+    else if (checked.refusal && checked.refusal->reason == ValueRefusal::Reason::TooLarge)
+        seen = "too large";
     else if (checked.refusal)
         seen = QString("too long:%1/%2").arg(checked.refusal->characters).arg(checked.refusal->width);
     else if (checked.value.isNull())
