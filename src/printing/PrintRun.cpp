@@ -9,7 +9,7 @@
 #include "store/Connection.h"
 #include "store/Dataset.h"
 #include "store/Error.h"
-#include "store/Numbers.h"
+#include "store/ValueCheck.h"
 #include "ui/Seams.h"
 
 #include <QDateTime>
@@ -97,23 +97,18 @@ void requireRecordable(const HistoryRow& row, store::Dataset& target)
 {
     const QString table = target.statement().table;
     for (const auto& [column, text] : row) {
-        if (target.isNumberColumn(column)) {
-            long double number = 0;
-            if (!text.isEmpty() && !store::tryParseNumber(text, &number))
-                throw store::Error(
-                    QStringLiteral("“%1”不是有效的数字，不能记入销售记录的“%2”。小票没有打印，本单保持不变。")
-                        .arg(store::excerptForMessage(text), column));
+        const std::optional<store::ValueRefusal> refusal = store::checkValue(table, column, text).refusal;
+        if (!refusal)
             continue;
-        }
-        const int width = store::columnWidth(table, column);
-        // Characters as the store counts them: an emoji is one, not two UTF-16 units.
-        const auto characters = text.toUcs4().size();
-        if (width > 0 && characters > width)
+        if (refusal->reason != store::ValueRefusal::Reason::TooLong)
             throw store::Error(
-                QStringLiteral("“%1”的内容太长（%2 个字符），销售记录中最多 %3 个字符。小票没有打印，本单保持不变。")
-                    .arg(column)
-                    .arg(characters)
-                    .arg(width));
+                QStringLiteral("“%1”不是有效的数字，不能记入销售记录的“%2”。小票没有打印，本单保持不变。")
+                    .arg(store::excerptForMessage(text), column));
+        throw store::Error(
+            QStringLiteral("“%1”的内容太长（%2 个字符），销售记录中最多 %3 个字符。小票没有打印，本单保持不变。")
+                .arg(column)
+                .arg(refusal->characters)
+                .arg(refusal->width));
     }
 }
 

@@ -1,6 +1,5 @@
 #include "records/XstjUnit.h"
 
-#include "records/RecordsStatements.h"
 #include "records/SalesExport.h"
 #include "records/XscxUnit.h"
 #include "records/XsmxUnit.h"
@@ -282,7 +281,7 @@ void TXstjForm::deleteCurrentSale()
 
 bool TXstjForm::numberKeptByAnotherSale(const QString& number)
 {
-    store::Dataset sales(ADOConnection1, records::sql::XstjOfNumber, number);
+    store::Dataset sales(ADOConnection1, store::sql::XstjOfSale, number);
     sales.open();
     return sales.recordCount() > 0;
 }

@@ -1,6 +1,5 @@
 #include "settings/SptjUnit.h"
 
-#include "settings/GoodsPrice.h"
 #include "settings/XtUnit.h"
 #include "store/Catalogue.h"
 #include "ui/ControlEvents.h"
@@ -35,7 +34,6 @@ void TSptjForm::SpeedButton1Click()
         ui::message(this, QStringLiteral("添加商品不能为空！"), ui::MessageStyle::Plain);
         return;
     }
-    settings::requireStorablePrice(Edit2->text());
     // A price the store refuses throws here and takes the unposted row with it.
     ADOQuery1.append();
     ADOQuery1.setField(QStringLiteral("品名"), Edit1->text());

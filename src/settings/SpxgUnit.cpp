@@ -1,6 +1,5 @@
 #include "settings/SpxgUnit.h"
 
-#include "settings/GoodsPrice.h"
 #include "settings/XtUnit.h"
 #include "store/Error.h"
 #include "ui/Guard.h"
@@ -27,7 +26,6 @@ void TSpxgForm::SpeedButton1Click()
         ui::message(this, QStringLiteral("商品信息为空！"), ui::MessageStyle::Plain);
         return;
     }
-    settings::requireStorablePrice(Edit2->text());
     goods.edit();
     goods.setField(QStringLiteral("品名"), Edit1->text());
     goods.setField(QStringLiteral("单价"), Edit2->text());

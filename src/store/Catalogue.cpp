@@ -1,6 +1,7 @@
 #include "store/Catalogue.h"
 
 #include <QHash>
+#include <initializer_list>
 
 namespace store {
 
@@ -75,19 +76,62 @@ const Statement UserByName = filtered("username", "用户名", Match::Equals);
 
 } // namespace sql
 
+namespace {
+
+constexpr ColumnRule Number{true, 0};
+
+constexpr ColumnRule text(int width)
+{
+    return {false, width};
+}
+
+struct NamedRule
+{
+    const char* column;
+    ColumnRule rule;
+};
+
+struct TableRules
+{
+    const char* table;
+    std::initializer_list<NamedRule> columns;
+};
+
+// As db/schema.sql declares the tables, one a line: REAL and INTEGER columns hold a double,
+// TEXT columns are checked for their width.
+// clang-format off
+const TableRules Schema[] = {
+    {"spxx", {{"品名", text(255)}, {"单价", Number}}},
+    {"xsxx", {{"ID", Number}, {"单号", text(50)}, {"时间", text(50)}, {"客户", text(255)}, {"电话", text(255)}, {"品名", text(255)}, {"单价", Number}, {"数量", Number}, {"金额", Number}, {"折后", Number}, {"备注", text(255)}}},
+    {"dynr", {{"ID", Number}, {"店名", text(255)}, {"备注", text(255)}}},
+    {"xstj", {{"单号", text(50)}, {"时间", text(50)}, {"数量", Number}, {"金额", Number}, {"折后", Number}, {"收银员", text(50)}}},
+    {"xsmx", {{"单号", text(50)}, {"时间", text(50)}, {"客户", text(255)}, {"电话", text(255)}, {"品名", text(255)}, {"单价", Number}, {"数量", Number}, {"金额", Number}, {"折后", Number}}},
+    {"id", {{"pos", text(50)}, {"print", text(50)}, {"客户", text(50)}, {"电话", text(50)}}},
+    {"username", {{"用户名", text(50)}, {"密码", text(255)}, {"权限", text(50)}}},
+};
+// clang-format on
+
+QHash<QString, ColumnRule> rulesByName()
+{
+    QHash<QString, ColumnRule> rules;
+    for (const TableRules& table : Schema)
+        for (const NamedRule& column : table.columns)
+            rules.insert(QString::fromUtf8(table.table) + QLatin1Char('.') + QString::fromUtf8(column.column),
+                         column.rule);
+    return rules;
+}
+
+} // namespace
+
+ColumnRule columnRule(const QString& table, const QString& column)
+{
+    static const QHash<QString, ColumnRule> rules = rulesByName();
+    return rules.value(table + QLatin1Char('.') + column);
+}
+
 int columnWidth(const QString& table, const QString& column)
 {
-    static const QHash<QString, int> widths = {
-        {QStringLiteral("spxx.品名"), 255},    {QStringLiteral("xsxx.单号"), 50},     {QStringLiteral("xsxx.时间"), 50},
-        {QStringLiteral("xsxx.客户"), 255},    {QStringLiteral("xsxx.电话"), 255},    {QStringLiteral("xsxx.品名"), 255},
-        {QStringLiteral("xsxx.备注"), 255},    {QStringLiteral("dynr.店名"), 255},    {QStringLiteral("dynr.备注"), 255},
-        {QStringLiteral("xstj.单号"), 50},     {QStringLiteral("xstj.时间"), 50},     {QStringLiteral("xstj.收银员"), 50},
-        {QStringLiteral("xsmx.单号"), 50},     {QStringLiteral("xsmx.时间"), 50},     {QStringLiteral("xsmx.客户"), 255},
-        {QStringLiteral("xsmx.电话"), 255},    {QStringLiteral("xsmx.品名"), 255},    {QStringLiteral("id.pos"), 50},
-        {QStringLiteral("id.print"), 50},      {QStringLiteral("id.客户"), 50},       {QStringLiteral("id.电话"), 50},
-        {QStringLiteral("username.用户名"), 50}, {QStringLiteral("username.密码"), 255}, {QStringLiteral("username.权限"), 50},
-    };
-    return widths.value(table + QLatin1Char('.') + column, 0);
+    return columnRule(table, column).width;
 }
 
 } // namespace store

@@ -48,8 +48,16 @@ extern const Statement UserByName;         // select * from username where ç”¨æˆ
 
 } // namespace sql
 
-// Widest text a text column takes (as db/schema.sql declares it); 0 for number columns
-// and unknown names.
+// What a column holds, as db/schema.sql declares it: a number (REAL or INTEGER, kept as a double)
+// or a text of at most `width` characters (0: no limit known). Unknown names are unlimited text.
+struct ColumnRule
+{
+    bool isNumber = false;
+    int width = 0;
+};
+ColumnRule columnRule(const QString& table, const QString& column);
+
+// Widest text a text column takes; 0 for number columns and unknown names.
 int columnWidth(const QString& table, const QString& column);
 
 } // namespace store

@@ -2,6 +2,7 @@
 
 #include "store/Dataset.h"
 #include "store/EngineError.h"
+#include "store/Query.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -137,10 +138,8 @@ void Connection::open()
     m_open = true;
     try {
         execute(QStringLiteral("PRAGMA synchronous = FULL"));
-        QSqlQuery journal(database());
-        if (!journal.exec(QStringLiteral("PRAGMA journal_mode = WAL")))
-            throwEngineError(QStringLiteral("打开数据库文件 %1").arg(QDir::toNativeSeparators(path)),
-                             journal.lastError());
+        execute(QStringLiteral("PRAGMA journal_mode = WAL"),
+                QStringLiteral("打开数据库文件 %1").arg(QDir::toNativeSeparators(path)));
     } catch (...) {
         close();
         throw;
@@ -170,9 +169,7 @@ void Connection::execute(const QString& sql, const QString& doing)
 {
     if (!m_open)
         open();
-    QSqlQuery query(database());
-    if (!query.exec(sql))
-        throwEngineError(doing.isEmpty() ? QStringLiteral("执行“%1”").arg(sql) : doing, query.lastError());
+    Query(database(), sql, doing.isEmpty() ? QStringLiteral("执行“%1”").arg(sql) : doing).run();
 }
 
 bool Connection::fileInPlace() const
@@ -243,9 +240,8 @@ void verifyDatabase(Connection& connection)
     if (!connection.isOpen())
         connection.open();
     QSqlDatabase db = connection.database();
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
-        throwEngineError(QStringLiteral("读取数据库文件 %1").arg(file), query.lastError());
+    Query query(db, QStringLiteral("PRAGMA user_version"), QStringLiteral("读取数据库文件 %1").arg(file));
+    query.runToFirstRow();
     const int version = query.value(0).toInt();
     if (version > SchemaVersion)
         throw Error(
@@ -255,9 +251,9 @@ void verifyDatabase(Connection& connection)
     for (const RequiredTable& table : requiredTables()) {
         const QString name = QString::fromUtf8(table.name);
         QStringList present;
-        QSqlQuery info(db);
-        if (!info.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(name)))
-            throwEngineError(QStringLiteral("读取数据库文件 %1").arg(file), info.lastError());
+        Query info(db, QStringLiteral("PRAGMA table_info(\"%1\")").arg(name),
+                   QStringLiteral("读取数据库文件 %1").arg(file));
+        info.run();
         while (info.next())
             present << info.value(1).toString();
         if (present.isEmpty()) {

@@ -1,12 +1,13 @@
 #include "store/Dataset.h"
 
 #include "store/Connection.h"
-#include "store/EngineError.h"
+#include "store/Error.h"
 #include "store/Numbers.h"
+#include "store/Query.h"
+#include "store/ValueCheck.h"
 
-#include <QSqlRecord>
+#include <QScopeGuard>
 #include <algorithm>
-#include <cmath>
 
 namespace store {
 
@@ -26,6 +27,22 @@ QString numberText(const QVariant& value)
     bool ok = false;
     const double number = value.toDouble(&ok);
     return ok ? formatNumber(number) : value.toString();
+}
+
+QString refusalMessage(const ValueRefusal& refusal, const QString& column, const QString& text)
+{
+    // Hundreds of digits make one unbreakable line: a few of them and the count say enough.
+    constexpr int ShownDigits = 20;
+    if (refusal.reason == ValueRefusal::Reason::TooLarge)
+        return QStringLiteral("%1“%2”（%3 位数字）太大，无法保存")
+            .arg(column, text.size() <= ShownDigits ? text : text.left(ShownDigits) + QStringLiteral("…"))
+            .arg(text.size());
+    if (refusal.reason == ValueRefusal::Reason::NotANumber)
+        return QStringLiteral("“%1”不是有效的数字，不能写入“%2”").arg(excerptForMessage(text), column);
+    return QStringLiteral("“%1”的内容太长（%2 个字符），最多 %3 个字符")
+        .arg(column)
+        .arg(refusal.characters)
+        .arg(refusal.width);
 }
 
 } // namespace
@@ -63,9 +80,9 @@ void Dataset::open()
     if (!m_connection.isOpen())
         m_connection.open();
     loadColumns();
-    QSqlQuery bound(m_connection.database());
-    if (!bound.exec(QStringLiteral("SELECT max(rowid) FROM %1").arg(quoted(m_statement.table))) || !bound.next())
-        throwEngineError(QStringLiteral("打开“%1”").arg(text()), bound.lastError());
+    Query bound(m_connection.database(), QStringLiteral("SELECT max(rowid) FROM %1").arg(quoted(m_statement.table)),
+                QStringLiteral("打开“%1”").arg(text()));
+    bound.runToFirstRow();
     m_maxRowidAtOpen = bound.value(0).toLongLong();
     m_rowids.clear();
     m_snapshotTaken = false;
@@ -110,9 +127,9 @@ void Dataset::loadColumns()
 {
     if (m_columnsLoaded)
         return;
-    QSqlQuery info(m_connection.database());
-    if (!info.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(m_statement.table))))
-        throwEngineError(QStringLiteral("打开“%1”").arg(text()), info.lastError());
+    Query info(m_connection.database(), QStringLiteral("PRAGMA table_info(%1)").arg(quoted(m_statement.table)),
+               QStringLiteral("打开“%1”").arg(text()));
+    info.run();
     m_columns.clear();
     while (info.next()) {
         ColumnInfo column;
@@ -141,6 +158,26 @@ QString Dataset::filterSql() const
     return {};
 }
 
+QString Dataset::orderSql() const
+{
+    if (m_statement.orderColumn.isEmpty())
+        return {};
+    return QStringLiteral(" ORDER BY %1, rowid").arg(quoted(m_statement.orderColumn));
+}
+
+// A query over the statement's rows as they were at opening (rows added since are left out),
+// bound and ready to run; `doing` is the verb its failure is reported with.
+Query Dataset::overSnapshot(const QString& columns, const QString& tail, const QString& doing)
+{
+    const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid <= ?").arg(columns, quoted(m_statement.table)) +
+                        filterSql() + tail;
+    Query query(m_connection.database(), sql, QStringLiteral("%1“%2”").arg(doing, text()));
+    query.bind(m_maxRowidAtOpen);
+    if (m_statement.match != Statement::Match::None)
+        query.bind(m_argument);
+    return query;
+}
+
 QString Dataset::selectColumnsSql() const
 {
     QStringList names;
@@ -154,25 +191,11 @@ void Dataset::ensureSnapshot()
     if (m_snapshotTaken)
         return;
     requireOpen();
-    const QString table = quoted(m_statement.table);
-    QString sql;
-    if (!m_statement.distinctColumn.isEmpty()) {
-        const QString column = quoted(m_statement.distinctColumn);
-        sql = QStringLiteral("SELECT min(rowid) FROM %1 WHERE rowid <= ? GROUP BY %2").arg(table, column);
-    } else {
-        sql = QStringLiteral("SELECT rowid FROM %1 WHERE rowid <= ?").arg(table) + filterSql();
-        if (!m_statement.orderColumn.isEmpty())
-            sql += QStringLiteral(" ORDER BY %1, rowid").arg(quoted(m_statement.orderColumn));
-    }
-    QSqlQuery query(m_connection.database());
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        throwEngineError(QStringLiteral("打开“%1”").arg(text()), query.lastError());
-    query.addBindValue(m_maxRowidAtOpen);
-    if (m_statement.match != Statement::Match::None)
-        query.addBindValue(m_argument);
-    if (!query.exec())
-        throwEngineError(QStringLiteral("打开“%1”").arg(text()), query.lastError());
+    const bool distinct = !m_statement.distinctColumn.isEmpty();
+    const QString tail = distinct ? QStringLiteral(" GROUP BY %1").arg(quoted(m_statement.distinctColumn)) : orderSql();
+    Query query =
+        overSnapshot(distinct ? QStringLiteral("min(rowid)") : QStringLiteral("rowid"), tail, QStringLiteral("打开"));
+    query.run();
     std::vector<qint64> rowids;
     while (query.next())
         rowids.push_back(query.value(0).toLongLong());
@@ -285,18 +308,11 @@ QStringList Dataset::readRow(qint64 rowid)
     if (rowid == m_cachedRowid)
         return m_cachedRow;
     if (!m_rowQuery) {
-        m_rowQuery = std::make_unique<QSqlQuery>(m_connection.database());
         const QString sql =
             QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(selectColumnsSql(), quoted(m_statement.table));
-        if (!m_rowQuery->prepare(sql)) {
-            const QSqlError error = m_rowQuery->lastError();
-            m_rowQuery.reset();
-            throwEngineError(QStringLiteral("读取“%1”").arg(text()), error);
-        }
+        m_rowQuery = std::make_unique<Query>(m_connection.database(), sql, QStringLiteral("读取“%1”").arg(text()));
     }
-    m_rowQuery->bindValue(0, rowid);
-    if (!m_rowQuery->exec())
-        throwEngineError(QStringLiteral("读取“%1”").arg(text()), m_rowQuery->lastError());
+    m_rowQuery->bind(rowid).run();
     QStringList values;
     const bool found = m_rowQuery->next();
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
@@ -336,20 +352,8 @@ void Dataset::forEachRow(const std::function<void(const QVariantList& values)>& 
     requireOpen();
     if (!m_statement.distinctColumn.isEmpty())
         throw Error(QStringLiteral("“%1”不能逐行导出").arg(text()));
-    QString sql =
-        QStringLiteral("SELECT %1 FROM %2 WHERE rowid <= ?").arg(selectColumnsSql(), quoted(m_statement.table)) +
-        filterSql();
-    if (!m_statement.orderColumn.isEmpty())
-        sql += QStringLiteral(" ORDER BY %1, rowid").arg(quoted(m_statement.orderColumn));
-    QSqlQuery query(m_connection.database());
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        throwEngineError(QStringLiteral("读取“%1”").arg(text()), query.lastError());
-    query.addBindValue(m_maxRowidAtOpen);
-    if (m_statement.match != Statement::Match::None)
-        query.addBindValue(m_argument);
-    if (!query.exec())
-        throwEngineError(QStringLiteral("读取“%1”").arg(text()), query.lastError());
+    Query query = overSnapshot(selectColumnsSql(), orderSql(), QStringLiteral("读取"));
+    query.run();
     const int columns = static_cast<int>(m_columns.size());
     QVariantList values;
     while (query.next()) {
@@ -358,8 +362,7 @@ void Dataset::forEachRow(const std::function<void(const QVariantList& values)>& 
             values << query.value(i);
         visit(values);
     }
-    if (query.lastError().isValid())
-        throwEngineError(QStringLiteral("读取“%1”").arg(text()), query.lastError());
+    query.requireNoError();
 }
 
 double Dataset::sum(const QString& column)
@@ -374,17 +377,8 @@ double Dataset::sum(const QString& column)
         for (const ColumnInfo& c : m_columns)
             if (c.isNumber)
                 totals << QStringLiteral("total(%1)").arg(quoted(c.name));
-        QSqlQuery query(m_connection.database());
-        const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid <= ?")
-                                .arg(totals.join(QLatin1String(", ")), quoted(m_statement.table)) +
-                            filterSql();
-        if (!query.prepare(sql))
-            throwEngineError(QStringLiteral("合计“%1”").arg(text()), query.lastError());
-        query.addBindValue(m_maxRowidAtOpen);
-        if (m_statement.match != Statement::Match::None)
-            query.addBindValue(m_argument);
-        if (!query.exec() || !query.next())
-            throwEngineError(QStringLiteral("合计“%1”").arg(text()), query.lastError());
+        Query query = overSnapshot(totals.join(QLatin1String(", ")), {}, QStringLiteral("合计"));
+        query.runToFirstRow();
         int i = 0;
         for (const ColumnInfo& c : m_columns)
             if (c.isNumber)
@@ -414,46 +408,42 @@ void Dataset::discardChange()
     m_pending.clear();
 }
 
-void Dataset::cancel()
-{
-    discardChange();
-}
-
 void Dataset::setField(const QString& column, const QString& text)
 {
     if (m_mode == Mode::Browse)
         edit();
     const ColumnInfo& info = columnInfo(column);
-    if (info.isNumber) {
-        if (text.isEmpty()) {
-            m_pending.insert(info.name, QVariant());
-            return;
-        }
-        long double value = 0;
-        // A column holds a double: a number beyond its range is refused, not stored as infinity.
-        if (!tryParseNumber(text, &value) || !std::isfinite(static_cast<double>(value))) {
-            discardChange();
-            throw Error(QStringLiteral("“%1”不是有效的数字，不能写入“%2”").arg(excerptForMessage(text), info.name));
-        }
-        m_pending.insert(info.name, static_cast<double>(value));
-        return;
-    }
-    const int width = columnWidth(m_statement.table, info.name);
-    // Characters as the engine counts them: an emoji is one, not two UTF-16 units.
-    const auto characters = text.toUcs4().size();
-    if (width > 0 && characters > width) {
+    const CheckedValue checked = checkValue(m_statement.table, info.name, text);
+    if (checked.refusal) {
         discardChange();
-        throw Error(
-            QStringLiteral("“%1”的内容太长（%2 个字符），最多 %3 个字符").arg(info.name).arg(characters).arg(width));
+        throw Error(refusalMessage(*checked.refusal, info.name, text));
     }
-    m_pending.insert(info.name, text);
+    m_pending.insert(info.name, checked.value);
 }
 
-void Dataset::post()
+QString Dataset::insertSql(const QStringList& names) const
 {
-    requireOpen();
-    if (m_mode == Mode::Browse)
-        return;
+    const QString table = quoted(m_statement.table);
+    if (names.isEmpty())
+        return QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table);
+    const QString places = QStringList(names.size(), QStringLiteral("?")).join(QLatin1String(", "));
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, names.join(QLatin1String(", ")), places);
+}
+
+QString Dataset::updateSql(const QStringList& names) const
+{
+    QStringList assignments;
+    for (const QString& name : names)
+        assignments << name + QStringLiteral(" = ?");
+    return QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+        .arg(quoted(m_statement.table), assignments.join(QLatin1String(", ")));
+}
+
+// Writes the pending change and returns the rowid written (none for an edit that changed nothing);
+// the change is gone afterwards, written or refused.
+std::optional<qint64> Dataset::writePending()
+{
+    const auto discard = qScopeGuard([this] { discardChange(); });
     QStringList names;
     QVariantList values;
     for (const ColumnInfo& column : m_columns) {
@@ -462,54 +452,40 @@ void Dataset::post()
         names << quoted(column.name);
         values << m_pending.value(column.name);
     }
-    const QString table = quoted(m_statement.table);
-    QSqlQuery query(m_connection.database());
-    QString sql;
     const bool inserting = m_mode == Mode::Insert;
-    if (inserting) {
-        sql = names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
-                              : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                    .arg(table, names.join(QLatin1String(", ")),
-                                         QStringList(names.size(), QStringLiteral("?")).join(QLatin1String(", ")));
-    } else {
-        QStringList assignments;
-        for (const QString& name : names)
-            assignments << name + QStringLiteral(" = ?");
-        if (assignments.isEmpty()) {
-            discardChange();
-            return;
-        }
-        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table, assignments.join(QLatin1String(", ")));
-    }
+    if (!inserting && names.isEmpty())
+        return std::nullopt;
     const qint64 editedRowid = inserting ? -1 : currentRowid();
-    try {
-        m_connection.requireFileInPlace();
-    } catch (const Error&) {
-        discardChange();
-        throw;
-    }
-    if (!query.prepare(sql)) {
-        discardChange();
-        throwEngineError(QStringLiteral("保存到 %1").arg(m_statement.table), query.lastError());
-    }
+    m_connection.requireFileInPlace();
+    Query query(m_connection.database(), inserting ? insertSql(names) : updateSql(names),
+                QStringLiteral("保存到 %1").arg(m_statement.table));
     for (const QVariant& value : values)
-        query.addBindValue(value);
+        query.bind(value);
     if (!inserting)
-        query.addBindValue(editedRowid);
-    if (!query.exec()) {
-        const QSqlError error = query.lastError();
-        discardChange();
-        throwEngineError(QStringLiteral("保存到 %1").arg(m_statement.table), error);
-    }
-    discardChange();
+        query.bind(editedRowid);
+    query.run();
+    return inserting ? query.lastInsertId().toLongLong() : editedRowid;
+}
+
+void Dataset::post()
+{
+    requireOpen();
+    if (m_mode == Mode::Browse)
+        return;
+    const bool inserting = m_mode == Mode::Insert;
+    const std::optional<qint64> rowid = writePending();
+    if (!rowid)
+        return;
     invalidateCache();
     m_connection.noteWrite(this);
-    if (!inserting) {
-        if (m_snapshotTaken)
-            emit rowChanged(m_index);
-        return;
-    }
-    const qint64 rowid = query.lastInsertId().toLongLong();
+    if (inserting)
+        noteInserted(*rowid);
+    else if (m_snapshotTaken)
+        emit rowChanged(m_index);
+}
+
+void Dataset::noteInserted(qint64 rowid)
+{
     m_maxRowidAtOpen = std::max(m_maxRowidAtOpen, rowid);
     if (!m_snapshotTaken) {
         m_lazyCurrent = rowid;
@@ -530,12 +506,10 @@ void Dataset::deleteCurrent()
         return;
     const qint64 rowid = m_rowids[static_cast<std::size_t>(m_index)];
     m_connection.requireFileInPlace();
-    QSqlQuery query(m_connection.database());
-    if (!query.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_statement.table))))
-        throwEngineError(QStringLiteral("删除 %1 的记录").arg(m_statement.table), query.lastError());
-    query.addBindValue(rowid);
-    if (!query.exec())
-        throwEngineError(QStringLiteral("删除 %1 的记录").arg(m_statement.table), query.lastError());
+    Query(m_connection.database(), QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_statement.table)),
+          QStringLiteral("删除 %1 的记录").arg(m_statement.table))
+        .bind(rowid)
+        .run();
     invalidateCache();
     m_connection.noteWrite(this);
     const int removed = m_index;

@@ -4,7 +4,6 @@
 
 #include <QHash>
 #include <QObject>
-#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -16,6 +15,7 @@
 namespace store {
 
 class Connection;
+class Query;
 
 // The query object of the windows: a statement opened on a connection, giving a snapshot
 // of row identities (rowids) taken at opening, standing on its first row. Values are read
@@ -66,8 +66,6 @@ public:
     void edit();                                          // current row; on an empty result, inserts
     void setField(const QString& column, const QString& text); // converts; refusal cancels the change
     void post();
-    void cancel();
-    bool isEditing() const { return m_mode != Mode::Browse; }
     void deleteCurrent(); // then on the following row, or the new last row
 
 signals:
@@ -96,6 +94,8 @@ private:
     void loadColumns();
     void ensureSnapshot();
     QString filterSql() const;
+    QString orderSql() const;
+    Query overSnapshot(const QString& columns, const QString& tail, const QString& doing);
     QString selectColumnsSql() const;
     const ColumnInfo& columnInfo(const QString& column);
     QStringList readRow(qint64 rowid);
@@ -107,6 +107,10 @@ private:
         m_sums.clear();
     }
     void discardChange();
+    QString insertSql(const QStringList& names) const;
+    QString updateSql(const QStringList& names) const;
+    std::optional<qint64> writePending();
+    void noteInserted(qint64 rowid);
 
     Connection& m_connection;
     Statement m_statement;
@@ -128,7 +132,7 @@ private:
 
     Mode m_mode = Mode::Browse;
     QHash<QString, QVariant> m_pending;
-    std::unique_ptr<QSqlQuery> m_rowQuery;
+    std::unique_ptr<Query> m_rowQuery;
 };
 
 } // namespace store

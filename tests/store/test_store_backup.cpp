@@ -54,7 +54,7 @@ QStringList names(const QStringList& paths)
 
 } // namespace
 
-class BackupTest : public QObject
+class TestStoreBackup : public QObject
 {
     Q_OBJECT
 
@@ -69,7 +69,7 @@ private slots:
     void restoredBackupIsUsedAndAForeignFileRefused();
 };
 
-void BackupTest::copyHoldsCommittedRowsOnlyWhileAnotherConnectionWrites()
+void TestStoreBackup::copyHoldsCommittedRowsOnlyWhileAnotherConnectionWrites()
 {
     TestDatabase db;
     db.exec("INSERT INTO xstj (单号, 时间, 数量, 金额, 折后, 收银员) VALUES ('20261201080000', '2026-12-01 08:00:00', 1, 2, 2, 'admin')");
@@ -99,7 +99,7 @@ void BackupTest::copyHoldsCommittedRowsOnlyWhileAnotherConnectionWrites()
     QCOMPARE(rowsOf(later, "SELECT count(*) FROM xstj"), QStringList({"3"}));
 }
 
-void BackupTest::keepsTheNewestThirty_data()
+void TestStoreBackup::keepsTheNewestThirty_data()
 {
     QTest::addColumn<int>("before");
     QTest::addColumn<int>("after");
@@ -111,7 +111,7 @@ void BackupTest::keepsTheNewestThirty_data()
     QTest::newRow("a folder over the limit is brought back to it") << 34 << 30 << "data-20261106-180000.mdb";
 }
 
-void BackupTest::keepsTheNewestThirty()
+void TestStoreBackup::keepsTheNewestThirty()
 {
     QFETCH(int, before);
     QFETCH(int, after);
@@ -138,7 +138,7 @@ void BackupTest::keepsTheNewestThirty()
     QVERIFY(QFileInfo::exists(QDir(folder).filePath("data-20261101-180000.mdb.bak")));
 }
 
-void BackupTest::sameSecondReplacesItsCopy()
+void TestStoreBackup::sameSecondReplacesItsCopy()
 {
     TestDatabase db;
     const QString folder = backup::folderFor(db.path());
@@ -149,7 +149,7 @@ void BackupTest::sameSecondReplacesItsCopy()
     QCOMPARE(rowsOf(copy, "SELECT 品名 FROM spxx"), QStringList({"梨"}));
 }
 
-void BackupTest::daysAreToldByName()
+void TestStoreBackup::daysAreToldByName()
 {
     TestDatabase db;
     const QString folder = backup::folderFor(db.path());
@@ -160,7 +160,7 @@ void BackupTest::daysAreToldByName()
     QVERIFY(!backup::hasBackupOf(folder, QDate(2026, 12, 8)));
 }
 
-void BackupTest::failureLeavesNothingHalfMadeAndKeepsEarlierBackups_data()
+void TestStoreBackup::failureLeavesNothingHalfMadeAndKeepsEarlierBackups_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("said");
@@ -170,7 +170,7 @@ void BackupTest::failureLeavesNothingHalfMadeAndKeepsEarlierBackups_data()
     QTest::newRow("data file gone") << "missing" << "无法读取数据库文件";
 }
 
-void BackupTest::failureLeavesNothingHalfMadeAndKeepsEarlierBackups()
+void TestStoreBackup::failureLeavesNothingHalfMadeAndKeepsEarlierBackups()
 {
     QFETCH(QString, fault);
     QFETCH(QString, said);
@@ -222,7 +222,7 @@ void BackupTest::failureLeavesNothingHalfMadeAndKeepsEarlierBackups()
 
 // The restore the help describes: program closed, the backup copied over data.mdb, data.mdb-wal
 // removed. A file that is not this program's database is refused at start, naming the file.
-void BackupTest::restoredBackupIsUsedAndAForeignFileRefused()
+void TestStoreBackup::restoredBackupIsUsedAndAForeignFileRefused()
 {
     TestDatabase db;
     db.exec("INSERT INTO spxx VALUES ('苹果', 2.5)");
@@ -256,5 +256,5 @@ void BackupTest::restoredBackupIsUsedAndAForeignFileRefused()
     }
 }
 
-QTEST_GUILESS_MAIN(BackupTest)
+QTEST_GUILESS_MAIN(TestStoreBackup)
 #include "test_store_backup.moc"

@@ -10,7 +10,7 @@
 using namespace store;
 using testsupport::TestDatabase;
 
-class DatasetTest : public QObject
+class TestStoreDataset : public QObject
 {
     Q_OBJECT
 
@@ -40,7 +40,7 @@ private slots:
     void forEachRowStreamsTheListInOrder();
 };
 
-void DatasetTest::opensOnFirstRowInAppendOrder()
+void TestStoreDataset::opensOnFirstRowInAppendOrder()
 {
     TestDatabase db;
     db.exec("INSERT INTO spxx VALUES ('青苹果', 3), ('苹果', 2.5), ('梨', 4)");
@@ -58,7 +58,7 @@ void DatasetTest::opensOnFirstRowInAppendOrder()
     QCOMPARE(goods.recordNumber(), 3);
 }
 
-void DatasetTest::readsNumbersAndNullsAsText()
+void TestStoreDataset::readsNumbersAndNullsAsText()
 {
     TestDatabase db;
     db.exec("INSERT INTO xsmx (单号, 单价, 数量, 金额) VALUES ('1', 12.5, 3, NULL)");
@@ -72,7 +72,7 @@ void DatasetTest::readsNumbersAndNullsAsText()
     QVERIFY_THROWS_EXCEPTION(Error, lines.field("没有这列"));
 }
 
-void DatasetTest::refusesBadValuesAndStoresNothing_data()
+void TestStoreDataset::refusesBadValuesAndStoresNothing_data()
 {
     QTest::addColumn<QString>("column");
     QTest::addColumn<QString>("text");
@@ -85,7 +85,7 @@ void DatasetTest::refusesBadValuesAndStoresNothing_data()
     QTest::newRow("256 emoji") << "品名" << QString("🍎").repeated(256);
 }
 
-void DatasetTest::refusesBadValuesAndStoresNothing()
+void TestStoreDataset::refusesBadValuesAndStoresNothing()
 {
     QFETCH(QString, column);
     QFETCH(QString, text);
@@ -106,7 +106,7 @@ void DatasetTest::refusesBadValuesAndStoresNothing()
     QCOMPARE(db.scalar("SELECT count(*) FROM spxx"), QString("0"));
 }
 
-void DatasetTest::keepsTextExactly_data()
+void TestStoreDataset::keepsTextExactly_data()
 {
     QTest::addColumn<QString>("text");
     QTest::newRow("quotes") << "他说\"好\"'的'";
@@ -119,7 +119,7 @@ void DatasetTest::keepsTextExactly_data()
     QTest::newRow("255 emoji") << QString("🍎").repeated(255);
 }
 
-void DatasetTest::keepsTextExactly()
+void TestStoreDataset::keepsTextExactly()
 {
     QFETCH(QString, text);
     TestDatabase db;
@@ -135,7 +135,7 @@ void DatasetTest::keepsTextExactly()
     QCOMPARE(reread.field("备注"), text);
 }
 
-void DatasetTest::editOnEmptyResultInserts()
+void TestStoreDataset::editOnEmptyResultInserts()
 {
     TestDatabase db;
     db.exec("DELETE FROM id");
@@ -152,7 +152,7 @@ void DatasetTest::editOnEmptyResultInserts()
     QCOMPARE(db.rows("SELECT pos, 客户, 电话 FROM id"), QStringList({"|0|0"}));
 }
 
-void DatasetTest::deletePositionsOnFollowingOrLastRow()
+void TestStoreDataset::deletePositionsOnFollowingOrLastRow()
 {
     TestDatabase db;
     db.exec("INSERT INTO xsxx (品名) VALUES ('a'), ('b'), ('c')");
@@ -172,7 +172,7 @@ void DatasetTest::deletePositionsOnFollowingOrLastRow()
     QCOMPARE(db.scalar("SELECT count(*) FROM xsxx"), QString("0"));
 }
 
-void DatasetTest::snapshotIgnoresOtherConnectionsUntilReopened()
+void TestStoreDataset::snapshotIgnoresOtherConnectionsUntilReopened()
 {
     TestDatabase db;
     db.exec("INSERT INTO spxx VALUES ('a', 1)");
@@ -196,7 +196,7 @@ void DatasetTest::snapshotIgnoresOtherConnectionsUntilReopened()
     QCOMPARE(view.field("品名"), QString("c"));
 }
 
-void DatasetTest::containsSearchMatchesLiterally_data()
+void TestStoreDataset::containsSearchMatchesLiterally_data()
 {
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QStringList>("matches");
@@ -210,7 +210,7 @@ void DatasetTest::containsSearchMatchesLiterally_data()
     QTest::newRow("case-sensitive") << "a" << QStringList({"a1"});
 }
 
-void DatasetTest::containsSearchMatchesLiterally()
+void TestStoreDataset::containsSearchMatchesLiterally()
 {
     QFETCH(QString, pattern);
     QFETCH(QStringList, matches);
@@ -225,7 +225,7 @@ void DatasetTest::containsSearchMatchesLiterally()
     QCOMPARE(found, matches);
 }
 
-void DatasetTest::equalsSearchIsExact()
+void TestStoreDataset::equalsSearchIsExact()
 {
     TestDatabase db;
     db.exec("DELETE FROM username; INSERT INTO username VALUES ('admin2', 'x', '普通用户'), ('admin', '', '管理员')");
@@ -236,7 +236,7 @@ void DatasetTest::equalsSearchIsExact()
     QCOMPARE(user.field("权限"), QString("管理员"));
 }
 
-void DatasetTest::distinctGivesEachValueOnce()
+void TestStoreDataset::distinctGivesEachValueOnce()
 {
     TestDatabase db;
     db.exec("INSERT INTO username VALUES ('张三', '', '普通用户'), ('张三', '', '普通用户'), (NULL, '', '')");
@@ -251,7 +251,7 @@ void DatasetTest::distinctGivesEachValueOnce()
     QCOMPARE(names.columnNames(), QStringList({"用户名"}));
 }
 
-void DatasetTest::orderedByTime()
+void TestStoreDataset::orderedByTime()
 {
     TestDatabase db;
     db.exec("INSERT INTO xstj (单号, 时间) VALUES ('3', '2026-12-09 10:00:00'), ('1', '2025-01-01 08:00:00'), "
@@ -265,7 +265,7 @@ void DatasetTest::orderedByTime()
     QCOMPARE(order, QStringList({"1", "2", "3"}));
 }
 
-void DatasetTest::appendOnlyDatasetNeverReadsTheTable()
+void TestStoreDataset::appendOnlyDatasetNeverReadsTheTable()
 {
     TestDatabase db;
     db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 50000) "
@@ -286,7 +286,7 @@ void DatasetTest::appendOnlyDatasetNeverReadsTheTable()
     QCOMPARE(history.recordNumber(), 50001);
 }
 
-void DatasetTest::sumsFollowTheStatement()
+void TestStoreDataset::sumsFollowTheStatement()
 {
     TestDatabase db;
     db.exec(
@@ -299,7 +299,7 @@ void DatasetTest::sumsFollowTheStatement()
     QCOMPARE(sales.sum("折后"), 31.875);
 }
 
-void DatasetTest::connectionCloseClosesDatasets()
+void TestStoreDataset::connectionCloseClosesDatasets()
 {
     TestDatabase db;
     Connection c("test");
@@ -312,7 +312,7 @@ void DatasetTest::connectionCloseClosesDatasets()
     QVERIFY(c.isOpen());
 }
 
-void DatasetTest::missingFileRefusedWithoutCreatingIt()
+void TestStoreDataset::missingFileRefusedWithoutCreatingIt()
 {
     TestDatabase db;
     QVERIFY(QFile::remove(db.path()));
@@ -326,7 +326,7 @@ void DatasetTest::missingFileRefusedWithoutCreatingIt()
     QVERIFY(!QFile::exists(db.path()));
 }
 
-void DatasetTest::wrongSchemaNamesWhatIsMissing()
+void TestStoreDataset::wrongSchemaNamesWhatIsMissing()
 {
     TestDatabase db;
     db.exec("DROP TABLE xsmx; ALTER TABLE spxx DROP COLUMN 单价");
@@ -341,7 +341,7 @@ void DatasetTest::wrongSchemaNamesWhatIsMissing()
     QVERIFY_THROWS_EXCEPTION(Error, verifyDatabase(c));
 }
 
-void DatasetTest::transactionRollsBackUnlessCommitted()
+void TestStoreDataset::transactionRollsBackUnlessCommitted()
 {
     TestDatabase db;
     Connection c("test");
@@ -374,7 +374,7 @@ void DatasetTest::transactionRollsBackUnlessCommitted()
     QCOMPARE(goods.field("品名"), QString("b"));
 }
 
-void DatasetTest::writesRefusedOnceTheFileIsGone()
+void TestStoreDataset::writesRefusedOnceTheFileIsGone()
 {
     TestDatabase db;
     Connection c("test");
@@ -396,7 +396,7 @@ void DatasetTest::writesRefusedOnceTheFileIsGone()
     QCOMPARE(db.scalar("SELECT 品名 FROM spxx"), QString("a"));
 }
 
-void DatasetTest::columnWidthsMatchTheSchema()
+void TestStoreDataset::columnWidthsMatchTheSchema()
 {
     // The store refuses a too-long text before the engine does; both must agree on the widths.
     TestDatabase db;
@@ -417,7 +417,7 @@ void DatasetTest::columnWidthsMatchTheSchema()
     QCOMPARE(checked, 24);
 }
 
-void DatasetTest::forEachRowStreamsTheListInOrder()
+void TestStoreDataset::forEachRowStreamsTheListInOrder()
 {
     TestDatabase db;
     db.exec("INSERT INTO xstj (单号, 时间, 折后, 收银员) VALUES ('2', '2026-02-01', 12.5, '张三'), ('1', '2026-01-01', "
@@ -443,5 +443,5 @@ void DatasetTest::forEachRowStreamsTheListInOrder()
     QCOMPARE(seen, QStringList({"李四"}));
 }
 
-QTEST_GUILESS_MAIN(DatasetTest)
+QTEST_GUILESS_MAIN(TestStoreDataset)
 #include "test_store_dataset.moc"

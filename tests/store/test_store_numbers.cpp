@@ -6,7 +6,7 @@
 
 using namespace store;
 
-class NumbersTest : public QObject
+class TestStoreNumbers : public QObject
 {
     Q_OBJECT
 
@@ -25,7 +25,7 @@ private slots:
     void randomRoundTrips();
 };
 
-void NumbersTest::formatsGeneralForm_data()
+void TestStoreNumbers::formatsGeneralForm_data()
 {
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("text");
@@ -47,14 +47,14 @@ void NumbersTest::formatsGeneralForm_data()
     QTest::newRow("carry at 15 digits") << 0.99999999999999999 << "1";
 }
 
-void NumbersTest::formatsGeneralForm()
+void TestStoreNumbers::formatsGeneralForm()
 {
     QFETCH(double, value);
     QFETCH(QString, text);
     QCOMPARE(formatNumber(value), text);
 }
 
-void NumbersTest::parsesAcceptedShapes_data()
+void TestStoreNumbers::parsesAcceptedShapes_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("accepted");
@@ -80,7 +80,7 @@ void NumbersTest::parsesAcceptedShapes_data()
     QTest::newRow("blanks only") << "   " << false << 0.0;
 }
 
-void NumbersTest::parsesAcceptedShapes()
+void TestStoreNumbers::parsesAcceptedShapes()
 {
     QFETCH(QString, text);
     QFETCH(bool, accepted);
@@ -99,7 +99,7 @@ void NumbersTest::parsesAcceptedShapes()
     }
 }
 
-void NumbersTest::roundsToCentsLikeTheTotals_data()
+void TestStoreNumbers::roundsToCentsLikeTheTotals_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("rounded");
@@ -114,7 +114,7 @@ void NumbersTest::roundsToCentsLikeTheTotals_data()
     QTest::newRow("negative") << "-11.875" << "-11.87";
 }
 
-void NumbersTest::roundsToCentsLikeTheTotals()
+void TestStoreNumbers::roundsToCentsLikeTheTotals()
 {
     QFETCH(QString, text);
     QFETCH(QString, rounded);
@@ -122,7 +122,7 @@ void NumbersTest::roundsToCentsLikeTheTotals()
     QCOMPARE(formatNumber(roundToCents(v)), rounded);
 }
 
-void NumbersTest::normalisesPrices_data()
+void TestStoreNumbers::normalisesPrices_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("normalised");
@@ -134,14 +134,14 @@ void NumbersTest::normalisesPrices_data()
     QTest::newRow("carry") << "9.999" << "10";
 }
 
-void NumbersTest::normalisesPrices()
+void TestStoreNumbers::normalisesPrices()
 {
     QFETCH(QString, text);
     QFETCH(QString, normalised);
     QCOMPARE(normalisePrice(text), normalised);
 }
 
-void NumbersTest::formatsDisplayAndFixed_data()
+void TestStoreNumbers::formatsDisplayAndFixed_data()
 {
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("display");
@@ -155,7 +155,7 @@ void NumbersTest::formatsDisplayAndFixed_data()
     QTest::newRow("millions") << 1234567.891 << "1234567.89" << "1234567.89";
 }
 
-void NumbersTest::formatsDisplayAndFixed()
+void TestStoreNumbers::formatsDisplayAndFixed()
 {
     QFETCH(double, value);
     QFETCH(QString, display);
@@ -164,7 +164,7 @@ void NumbersTest::formatsDisplayAndFixed()
     QCOMPARE(formatFixed2(value), fixed);
 }
 
-void NumbersTest::lineAmountsInExtendedPrecision()
+void TestStoreNumbers::lineAmountsInExtendedPrecision()
 {
     const long double p = parseNumber(QStringLiteral("12.5"));
     const long double q = parseNumber(QStringLiteral("3"));
@@ -175,7 +175,7 @@ void NumbersTest::lineAmountsInExtendedPrecision()
     QCOMPARE(formatNumber(parseNumber(QStringLiteral("0.1")) * 3), QStringLiteral("0.3"));
 }
 
-void NumbersTest::randomRoundTrips()
+void TestStoreNumbers::randomRoundTrips()
 {
     QRandomGenerator random(20261209);
     for (int i = 0; i < 20000; ++i) {
@@ -201,5 +201,5 @@ void NumbersTest::randomRoundTrips()
     }
 }
 
-QTEST_GUILESS_MAIN(NumbersTest)
+QTEST_GUILESS_MAIN(TestStoreNumbers)
 #include "test_store_numbers.moc"

@@ -2,7 +2,7 @@
 
 #include <QtTest>
 
-class PasswordsTest : public QObject
+class TestStorePasswords : public QObject
 {
     Q_OBJECT
 
@@ -13,7 +13,7 @@ private slots:
     void hashIsNotThePlainText();
 };
 
-void PasswordsTest::verifiesOnlyTheSamePassword_data()
+void TestStorePasswords::verifiesOnlyTheSamePassword_data()
 {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("typed");
@@ -26,7 +26,7 @@ void PasswordsTest::verifiesOnlyTheSamePassword_data()
     QTest::newRow("trailing blank matters") << "abc" << "abc " << false;
 }
 
-void PasswordsTest::verifiesOnlyTheSamePassword()
+void TestStorePasswords::verifiesOnlyTheSamePassword()
 {
     QFETCH(QString, stored);
     QFETCH(QString, typed);
@@ -34,14 +34,14 @@ void PasswordsTest::verifiesOnlyTheSamePassword()
     QCOMPARE(store::verifyPassword(typed, store::hashPassword(stored)), accepted);
 }
 
-void PasswordsTest::emptyPasswordIsEmptyText()
+void TestStorePasswords::emptyPasswordIsEmptyText()
 {
     QCOMPARE(store::hashPassword(QString()), QString());
     QVERIFY(store::verifyPassword(QString(), QString()));
     QVERIFY(!store::verifyPassword(QStringLiteral("x"), QString()));
 }
 
-void PasswordsTest::hashIsNotThePlainText()
+void TestStorePasswords::hashIsNotThePlainText()
 {
     const QString hash = store::hashPassword(QStringLiteral("123456"));
     QVERIFY(!hash.contains(QStringLiteral("123456")));
@@ -50,5 +50,5 @@ void PasswordsTest::hashIsNotThePlainText()
     QVERIFY(store::hashPassword(QStringLiteral("123456")) != hash); // salted
 }
 
-QTEST_GUILESS_MAIN(PasswordsTest)
+QTEST_GUILESS_MAIN(TestStorePasswords)
 #include "test_store_passwords.moc"
