@@ -11,7 +11,7 @@
 
 using testsupport::TestDatabase;
 
-class CrashTest : public QObject
+class TestPrintingCrash : public QObject
 {
     Q_OBJECT
 
@@ -22,7 +22,7 @@ private:
     static QString violation(const TestDatabase& db);
 };
 
-QString CrashTest::violation(const TestDatabase& db)
+QString TestPrintingCrash::violation(const TestDatabase& db)
 {
     if (db.scalar("PRAGMA integrity_check") != QLatin1String("ok"))
         return QStringLiteral("integrity_check failed");
@@ -37,7 +37,7 @@ QString CrashTest::violation(const TestDatabase& db)
     return {};
 }
 
-void CrashTest::killedPrintRunsLeaveWholeSales()
+void TestPrintingCrash::killedPrintRunsLeaveWholeSales()
 {
     TestDatabase db;
     const QString helper = QCoreApplication::applicationDirPath() + QStringLiteral("/helper_crashloop");
@@ -71,5 +71,5 @@ void CrashTest::killedPrintRunsLeaveWholeSales()
              qPrintable(db.scalar("SELECT count(*) FROM xstj")));
 }
 
-QTEST_GUILESS_MAIN(CrashTest)
+QTEST_GUILESS_MAIN(TestPrintingCrash)
 #include "test_printing_crash.moc"

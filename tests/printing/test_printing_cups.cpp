@@ -88,7 +88,7 @@ struct CupsShop
 
 } // namespace
 
-class CupsTest : public QObject
+class TestPrintingCups : public QObject
 {
     Q_OBJECT
 
@@ -102,7 +102,7 @@ private slots:
     void tellsWhyAReceiptIsStillWaiting();
 };
 
-void CupsTest::printsEscPosOnARawQueue_data()
+void TestPrintingCups::printsEscPosOnARawQueue_data()
 {
     QTest::addColumn<QString>("layout");
     QTest::addColumn<QStringList>("options");
@@ -130,7 +130,7 @@ void CupsTest::printsEscPosOnARawQueue_data()
         << raster << 576 << true << int(printing::CashDrawer::Pin2);
 }
 
-void CupsTest::printsEscPosOnARawQueue()
+void TestPrintingCups::printsEscPosOnARawQueue()
 {
     QFETCH(QString, layout);
     QFETCH(QStringList, options);
@@ -210,7 +210,7 @@ void CupsTest::printsEscPosOnARawQueue()
                                                                  "/test_printing_cups_escpos_" + name + ".png"));
 }
 
-void CupsTest::givesAQueueWithADriverThePdf()
+void TestPrintingCups::givesAQueueWithADriverThePdf()
 {
     // CUPS's own generic PostScript driver: the job reaches the printer as PostScript made from our PDF.
     testsupport::PrintingQueue queue(QStringLiteral("quorvel_driver"), {"-m", "drv:///sample.drv/generic.ppd"});
@@ -224,7 +224,7 @@ void CupsTest::givesAQueueWithADriverThePdf()
     QVERIFY(!job.startsWith("\x1b@"));
 }
 
-void CupsTest::refusesAStoppedQueueBeforeRecording_data()
+void TestPrintingCups::refusesAStoppedQueueBeforeRecording_data()
 {
     QTest::addColumn<QString>("tool");
     QTest::addColumn<QString>("reason");
@@ -240,7 +240,7 @@ void CupsTest::refusesAStoppedQueueBeforeRecording_data()
                                         << "cupsaccept";
 }
 
-void CupsTest::refusesAStoppedQueueBeforeRecording()
+void TestPrintingCups::refusesAStoppedQueueBeforeRecording()
 {
     QFETCH(QString, tool);
     QFETCH(QString, reason);
@@ -271,7 +271,7 @@ void CupsTest::refusesAStoppedQueueBeforeRecording()
     QVERIFY(!queue.printer().receiveJob(JobTimeoutMs).isEmpty());
 }
 
-void CupsTest::tellsWhyAReceiptIsStillWaiting()
+void TestPrintingCups::tellsWhyAReceiptIsStillWaiting()
 {
     // A printer switched off: nothing listens where the queue sends its jobs.
     int deadPort = 0;
@@ -295,7 +295,7 @@ void CupsTest::tellsWhyAReceiptIsStillWaiting()
     QCOMPARE(shop.count("xsmx"), QStringLiteral("3"));
 }
 
-void CupsTest::printsPdfReceiptsToANetworkPrinter()
+void TestPrintingCups::printsPdfReceiptsToANetworkPrinter()
 {
     for (const QString tool : {"cupsreject", "cupsaccept", "pdftoppm"}) {
         if (QStandardPaths::findExecutable(tool).isEmpty() &&
@@ -397,5 +397,5 @@ void CupsTest::printsPdfReceiptsToANetworkPrinter()
     QFile::copy(pdfs[0], picture + ".pdf");
 }
 
-QTEST_MAIN(CupsTest)
+QTEST_MAIN(TestPrintingCups)
 #include "test_printing_cups.moc"

@@ -72,7 +72,7 @@ struct SmallReport
 
 } // namespace
 
-class EscPosTest : public QObject
+class TestPrintingEscPos : public QObject
 {
     Q_OBJECT
 
@@ -96,7 +96,7 @@ private slots:
     void quickSalesGetDifferentNumbers();
 };
 
-void EscPosTest::writesTheCommandsPrintersRead_data()
+void TestPrintingEscPos::writesTheCommandsPrintersRead_data()
 {
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("cut");
@@ -121,7 +121,7 @@ void EscPosTest::writesTheCommandsPrintersRead_data()
         << QByteArray::fromHex("1b40") + columns + QByteArray::fromHex("1d564200") + QByteArray::fromHex("1b700119fa");
 }
 
-void EscPosTest::writesTheCommandsPrintersRead()
+void TestPrintingEscPos::writesTheCommandsPrintersRead()
 {
     QFETCH(int, mode);
     QFETCH(bool, cut);
@@ -133,7 +133,7 @@ void EscPosTest::writesTheCommandsPrintersRead()
     QCOMPARE(printing::escPosJob(dots, settings, 1).toHex(' '), expected.toHex(' '));
 }
 
-void EscPosTest::picturesSurviveTheWire_data()
+void TestPrintingEscPos::picturesSurviveTheWire_data()
 {
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("width");
@@ -146,7 +146,7 @@ void EscPosTest::picturesSurviveTheWire_data()
     QTest::newRow("impact, single density") << int(EscPosMode::Impact) << 200 << 40 << 1;
 }
 
-void EscPosTest::picturesSurviveTheWire()
+void TestPrintingEscPos::picturesSurviveTheWire()
 {
     QFETCH(int, mode);
     QFETCH(int, width);
@@ -174,7 +174,7 @@ void EscPosTest::picturesSurviveTheWire()
     }
 }
 
-void EscPosTest::drawsTheReportWithinThePaper_data()
+void TestPrintingEscPos::drawsTheReportWithinThePaper_data()
 {
     QTest::addColumn<double>("pageWidth");
     QTest::addColumn<int>("mode");
@@ -191,7 +191,7 @@ void EscPosTest::drawsTheReportWithinThePaper_data()
         << 219.0 << int(EscPosMode::Raster) << 384 << QString(60, QChar(0x5b57)) << 8 * 25.4 / 96 << 0.0;
 }
 
-void EscPosTest::drawsTheReportWithinThePaper()
+void TestPrintingEscPos::drawsTheReportWithinThePaper()
 {
     QFETCH(double, pageWidth);
     QFETCH(int, mode);
@@ -225,7 +225,7 @@ void EscPosTest::drawsTheReportWithinThePaper()
     QVERIFY(black > 200);
 }
 
-void EscPosTest::refusesDotsAPrinterCannotHave_data()
+void TestPrintingEscPos::refusesDotsAPrinterCannotHave_data()
 {
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("dots");
@@ -234,7 +234,7 @@ void EscPosTest::refusesDotsAPrinterCannotHave_data()
     QTest::newRow("impact, wider than double density") << int(EscPosMode::Impact) << 576;
 }
 
-void EscPosTest::refusesDotsAPrinterCannotHave()
+void TestPrintingEscPos::refusesDotsAPrinterCannotHave()
 {
     QFETCH(int, mode);
     QFETCH(int, dots);
@@ -248,7 +248,7 @@ void EscPosTest::refusesDotsAPrinterCannotHave()
     }
 }
 
-void EscPosTest::readsTheQueueOptions_data()
+void TestPrintingEscPos::readsTheQueueOptions_data()
 {
     QTest::addColumn<bool>("raw");
     QTest::addColumn<Options>("options");
@@ -280,7 +280,7 @@ void EscPosTest::readsTheQueueOptions_data()
                                              << raster << 384 << 576 << true << int(CashDrawer::Pin2);
 }
 
-void EscPosTest::readsTheQueueOptions()
+void TestPrintingEscPos::readsTheQueueOptions()
 {
     QFETCH(bool, raw);
     QFETCH(Options, options);
@@ -304,7 +304,7 @@ void EscPosTest::readsTheQueueOptions()
     }
 }
 
-void EscPosTest::refusesOptionsItCannotUse_data()
+void TestPrintingEscPos::refusesOptionsItCannotUse_data()
 {
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("value");
@@ -320,7 +320,7 @@ void EscPosTest::refusesOptionsItCannotUse_data()
                                   << "pin3";
 }
 
-void EscPosTest::refusesOptionsItCannotUse()
+void TestPrintingEscPos::refusesOptionsItCannotUse()
 {
     QFETCH(QString, option);
     QFETCH(QString, value);
@@ -336,7 +336,7 @@ void EscPosTest::refusesOptionsItCannotUse()
     }
 }
 
-void EscPosTest::tellsThePrinterStateInWords_data()
+void TestPrintingEscPos::tellsThePrinterStateInWords_data()
 {
     QTest::addColumn<QStringList>("reasons");
     QTest::addColumn<QString>("message");
@@ -353,7 +353,7 @@ void EscPosTest::tellsThePrinterStateInWords_data()
         << QStringList{"x-vendor-error"} << "Head too hot" << QStringList{"Head too hot"};
 }
 
-void EscPosTest::tellsThePrinterStateInWords()
+void TestPrintingEscPos::tellsThePrinterStateInWords()
 {
     QFETCH(QStringList, reasons);
     QFETCH(QString, message);
@@ -364,7 +364,7 @@ void EscPosTest::tellsThePrinterStateInWords()
         QVERIFY2(said.contains(word), qPrintable(said));
 }
 
-void EscPosTest::numbersNeverRepeat_data()
+void TestPrintingEscPos::numbersNeverRepeat_data()
 {
     QTest::addColumn<QString>("previous");
     QTest::addColumn<QString>("now");
@@ -392,7 +392,7 @@ void EscPosTest::numbersNeverRepeat_data()
                                         << "20240315093000";
 }
 
-void EscPosTest::numbersNeverRepeat()
+void TestPrintingEscPos::numbersNeverRepeat()
 {
     QFETCH(QString, previous);
     QFETCH(QString, now);
@@ -400,7 +400,7 @@ void EscPosTest::numbersNeverRepeat()
     QCOMPARE(printing::nextReceiptNumber(previous, QDateTime::fromString(now, "yyyyMMddHHmmss")), next);
 }
 
-void EscPosTest::quickSalesGetDifferentNumbers()
+void TestPrintingEscPos::quickSalesGetDifferentNumbers()
 {
     QStringList numbers;
     QString previous;
@@ -415,5 +415,5 @@ void EscPosTest::quickSalesGetDifferentNumbers()
     QCOMPARE(numbers, sorted);
 }
 
-QTEST_MAIN(EscPosTest)
+QTEST_MAIN(TestPrintingEscPos)
 #include "test_printing_escpos.moc"

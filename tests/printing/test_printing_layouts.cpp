@@ -51,7 +51,7 @@ struct Forms
 
 } // namespace
 
-class LayoutsTest : public QObject
+class TestPrintingLayouts : public QObject
 {
     Q_OBJECT
 
@@ -77,7 +77,7 @@ private slots:
     void previewWindowGeometry();
 };
 
-void LayoutsTest::placesEveryElement_data()
+void TestPrintingLayouts::placesEveryElement_data()
 {
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("report");
@@ -144,7 +144,7 @@ void LayoutsTest::placesEveryElement_data()
         << 76 << 3 << "QRLabel75" << Rule76 << QPointF(5, 59) << false << true;
 }
 
-void LayoutsTest::placesEveryElement()
+void TestPrintingLayouts::placesEveryElement()
 {
     QFETCH(int, width);
     QFETCH(int, report);
@@ -176,7 +176,7 @@ void LayoutsTest::placesEveryElement()
     }
 }
 
-void LayoutsTest::holdsTheElementsOfEachReport_data()
+void TestPrintingLayouts::holdsTheElementsOfEachReport_data()
 {
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("report");
@@ -192,7 +192,7 @@ void LayoutsTest::holdsTheElementsOfEachReport_data()
     }
 }
 
-void LayoutsTest::holdsTheElementsOfEachReport()
+void TestPrintingLayouts::holdsTheElementsOfEachReport()
 {
     QFETCH(int, width);
     QFETCH(int, report);
@@ -220,7 +220,7 @@ void LayoutsTest::holdsTheElementsOfEachReport()
     QCOMPARE(block.font().pixelSize(), width == 58 ? 11 : 12);
 }
 
-void LayoutsTest::setsUpThePages_data()
+void TestPrintingLayouts::setsUpThePages_data()
 {
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("report");
@@ -237,7 +237,7 @@ void LayoutsTest::setsUpThePages_data()
     QTest::newRow("76 report 3") << 76 << 3 << 287.0 << 320.0 << 123.0 << 30.0 << 89.0;
 }
 
-void LayoutsTest::setsUpThePages()
+void TestPrintingLayouts::setsUpThePages()
 {
     QFETCH(int, width);
     QFETCH(int, report);
@@ -261,7 +261,7 @@ void LayoutsTest::setsUpThePages()
     QCOMPARE(rep.rightMargin(), 5.0);
 }
 
-void LayoutsTest::formatsDetailValues_data()
+void TestPrintingLayouts::formatsDetailValues_data()
 {
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("printed");
@@ -285,7 +285,7 @@ void LayoutsTest::formatsDetailValues_data()
                               << "0.00";
 }
 
-void LayoutsTest::formatsDetailValues()
+void TestPrintingLayouts::formatsDetailValues()
 {
     QFETCH(QString, value);
     QFETCH(QString, printed);
@@ -294,7 +294,7 @@ void LayoutsTest::formatsDetailValues()
     QCOMPARE(printing::ReceiptLayoutForm::QRDBText5Print(value), printed);
 }
 
-void LayoutsTest::previewShowsTheLayoutBeforeTheFirstRun()
+void TestPrintingLayouts::previewShowsTheLayoutBeforeTheFirstRun()
 {
     Forms forms;
     for (int width : {58, 76}) {
@@ -343,14 +343,14 @@ Shown lookAtPreview(printing::ReceiptLayoutForm& form, const printing::SaleToPri
     return shown;
 }
 
-void LayoutsTest::previewShowsTheCurrentSale_data()
+void TestPrintingLayouts::previewShowsTheCurrentSale_data()
 {
     QTest::addColumn<int>("width");
     QTest::newRow("58") << 58;
     QTest::newRow("76") << 76;
 }
 
-void LayoutsTest::previewShowsTheCurrentSale()
+void TestPrintingLayouts::previewShowsTheCurrentSale()
 {
     QFETCH(int, width);
     Forms forms;
@@ -390,7 +390,7 @@ void LayoutsTest::previewShowsTheCurrentSale()
     QVERIFY(!next.texts.contains("苹果") && !next.texts.contains("张三"));
 }
 
-void LayoutsTest::previewScrollsALongReceipt()
+void TestPrintingLayouts::previewScrollsALongReceipt()
 {
     Forms forms;
     QList<testsupport::SaleLine> lines;
@@ -404,7 +404,7 @@ void LayoutsTest::previewScrollsALongReceipt()
     QVERIFY(shown.scrolls);
 }
 
-void LayoutsTest::previewShowsTheDotsOfAnEscPosPrinter_data()
+void TestPrintingLayouts::previewShowsTheDotsOfAnEscPosPrinter_data()
 {
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("mode");
@@ -414,7 +414,7 @@ void LayoutsTest::previewShowsTheDotsOfAnEscPosPrinter_data()
     QTest::newRow("76 impact") << 76 << int(printing::EscPosMode::Impact) << 400;
 }
 
-void LayoutsTest::previewShowsTheDotsOfAnEscPosPrinter()
+void TestPrintingLayouts::previewShowsTheDotsOfAnEscPosPrinter()
 {
     QFETCH(int, width);
     QFETCH(int, mode);
@@ -436,7 +436,7 @@ void LayoutsTest::previewShowsTheDotsOfAnEscPosPrinter()
     QVERIFY(forms.form(width).ReportView1->dots().isNull());
 }
 
-void LayoutsTest::choosesThePageAndShowsTheForm_data()
+void TestPrintingLayouts::choosesThePageAndShowsTheForm_data()
 {
     QTest::addColumn<bool>("customer");
     QTest::addColumn<bool>("phone");
@@ -450,7 +450,7 @@ void LayoutsTest::choosesThePageAndShowsTheForm_data()
     QTest::newRow("empty shows nothing") << true << true << "" << 3 << QStringList();
 }
 
-void LayoutsTest::choosesThePageAndShowsTheForm()
+void TestPrintingLayouts::choosesThePageAndShowsTheForm()
 {
     QFETCH(bool, customer);
     QFETCH(bool, phone);
@@ -471,7 +471,7 @@ void LayoutsTest::choosesThePageAndShowsTheForm()
     QCOMPARE(forms.dy58->PageControl1->currentIndex(), page - 1);
 }
 
-void LayoutsTest::previewTouchesNothing()
+void TestPrintingLayouts::previewTouchesNothing()
 {
     Forms forms;
     const QStringList before = forms.db.rows("SELECT * FROM xsxx") + forms.db.rows("SELECT * FROM dynr");
@@ -486,7 +486,7 @@ void LayoutsTest::previewTouchesNothing()
     QVERIFY(capture.jobs().isEmpty());
 }
 
-void LayoutsTest::previewWindowGeometry_data()
+void TestPrintingLayouts::previewWindowGeometry_data()
 {
     QTest::addColumn<int>("width");
     QTest::addColumn<QPoint>("reportAt");
@@ -494,7 +494,7 @@ void LayoutsTest::previewWindowGeometry_data()
     QTest::newRow("76") << 76 << QPoint(22, 21);
 }
 
-void LayoutsTest::previewWindowGeometry()
+void TestPrintingLayouts::previewWindowGeometry()
 {
     QFETCH(int, width);
     QFETCH(QPoint, reportAt);
@@ -530,5 +530,5 @@ void LayoutsTest::previewWindowGeometry()
     form.hide();
 }
 
-QTEST_MAIN(LayoutsTest)
+QTEST_MAIN(TestPrintingLayouts)
 #include "test_printing_layouts.moc"

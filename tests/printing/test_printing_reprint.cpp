@@ -75,7 +75,7 @@ printing::SaleToPrint settings(const QString& layout, const QString& copies, boo
 
 } // namespace
 
-class ReprintTest : public QObject
+class TestPrintingReprint : public QObject
 {
     Q_OBJECT
 
@@ -88,7 +88,7 @@ private slots:
     void reprintComesOutOfAReceiptPrinterQueue();
 };
 
-void ReprintTest::printsTheRecordedSaleMarkedAsReprint_data()
+void TestPrintingReprint::printsTheRecordedSaleMarkedAsReprint_data()
 {
     QTest::addColumn<QString>("layout");
     QTest::addColumn<QString>("copies");
@@ -100,7 +100,7 @@ void ReprintTest::printsTheRecordedSaleMarkedAsReprint_data()
     QTest::newRow("76 mm, customer and phone") << "76" << "1" << true << true << "QuickRep3";
 }
 
-void ReprintTest::printsTheRecordedSaleMarkedAsReprint()
+void TestPrintingReprint::printsTheRecordedSaleMarkedAsReprint()
 {
     QFETCH(QString, layout);
     QFETCH(QString, copies);
@@ -148,7 +148,7 @@ void ReprintTest::printsTheRecordedSaleMarkedAsReprint()
     QVERIFY(next.contains("20261209090000"));
 }
 
-void ReprintTest::refusesWhatCannotBeReprinted_data()
+void TestPrintingReprint::refusesWhatCannotBeReprinted_data()
 {
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("layout");
@@ -163,7 +163,7 @@ void ReprintTest::refusesWhatCannotBeReprinted_data()
     QTest::newRow("no printer") << Number << "58" << "1" << false << "打印机";
 }
 
-void ReprintTest::refusesWhatCannotBeReprinted()
+void TestPrintingReprint::refusesWhatCannotBeReprinted()
 {
     QFETCH(QString, number);
     QFETCH(QString, layout);
@@ -192,7 +192,7 @@ void ReprintTest::refusesWhatCannotBeReprinted()
 }
 
 // Through the real windows: an ordinary user, the list's pop-up item and the detail's button.
-void ReprintTest::anyUserReprintsFromTheListAndTheDetail()
+void TestPrintingReprint::anyUserReprintsFromTheListAndTheDetail()
 {
     testsupport::ShellFixture shell([](TestDatabase& db) {
         recordSales(db);
@@ -233,7 +233,7 @@ void ReprintTest::anyUserReprintsFromTheListAndTheDetail()
     QCOMPARE(everything(shell.db), before);
 }
 
-void ReprintTest::reprintComesOutOfAReceiptPrinterQueue()
+void TestPrintingReprint::reprintComesOutOfAReceiptPrinterQueue()
 {
     if (QStandardPaths::findExecutable("pdftoppm").isEmpty())
         QSKIP("pdftoppm is not installed (poppler-utils)");
@@ -272,5 +272,5 @@ void ReprintTest::reprintComesOutOfAReceiptPrinterQueue()
     }
 }
 
-QTEST_MAIN(ReprintTest)
+QTEST_MAIN(TestPrintingReprint)
 #include "test_printing_reprint.moc"

@@ -77,7 +77,7 @@ QString repeated(const QString& text, int times)
 
 } // namespace
 
-class PrintRunTest : public QObject
+class TestPrintingRun : public QObject
 {
     Q_OBJECT
 
@@ -111,7 +111,7 @@ private slots:
     void keepsTheTotalsApart();
 };
 
-void PrintRunTest::countsRemarkLines_data()
+void TestPrintingRun::countsRemarkLines_data()
 {
     QTest::addColumn<QString>("remark");
     QTest::addColumn<int>("lines");
@@ -130,7 +130,7 @@ void PrintRunTest::countsRemarkLines_data()
     QTest::newRow("wrapped line after a short one") << "欢迎\n" + repeated("谢", 25) << 3;
 }
 
-void PrintRunTest::countsRemarkLines()
+void TestPrintingRun::countsRemarkLines()
 {
     QFETCH(QString, remark);
     QFETCH(int, lines);
@@ -138,7 +138,7 @@ void PrintRunTest::countsRemarkLines()
     QCOMPARE(printing::remarkLines(remark).size(), lines);
 }
 
-void PrintRunTest::wrapsLatinTextAtWords()
+void TestPrintingRun::wrapsLatinTextAtWords()
 {
     const QStringList lines = printing::remarkLines(repeated("welcome ", 12));
     QVERIFY(lines.size() > 1);
@@ -147,7 +147,7 @@ void PrintRunTest::wrapsLatinTextAtWords()
     QCOMPARE(lines.join(QString()), repeated("welcome ", 12));
 }
 
-void PrintRunTest::sizesReceipts_data()
+void TestPrintingRun::sizesReceipts_data()
 {
     QTest::addColumn<QString>("layout");
     QTest::addColumn<bool>("phone");
@@ -163,7 +163,7 @@ void PrintRunTest::sizesReceipts_data()
     QTest::newRow("76 phone is 23 longer") << "76" << true << TwoLineRemark << 3 << 34.0 << 428.0;
 }
 
-void PrintRunTest::sizesReceipts()
+void TestPrintingRun::sizesReceipts()
 {
     QFETCH(QString, layout);
     QFETCH(bool, phone);
@@ -185,7 +185,7 @@ void PrintRunTest::sizesReceipts()
     QCOMPARE(shop.capture.jobs()[0].pageWidth, layout == "58" ? 219.0 : 287.0);
 }
 
-void PrintRunTest::lengthensA76ReceiptTooShortForItsLines()
+void TestPrintingRun::lengthensA76ReceiptTooShortForItsLines()
 {
     // 30 units per line printed, 25 allowed: twenty lines would lose the totals and the remark.
     QList<SaleLine> lines;
@@ -203,7 +203,7 @@ void PrintRunTest::lengthensA76ReceiptTooShortForItsLines()
     QCOMPARE(textsOf(job.drawn, "QRRichText1"), QStringList({"谢谢惠顾", "欢迎下次光临"}));
 }
 
-void PrintRunTest::writesTheLabelMapIntoAllThreeReports()
+void TestPrintingRun::writesTheLabelMapIntoAllThreeReports()
 {
     Shop shop;
     SaleToPrint sale = saleWith("76", false, false, "");
@@ -242,7 +242,7 @@ void PrintRunTest::writesTheLabelMapIntoAllThreeReports()
     QCOMPARE(shop.dy58.QuickRep1.label("QRLabel2")->text(), QStringLiteral("收银员"));
 }
 
-void PrintRunTest::choosesTheReport_data()
+void TestPrintingRun::choosesTheReport_data()
 {
     QTest::addColumn<bool>("customer");
     QTest::addColumn<bool>("phone");
@@ -253,7 +253,7 @@ void PrintRunTest::choosesTheReport_data()
     QTest::newRow("phone alone still shows the phone") << false << true << "QuickRep3";
 }
 
-void PrintRunTest::choosesTheReport()
+void TestPrintingRun::choosesTheReport()
 {
     QFETCH(bool, customer);
     QFETCH(bool, phone);
@@ -273,7 +273,7 @@ void PrintRunTest::choosesTheReport()
     }
 }
 
-void PrintRunTest::printsDetailValuesWithTwoDecimalsAndTotalsAsGiven()
+void TestPrintingRun::printsDetailValuesWithTwoDecimalsAndTotalsAsGiven()
 {
     for (const QString layout : {"58", "76"}) {
         Shop shop;
@@ -312,7 +312,7 @@ void PrintRunTest::printsDetailValuesWithTwoDecimalsAndTotalsAsGiven()
     }
 }
 
-void PrintRunTest::fillsTheRemarkBlockAsTheLinesWereCounted()
+void TestPrintingRun::fillsTheRemarkBlockAsTheLinesWereCounted()
 {
     const QString remark = "欢迎光临\n" + repeated("谢", 25);
     Shop shop;
@@ -326,7 +326,7 @@ void PrintRunTest::fillsTheRemarkBlockAsTheLinesWereCounted()
     QCOMPARE(shop.dy58.remarkBlock(1).height(), 51.0);
 }
 
-void PrintRunTest::printsCopiesAndRecordsOnce_data()
+void TestPrintingRun::printsCopiesAndRecordsOnce_data()
 {
     QTest::addColumn<QString>("copies");
     QTest::addColumn<int>("jobs");
@@ -337,7 +337,7 @@ void PrintRunTest::printsCopiesAndRecordsOnce_data()
     QTest::newRow("2 with a blank prints none") << "2 " << 0;
 }
 
-void PrintRunTest::printsCopiesAndRecordsOnce()
+void TestPrintingRun::printsCopiesAndRecordsOnce()
 {
     QFETCH(QString, copies);
     QFETCH(int, jobs);
@@ -355,7 +355,7 @@ void PrintRunTest::printsCopiesAndRecordsOnce()
     QCOMPARE(shop.main.saleLines.recordCount(), 0);
 }
 
-void PrintRunTest::recordsEveryLineWithTheSale()
+void TestPrintingRun::recordsEveryLineWithTheSale()
 {
     Shop shop;
     SaleToPrint sale = saleWith("58", true, true, "");
@@ -375,7 +375,7 @@ void PrintRunTest::recordsEveryLineWithTheSale()
     QCOMPARE(shop.db.scalar("SELECT count(*) FROM xsmx WHERE 单价 IS NULL"), QStringLiteral("1"));
 }
 
-void PrintRunTest::otherLayoutRecordsWithoutPrinting_data()
+void TestPrintingRun::otherLayoutRecordsWithoutPrinting_data()
 {
     QTest::addColumn<QString>("layout");
     QTest::newRow("80") << "80";
@@ -383,7 +383,7 @@ void PrintRunTest::otherLayoutRecordsWithoutPrinting_data()
     QTest::newRow("58 with a blank") << "58 ";
 }
 
-void PrintRunTest::otherLayoutRecordsWithoutPrinting()
+void TestPrintingRun::otherLayoutRecordsWithoutPrinting()
 {
     QFETCH(QString, layout);
     Shop shop;
@@ -398,7 +398,7 @@ void PrintRunTest::otherLayoutRecordsWithoutPrinting()
     QCOMPARE(shop.dy76.QuickRep1.label("QRLabel2")->text(), QStringLiteral("收银员"));
 }
 
-void PrintRunTest::printFailureLeavesTheSale_data()
+void TestPrintingRun::printFailureLeavesTheSale_data()
 {
     QTest::addColumn<bool>("noPrinter");
     QTest::addColumn<QString>("message");
@@ -406,7 +406,7 @@ void PrintRunTest::printFailureLeavesTheSale_data()
     QTest::newRow("queue refuses the job") << false << "缺纸";
 }
 
-void PrintRunTest::printFailureLeavesTheSale()
+void TestPrintingRun::printFailureLeavesTheSale()
 {
     QFETCH(bool, noPrinter);
     QFETCH(QString, message);
@@ -440,7 +440,7 @@ void PrintRunTest::printFailureLeavesTheSale()
     QCOMPARE(shop.count("xsxx"), QStringLiteral("0"));
 }
 
-void PrintRunTest::refusesWhatTheHistoryCannotHold_data()
+void TestPrintingRun::refusesWhatTheHistoryCannotHold_data()
 {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("text");
@@ -453,7 +453,7 @@ void PrintRunTest::refusesWhatTheHistoryCannotHold_data()
                                              << "3件";
 }
 
-void PrintRunTest::refusesWhatTheHistoryCannotHold()
+void TestPrintingRun::refusesWhatTheHistoryCannotHold()
 {
     QFETCH(QString, field);
     QFETCH(QString, text);
@@ -484,7 +484,7 @@ void PrintRunTest::refusesWhatTheHistoryCannotHold()
     QCOMPARE(shop.dy58.QuickRep2.label("QRLabel25")->text(), QStringLiteral("收银员"));
 }
 
-void PrintRunTest::storeFailureMidwayWritesNothing()
+void TestPrintingRun::storeFailureMidwayWritesNothing()
 {
     Shop shop;
     // The second history line fails as a full disk would, after the sale row and one line.
@@ -504,7 +504,7 @@ void PrintRunTest::storeFailureMidwayWritesNothing()
     QCOMPARE(shop.db.scalar("PRAGMA integrity_check"), QStringLiteral("ok"));
 }
 
-void PrintRunTest::readsTheSaleAsItNowStands()
+void TestPrintingRun::readsTheSaleAsItNowStands()
 {
     Shop shop;
     // Written through another connection after the main window last read the sale.
@@ -517,7 +517,7 @@ void PrintRunTest::readsTheSaleAsItNowStands()
     QCOMPARE(shop.dy58.quickRep(1).pageLength(), 400.0);
 }
 
-void PrintRunTest::writesOnePdfPerJob()
+void TestPrintingRun::writesOnePdfPerJob()
 {
     QTemporaryDir folder;
     Shop shop;
@@ -561,7 +561,7 @@ double bandRight(const QString& layout)
 
 } // namespace
 
-void PrintRunTest::wrapsLongNamesWithinThePaper_data()
+void TestPrintingRun::wrapsLongNamesWithinThePaper_data()
 {
     QTest::addColumn<QString>("layout");
     QTest::addColumn<QString>("goods");
@@ -575,7 +575,7 @@ void PrintRunTest::wrapsLongNamesWithinThePaper_data()
     QTest::newRow("76, shop and goods") << "76" << longGoods << longShop;
 }
 
-void PrintRunTest::wrapsLongNamesWithinThePaper()
+void TestPrintingRun::wrapsLongNamesWithinThePaper()
 {
     QFETCH(QString, layout);
     QFETCH(QString, goods);
@@ -614,7 +614,7 @@ void PrintRunTest::wrapsLongNamesWithinThePaper()
     QVERIFY(total.first().position.y() > price.first().position.y());
 }
 
-void PrintRunTest::keepsTheTotalsApart_data()
+void TestPrintingRun::keepsTheTotalsApart_data()
 {
     QTest::addColumn<QString>("layout");
     QTest::addColumn<QString>("quantity");
@@ -631,7 +631,7 @@ void PrintRunTest::keepsTheTotalsApart_data()
     }
 }
 
-void PrintRunTest::keepsTheTotalsApart()
+void TestPrintingRun::keepsTheTotalsApart()
 {
     QFETCH(QString, layout);
     QFETCH(QString, quantity);
@@ -666,5 +666,5 @@ void PrintRunTest::keepsTheTotalsApart()
     QVERIFY(drawnBy(drawn, "QRLabel15").first().position.y() > totalsBottom + 5);
 }
 
-QTEST_MAIN(PrintRunTest)
+QTEST_MAIN(TestPrintingRun)
 #include "test_printing_run.moc"

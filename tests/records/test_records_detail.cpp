@@ -69,7 +69,7 @@ struct Fixture
 
 } // namespace
 
-class DetailWindowTest : public QObject
+class TestRecordsDetail : public QObject
 {
     Q_OBJECT
 
@@ -82,7 +82,7 @@ private slots:
     void doubleClickOnTheGridOpensIt();
 };
 
-void DetailWindowTest::windowLayout()
+void TestRecordsDetail::windowLayout()
 {
     Fixture f;
     TXsmxForm& w = f.detail();
@@ -101,7 +101,7 @@ void DetailWindowTest::windowLayout()
     QCOMPARE(w.DBGridEh1->view()->contextMenuPolicy(), Qt::DefaultContextMenu);
 }
 
-void DetailWindowTest::showsExactlyTheLinesOfTheSale_data()
+void TestRecordsDetail::showsExactlyTheLinesOfTheSale_data()
 {
     QTest::addColumn<int>("record");
     QTest::addColumn<QString>("caption");
@@ -117,7 +117,7 @@ void DetailWindowTest::showsExactlyTheLinesOfTheSale_data()
         << QStringList{"合计", "", "", "", "", "1", "1", "1"};
 }
 
-void DetailWindowTest::showsExactlyTheLinesOfTheSale()
+void TestRecordsDetail::showsExactlyTheLinesOfTheSale()
 {
     QFETCH(int, record);
     QFETCH(QString, caption);
@@ -135,7 +135,7 @@ void DetailWindowTest::showsExactlyTheLinesOfTheSale()
     QVERIFY(f.detail().ADOQuery1.statement() == store::sql::XsmxOfSale);
 }
 
-void DetailWindowTest::emptyListOpensWithAnEmptyNumber()
+void TestRecordsDetail::emptyListOpensWithAnEmptyNumber()
 {
     Fixture f;
     addLine(f.db, lineOf("", "无单号的商品"));
@@ -147,7 +147,7 @@ void DetailWindowTest::emptyListOpensWithAnEmptyNumber()
     QVERIFY(f.messages.messages().isEmpty());
 }
 
-void DetailWindowTest::lineWrittenElsewhereShowsAtTheNextOpening()
+void TestRecordsDetail::lineWrittenElsewhereShowsAtTheNextOpening()
 {
     Fixture f;
     f.statistics().ADOQuery1.moveTo(2);
@@ -158,7 +158,7 @@ void DetailWindowTest::lineWrittenElsewhereShowsAtTheNextOpening()
     QCOMPARE(f.shownRows(), QStringList({"1|||梨|1|1|1|1", "2|||桃|1|1|1|1"}));
 }
 
-void DetailWindowTest::doubleClickOnTheGridOpensIt()
+void TestRecordsDetail::doubleClickOnTheGridOpensIt()
 {
     Fixture f;
     QTableView* view = f.statistics().DBGridEh1->view();
@@ -177,5 +177,5 @@ void DetailWindowTest::doubleClickOnTheGridOpensIt()
     QCOMPARE(f.detail().caption(), QStringLiteral("单号："));
 }
 
-QTEST_MAIN(DetailWindowTest)
+QTEST_MAIN(TestRecordsDetail)
 #include "test_records_detail.moc"

@@ -77,7 +77,7 @@ QStringList textCells(const QStringList& texts)
 
 } // namespace
 
-class ExportTest : public QObject
+class TestRecordsExport : public QObject
 {
     Q_OBJECT
 
@@ -92,7 +92,7 @@ private slots:
     void longListContinuesOnFurtherSheets();
 };
 
-void ExportTest::writesEveryRowOfTheListInListOrder()
+void TestRecordsExport::writesEveryRowOfTheListInListOrder()
 {
     Fixture f;
     TXstjForm& w = f.statistics();
@@ -117,7 +117,7 @@ void ExportTest::writesEveryRowOfTheListInListOrder()
                                       "number:12345678.9", "number:1.0000000000000001e-05", "text:李四"}));
 }
 
-void ExportTest::fileName_data()
+void TestRecordsExport::fileName_data()
 {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("written");
@@ -136,7 +136,7 @@ void ExportTest::fileName_data()
                                                        << ".xls";
 }
 
-void ExportTest::fileName()
+void TestRecordsExport::fileName()
 {
     QFETCH(QString, chosen);
     QFETCH(QString, written);
@@ -151,7 +151,7 @@ void ExportTest::fileName()
     QCOMPARE(readSheet(f.target(written)).size(), 4);
 }
 
-void ExportTest::writesOnlyWhatTheSearchListed()
+void TestRecordsExport::writesOnlyWhatTheSearchListed()
 {
     Fixture f;
     TXstjForm& w = f.statistics();
@@ -173,7 +173,7 @@ void ExportTest::writesOnlyWhatTheSearchListed()
     QCOMPARE(rows.at(3).first(), QStringLiteral("text:20261210100001"));
 }
 
-void ExportTest::emptyListWritesTheHeaderOnly()
+void TestRecordsExport::emptyListWritesTheHeaderOnly()
 {
     Fixture f;
     f.statistics().ADOQuery1.requery(store::sql::XstjByCashier, QStringLiteral("没有这个人"));
@@ -183,7 +183,7 @@ void ExportTest::emptyListWritesTheHeaderOnly()
     QCOMPARE(readSheet(f.target("空.xls")), QList<QStringList>({textCells(Header)}));
 }
 
-void ExportTest::cancelWritesNothing()
+void TestRecordsExport::cancelWritesNothing()
 {
     Fixture f;
     f.statistics().ADOQuery1.moveTo(2);
@@ -195,7 +195,7 @@ void ExportTest::cancelWritesNothing()
     QCOMPARE(f.statistics().ADOQuery1.recordNumber(), 2);
 }
 
-void ExportTest::unwritableFileIsReportedAndNothingClaimed()
+void TestRecordsExport::unwritableFileIsReportedAndNothingClaimed()
 {
     Fixture f;
     // A folder in the way of the file, and a file in the way of a folder: root cannot write either.
@@ -220,7 +220,7 @@ void ExportTest::unwritableFileIsReportedAndNothingClaimed()
 }
 
 // Past 65,535 data rows a sheet is full: the list goes on on a second one, header first.
-void ExportTest::longListContinuesOnFurtherSheets()
+void TestRecordsExport::longListContinuesOnFurtherSheets()
 {
     TestDatabase db;
     addGeneratedSales(db, 70000);
@@ -248,5 +248,5 @@ void ExportTest::longListContinuesOnFurtherSheets()
              QStringList({"number:1", "number:2", "number:3", "text:admin"}));
 }
 
-QTEST_MAIN(ExportTest)
+QTEST_MAIN(TestRecordsExport)
 #include "test_records_export.moc"

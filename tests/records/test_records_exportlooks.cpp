@@ -34,7 +34,7 @@ int shownWidth(const QString& text)
 
 } // namespace
 
-class TestExportLooks : public QObject
+class TestRecordsExportLooks : public QObject
 {
     Q_OBJECT
 
@@ -47,7 +47,7 @@ private:
     QString exportSales(const TestDatabase& db, const QString& name);
 };
 
-QString TestExportLooks::exportSales(const TestDatabase& db, const QString& name)
+QString TestRecordsExportLooks::exportSales(const TestDatabase& db, const QString& name)
 {
     ui::ModalRecorder modals;
     ui::MessageRecorder messages;
@@ -59,7 +59,7 @@ QString TestExportLooks::exportSales(const TestDatabase& db, const QString& name
     return messages.texts() == QStringList{"成功导出全部数据!"} ? target + ".xls" : QString();
 }
 
-void TestExportLooks::columnsFitTheirTextsAndNumbersKeepTwoDecimals_data()
+void TestRecordsExportLooks::columnsFitTheirTextsAndNumbersKeepTwoDecimals_data()
 {
     QTest::addColumn<QList<HistorySale>>("sales");
     QTest::newRow("no sales: the header alone") << QList<HistorySale>{};
@@ -71,7 +71,7 @@ void TestExportLooks::columnsFitTheirTextsAndNumbersKeepTwoDecimals_data()
         {"1", "", "0", "0", "0", "a"}};
 }
 
-void TestExportLooks::columnsFitTheirTextsAndNumbersKeepTwoDecimals()
+void TestRecordsExportLooks::columnsFitTheirTextsAndNumbersKeepTwoDecimals()
 {
     QFETCH(QList<HistorySale>, sales);
     TestDatabase db;
@@ -117,7 +117,7 @@ void TestExportLooks::columnsFitTheirTextsAndNumbersKeepTwoDecimals()
 
 // LibreOffice shows "###" for a number that does not fit and cuts a text at the next filled cell:
 // its PDF of the sheet must hold every value whole.
-void TestExportLooks::libreOfficeShowsEveryValueWhole()
+void TestRecordsExportLooks::libreOfficeShowsEveryValueWhole()
 {
     const QString soffice = QStandardPaths::findExecutable("soffice");
     if (soffice.isEmpty() || QStandardPaths::findExecutable("pdftotext").isEmpty())
@@ -143,5 +143,5 @@ void TestExportLooks::libreOfficeShowsEveryValueWhole()
     QFile::copy(pdf, picture + ".pdf");
 }
 
-QTEST_MAIN(TestExportLooks)
+QTEST_MAIN(TestRecordsExportLooks)
 #include "test_records_exportlooks.moc"

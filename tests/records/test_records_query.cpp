@@ -65,7 +65,7 @@ const QStringList AllInTimeOrder = {"20261209080000", "20261209080000", "2026120
 
 } // namespace
 
-class QueryDialogTest : public QObject
+class TestRecordsQuery : public QObject
 {
     Q_OBJECT
 
@@ -78,7 +78,7 @@ private slots:
     void receiptNumberListReadsOnlyRowsOnScreen();
 };
 
-void QueryDialogTest::dialogLayout()
+void TestRecordsQuery::dialogLayout()
 {
     Fixture f;
     TXscxForm& q = f.query();
@@ -106,7 +106,7 @@ void QueryDialogTest::dialogLayout()
     QCOMPARE(QApplication::focusWidget(), q.ComboBox2);
 }
 
-void QueryDialogTest::openingFillsBothListsAndEmptiesBothBoxes()
+void TestRecordsQuery::openingFillsBothListsAndEmptiesBothBoxes()
 {
     Fixture f;
     TXscxForm& q = f.query();
@@ -134,7 +134,7 @@ void QueryDialogTest::openingFillsBothListsAndEmptiesBothBoxes()
     QCOMPARE(q.ComboBox2->count(), 3);
 }
 
-void QueryDialogTest::search_data()
+void TestRecordsQuery::search_data()
 {
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("cashier");
@@ -157,7 +157,7 @@ void QueryDialogTest::search_data()
                                                     << "张三" << AllInTimeOrder << false;
 }
 
-void QueryDialogTest::search()
+void TestRecordsQuery::search()
 {
     QFETCH(QString, number);
     QFETCH(QString, cashier);
@@ -177,7 +177,7 @@ void QueryDialogTest::search()
     QCOMPARE(f.statistics().ADOQuery1.recordNumber(), listed.isEmpty() ? 0 : 1);
 }
 
-void QueryDialogTest::exitLeavesTheListAsItWas()
+void TestRecordsQuery::exitLeavesTheListAsItWas()
 {
     Fixture f;
     TXscxForm& q = f.query();
@@ -197,7 +197,7 @@ void QueryDialogTest::exitLeavesTheListAsItWas()
 
 // Every receipt number of a long history is offered, but reading them all would make opening
 // the dialog, dropping the list down and leaving the box take as long as the history is big.
-void QueryDialogTest::receiptNumberListReadsOnlyRowsOnScreen()
+void TestRecordsQuery::receiptNumberListReadsOnlyRowsOnScreen()
 {
     TestDatabase db;
     addGeneratedSales(db, 50000);
@@ -227,5 +227,5 @@ void QueryDialogTest::receiptNumberListReadsOnlyRowsOnScreen()
     QCOMPARE(windows.statistics->ADOQuery1.recordCount(), 10);
 }
 
-QTEST_MAIN(QueryDialogTest)
+QTEST_MAIN(TestRecordsQuery)
 #include "test_records_query.moc"

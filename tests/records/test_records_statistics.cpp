@@ -101,7 +101,7 @@ private:
 
 } // namespace
 
-class StatisticsWindowTest : public QObject
+class TestRecordsStatistics : public QObject
 {
     Q_OBJECT
 
@@ -123,7 +123,7 @@ private slots:
     void menuItemsRunTheirButtons();
 };
 
-void StatisticsWindowTest::windowLayout()
+void TestRecordsStatistics::windowLayout()
 {
     Fixture f;
     TXstjForm& w = f.statistics();
@@ -176,7 +176,7 @@ void StatisticsWindowTest::windowLayout()
     QVERIFY(w.Edit1->isHidden());
 }
 
-void StatisticsWindowTest::receiptNumberAndTimeShowWhole()
+void TestRecordsStatistics::receiptNumberAndTimeShowWhole()
 {
     Fixture f(threeSalesOutOfTimeOrder);
     f.statistics().show();
@@ -209,7 +209,7 @@ void StatisticsWindowTest::receiptNumberAndTimeShowWhole()
     f.statistics().hide();
 }
 
-void StatisticsWindowTest::emptyHistoryAsksNothingOnDelete()
+void TestRecordsStatistics::emptyHistoryAsksNothingOnDelete()
 {
     Fixture f;
     f.statistics().OpenFromMain();
@@ -223,7 +223,7 @@ void StatisticsWindowTest::emptyHistoryAsksNothingOnDelete()
     QVERIFY(f.messages.messages().isEmpty());
 }
 
-void StatisticsWindowTest::saleAddedAfterClosingIsListedAtNextOpening()
+void TestRecordsStatistics::saleAddedAfterClosingIsListedAtNextOpening()
 {
     Fixture f([](const TestDatabase& db) { addSale(db, sale("20261209100000", "2026-12-09 10:00:00")); });
     f.statistics().OpenFromMain();
@@ -236,7 +236,7 @@ void StatisticsWindowTest::saleAddedAfterClosingIsListedAtNextOpening()
     QCOMPARE(f.statistics().ADOQuery1.recordNumber(), 1);
 }
 
-void StatisticsWindowTest::openingListsInTimeOrderAndRefreshInTableOrder()
+void TestRecordsStatistics::openingListsInTimeOrderAndRefreshInTableOrder()
 {
     Fixture f(threeSalesOutOfTimeOrder);
     f.statistics().OpenFromMain();
@@ -248,7 +248,7 @@ void StatisticsWindowTest::openingListsInTimeOrderAndRefreshInTableOrder()
     QCOMPARE(f.listedNumbers(), QStringList({"20261209100002", "20261209100000", "20261209100001"}));
 }
 
-void StatisticsWindowTest::footersTotalTheRowsTheListHolds()
+void TestRecordsStatistics::footersTotalTheRowsTheListHolds()
 {
     Fixture f([](const TestDatabase& db) {
         addSale(db, {"2026120901", "2026-12-09 01:00:00", "1.125", "12.5", "3.456", "张三"});
@@ -280,7 +280,7 @@ void StatisticsWindowTest::footersTotalTheRowsTheListHolds()
     QCOMPARE(f.sumFooters(), QStringList({"3.125", "25.5", "4.46"}));
 }
 
-void StatisticsWindowTest::deleteAsksFirst_data()
+void TestRecordsStatistics::deleteAsksFirst_data()
 {
     QTest::addColumn<bool>("fromMenu");
     QTest::addColumn<bool>("answer");
@@ -295,7 +295,7 @@ void StatisticsWindowTest::deleteAsksFirst_data()
     QTest::newRow("menu, Cancel keeps everything") << true << false << all << 2;
 }
 
-void StatisticsWindowTest::deleteAsksFirst()
+void TestRecordsStatistics::deleteAsksFirst()
 {
     QFETCH(bool, fromMenu);
     QFETCH(bool, answer);
@@ -325,7 +325,7 @@ void StatisticsWindowTest::deleteAsksFirst()
     QCOMPARE(f.grid().footerText(QuantityColumn), QString::number(listed.size()));
 }
 
-void StatisticsWindowTest::deletingTheLastRowsLeavesAnEmptyGrid()
+void TestRecordsStatistics::deletingTheLastRowsLeavesAnEmptyGrid()
 {
     Fixture f([](const TestDatabase& db) {
         addSale(db, sale("20261209100000", "2026-12-09 10:00:00"));
@@ -349,7 +349,7 @@ void StatisticsWindowTest::deletingTheLastRowsLeavesAnEmptyGrid()
     QCOMPARE(f.messages.messages().size(), 2);
 }
 
-void StatisticsWindowTest::deletingASaleDeletesOnlyLinesNoSaleKeeps_data()
+void TestRecordsStatistics::deletingASaleDeletesOnlyLinesNoSaleKeeps_data()
 {
     QTest::addColumn<QStringList>("sales"); // numbers, listed in this (time) order
     QTest::addColumn<QStringList>("lines"); // "number:goods"
@@ -379,7 +379,7 @@ void StatisticsWindowTest::deletingASaleDeletesOnlyLinesNoSaleKeeps_data()
         << QStringList{"20261209100001|梨"};
 }
 
-void StatisticsWindowTest::deletingASaleDeletesOnlyLinesNoSaleKeeps()
+void TestRecordsStatistics::deletingASaleDeletesOnlyLinesNoSaleKeeps()
 {
     QFETCH(QStringList, sales);
     QFETCH(QStringList, lines);
@@ -403,7 +403,7 @@ void StatisticsWindowTest::deletingASaleDeletesOnlyLinesNoSaleKeeps()
     QCOMPARE(lineRows(f.db), linesLeft);
 }
 
-void StatisticsWindowTest::searchMatchingNothingDeletesNoLines()
+void TestRecordsStatistics::searchMatchingNothingDeletesNoLines()
 {
     Fixture f([](const TestDatabase& db) {
         addSale(db, sale("20261209100000", "2026-12-09 10:00:00"));
@@ -427,7 +427,7 @@ void StatisticsWindowTest::searchMatchingNothingDeletesNoLines()
     QCOMPARE(f.listedNumbers(), QStringList({"20261209100000"}));
 }
 
-void StatisticsWindowTest::lockedDatabaseKeepsTheSaleAndSaysWhy()
+void TestRecordsStatistics::lockedDatabaseKeepsTheSaleAndSaysWhy()
 {
     Fixture f([](const TestDatabase& db) {
         addSale(db, sale("20261209100000", "2026-12-09 10:00:00"));
@@ -452,7 +452,7 @@ void StatisticsWindowTest::lockedDatabaseKeepsTheSaleAndSaysWhy()
     QVERIFY(lineRows(f.db).isEmpty());
 }
 
-void StatisticsWindowTest::missingDatabaseIsReportedAndRefreshRecovers()
+void TestRecordsStatistics::missingDatabaseIsReportedAndRefreshRecovers()
 {
     Fixture f([](const TestDatabase& db) { addSale(db, sale("20261209100000", "2026-12-09 10:00:00")); });
     TXstjForm& w = f.statistics();
@@ -471,7 +471,7 @@ void StatisticsWindowTest::missingDatabaseIsReportedAndRefreshRecovers()
     QCOMPARE(f.listedNumbers(), QStringList({"20261209100000"}));
 }
 
-void StatisticsWindowTest::menuItemsRunTheirButtons()
+void TestRecordsStatistics::menuItemsRunTheirButtons()
 {
     Fixture f(threeSalesOutOfTimeOrder);
     TXstjForm& w = f.statistics();
@@ -494,5 +494,5 @@ void StatisticsWindowTest::menuItemsRunTheirButtons()
     w.suiPopupMenu1->hide();
 }
 
-QTEST_MAIN(StatisticsWindowTest)
+QTEST_MAIN(TestRecordsStatistics)
 #include "test_records_statistics.moc"

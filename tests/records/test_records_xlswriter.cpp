@@ -237,7 +237,7 @@ std::optional<store::Error> errorOf(const std::function<void()>& action)
 
 } // namespace
 
-class TestXlsWriter : public QObject
+class TestRecordsXlsWriter : public QObject
 {
     Q_OBJECT
 
@@ -256,7 +256,7 @@ private:
     QTemporaryDir m_dir;
 };
 
-void TestXlsWriter::roundTrip_data()
+void TestRecordsXlsWriter::roundTrip_data()
 {
     QTest::addColumn<QStringList>("header");
     QTest::addColumn<Rows>("rows");
@@ -324,7 +324,7 @@ void TestXlsWriter::roundTrip_data()
                                        << QList<int>{XlsWriter::RowsPerSheet + 1, 100000 - XlsWriter::RowsPerSheet + 1};
 }
 
-void TestXlsWriter::roundTrip()
+void TestRecordsXlsWriter::roundTrip()
 {
     QFETCH(QStringList, header);
     QFETCH(Rows, rows);
@@ -340,7 +340,7 @@ void TestXlsWriter::roundTrip()
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
-void TestXlsWriter::rejectedRowLeavesTheOthers_data()
+void TestRecordsXlsWriter::rejectedRowLeavesTheOthers_data()
 {
     QTest::addColumn<QVector<XlsCell>>("badRow");
     QTest::addColumn<QString>("messagePart");
@@ -357,7 +357,7 @@ void TestXlsWriter::rejectedRowLeavesTheOthers_data()
                                       << QStringLiteral("第 2 行有 257 列");
 }
 
-void TestXlsWriter::rejectedRowLeavesTheOthers()
+void TestRecordsXlsWriter::rejectedRowLeavesTheOthers()
 {
     QFETCH(QVector<XlsCell>, badRow);
     QFETCH(QString, messagePart);
@@ -380,7 +380,7 @@ void TestXlsWriter::rejectedRowLeavesTheOthers()
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
-void TestXlsWriter::rejectsBadHeader()
+void TestRecordsXlsWriter::rejectsBadHeader()
 {
     XlsWriter writer(m_dir.filePath(QStringLiteral("header.xls")));
     QVERIFY_THROWS_EXCEPTION(store::Error,
@@ -392,7 +392,7 @@ void TestXlsWriter::rejectsBadHeader()
     QVERIFY_THROWS_EXCEPTION(store::Error, writer.setHeader({QStringLiteral("另一个")}));
 }
 
-void TestXlsWriter::unwritablePath_data()
+void TestRecordsXlsWriter::unwritablePath_data()
 {
     QTest::addColumn<QString>("relativePath");
     QTest::addColumn<int>("rowCount"); // enough rows make the writer spool to disk before finish()
@@ -403,7 +403,7 @@ void TestXlsWriter::unwritablePath_data()
     QTest::newRow("path is a folder, many rows") << QStringLiteral("taken") << 5000;
 }
 
-void TestXlsWriter::unwritablePath()
+void TestRecordsXlsWriter::unwritablePath()
 {
     QFETCH(QString, relativePath);
     QFETCH(int, rowCount);
@@ -422,7 +422,7 @@ void TestXlsWriter::unwritablePath()
     QVERIFY(folderEntries(dir.filePath(QStringLiteral("taken"))).isEmpty());
 }
 
-void TestXlsWriter::replacesExistingFileOnlyOnFinish()
+void TestRecordsXlsWriter::replacesExistingFileOnlyOnFinish()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("销售记录.xls"));
@@ -454,7 +454,7 @@ void TestXlsWriter::replacesExistingFileOnlyOnFinish()
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
-void TestXlsWriter::libreOfficeReadsIt()
+void TestRecordsXlsWriter::libreOfficeReadsIt()
 {
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     if (soffice.isEmpty())
@@ -478,5 +478,5 @@ void TestXlsWriter::libreOfficeReadsIt()
     QCOMPARE(lines, (QStringList{QStringLiteral("单号,商品,金额"), QStringLiteral("20261209101530,可乐😀,31.87")}));
 }
 
-QTEST_GUILESS_MAIN(TestXlsWriter)
+QTEST_GUILESS_MAIN(TestRecordsXlsWriter)
 #include "test_records_xlswriter.moc"

@@ -26,7 +26,7 @@ void clickThroughWindow(QWidget* button)
 
 } // namespace
 
-class SettingsGoodsTest : public QObject
+class TestSettingsGoods : public QObject
 {
     Q_OBJECT
 
@@ -45,7 +45,7 @@ private slots:
     void modifyGoodsRefusedPrice();
 };
 
-void SettingsGoodsTest::addGoods_data()
+void TestSettingsGoods::addGoods_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("price");
@@ -91,7 +91,7 @@ void SettingsGoodsTest::addGoods_data()
                                     << "1";
 }
 
-void SettingsGoodsTest::addGoods()
+void TestSettingsGoods::addGoods()
 {
     QFETCH(QString, name);
     QFETCH(QString, price);
@@ -123,7 +123,7 @@ void SettingsGoodsTest::addGoods()
     QCOMPARE(forms.xt->DBGridEh2->cellText(1, 0), QStringLiteral("2"));
 }
 
-void SettingsGoodsTest::addGoodsRefused_data()
+void TestSettingsGoods::addGoodsRefused_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("price");
@@ -143,7 +143,7 @@ void SettingsGoodsTest::addGoodsRefused_data()
                                              << "1" + QString(400, QLatin1Char('0')) << "1000" << true;
 }
 
-void SettingsGoodsTest::addGoodsRefused()
+void TestSettingsGoods::addGoodsRefused()
 {
     QFETCH(QString, name);
     QFETCH(QString, price);
@@ -175,7 +175,7 @@ void SettingsGoodsTest::addGoodsRefused()
     QCOMPARE(db.rows("SELECT 品名 || '|' || quote(单价) FROM spxx ORDER BY rowid"), QStringList({"下一个|1.0"}));
 }
 
-void SettingsGoodsTest::addDialogClosesWhenUnticked()
+void TestSettingsGoods::addDialogClosesWhenUnticked()
 {
     TestDatabase db;
     SettingsForms forms;
@@ -206,7 +206,7 @@ void SettingsGoodsTest::addDialogClosesWhenUnticked()
 
 // The settings window really modal, as the main window shows it: the add dialog beside it
 // must still take clicks, and keep taking them once the settings window is closed.
-void SettingsGoodsTest::addDialogUsableBesideModalSettings()
+void TestSettingsGoods::addDialogUsableBesideModalSettings()
 {
     TestDatabase db;
     SettingsForms forms;
@@ -239,7 +239,7 @@ void SettingsGoodsTest::addDialogUsableBesideModalSettings()
                                            "SptjForm.goodsChanged"}));
 }
 
-void SettingsGoodsTest::priceBoxesTakeOnlyNumbers_data()
+void TestSettingsGoods::priceBoxesTakeOnlyNumbers_data()
 {
     QTest::addColumn<bool>("modifyDialog");
     QTest::addColumn<QString>("typed");
@@ -254,7 +254,7 @@ void SettingsGoodsTest::priceBoxesTakeOnlyNumbers_data()
                                             << ".5";
 }
 
-void SettingsGoodsTest::priceBoxesTakeOnlyNumbers()
+void TestSettingsGoods::priceBoxesTakeOnlyNumbers()
 {
     QFETCH(bool, modifyDialog);
     QFETCH(QString, typed);
@@ -268,7 +268,7 @@ void SettingsGoodsTest::priceBoxesTakeOnlyNumbers()
     QCOMPARE(box->text(), shown.chopped(1));
 }
 
-void SettingsGoodsTest::modifyGoods_data()
+void TestSettingsGoods::modifyGoods_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("price");
@@ -287,7 +287,7 @@ void SettingsGoodsTest::modifyGoods_data()
                                           << "'%\"_|1.0";
 }
 
-void SettingsGoodsTest::modifyGoods()
+void TestSettingsGoods::modifyGoods()
 {
     QFETCH(QString, name);
     QFETCH(QString, price);
@@ -311,14 +311,14 @@ void SettingsGoodsTest::modifyGoods()
     QCOMPARE(forms.signalLog, QStringList({"SpxgForm.goodsChanged"}));
 }
 
-void SettingsGoodsTest::modifyGoodsRefusedPrice_data()
+void TestSettingsGoods::modifyGoodsRefusedPrice_data()
 {
     QTest::addColumn<QString>("price");
     QTest::newRow("a lone point") << ".";
     QTest::newRow("beyond any number") << "9" + QString(320, QLatin1Char('9'));
 }
 
-void SettingsGoodsTest::modifyGoodsRefusedPrice()
+void TestSettingsGoods::modifyGoodsRefusedPrice()
 {
     QFETCH(QString, price);
     TestDatabase db;
@@ -343,5 +343,5 @@ void SettingsGoodsTest::modifyGoodsRefusedPrice()
     QCOMPARE(db.rows("SELECT 品名 || '|' || quote(单价) FROM spxx ORDER BY rowid"), QStringList({"改名|6.0"}));
 }
 
-QTEST_MAIN(SettingsGoodsTest)
+QTEST_MAIN(TestSettingsGoods)
 #include "test_settings_goods.moc"

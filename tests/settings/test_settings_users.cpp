@@ -37,7 +37,7 @@ void checkPasswordKept(const QString& stored, const QString& typed)
 
 } // namespace
 
-class SettingsUsersTest : public QObject
+class TestSettingsUsers : public QObject
 {
     Q_OBJECT
 
@@ -59,7 +59,7 @@ private slots:
     void rightsExplanation();
 };
 
-void SettingsUsersTest::addUser_data()
+void TestSettingsUsers::addUser_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("password");
@@ -80,7 +80,7 @@ void SettingsUsersTest::addUser_data()
     QTest::newRow("50 characters beyond the BMP") << QString("😀").repeated(50) << "🔑口令" << 1;
 }
 
-void SettingsUsersTest::addUser()
+void TestSettingsUsers::addUser()
 {
     QFETCH(QString, name);
     QFETCH(QString, password);
@@ -117,7 +117,7 @@ void SettingsUsersTest::addUser()
     QCOMPARE(forms.xt->DBGridEh1->cellText(1, 1), name);
 }
 
-void SettingsUsersTest::addUserRefused_data()
+void TestSettingsUsers::addUserRefused_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("expected");
@@ -127,7 +127,7 @@ void SettingsUsersTest::addUserRefused_data()
     QTest::newRow("51 characters beyond the BMP") << QString("😀").repeated(51) << "50" << true;
 }
 
-void SettingsUsersTest::addUserRefused()
+void TestSettingsUsers::addUserRefused()
 {
     QFETCH(QString, name);
     QFETCH(QString, expected);
@@ -157,7 +157,7 @@ void SettingsUsersTest::addUserRefused()
     QCOMPARE(db.rows("SELECT 用户名 FROM username ORDER BY rowid"), QStringList({"admin", "next"}));
 }
 
-void SettingsUsersTest::addDialogKeepsRightAndTickBox()
+void TestSettingsUsers::addDialogKeepsRightAndTickBox()
 {
     TestDatabase db;
     SettingsForms forms;
@@ -188,7 +188,7 @@ void SettingsUsersTest::addDialogKeepsRightAndTickBox()
     QCOMPARE(db.scalar("SELECT count(*) FROM username"), QStringLiteral("2"));
 }
 
-void SettingsUsersTest::modifyUser_data()
+void TestSettingsUsers::modifyUser_data()
 {
     QTest::addColumn<QString>("oldStored");
     QTest::addColumn<QString>("oldTyped");
@@ -220,7 +220,7 @@ void SettingsUsersTest::modifyUser_data()
                                           << "'; --%_" << true;
 }
 
-void SettingsUsersTest::modifyUser()
+void TestSettingsUsers::modifyUser()
 {
     QFETCH(QString, oldStored);
     QFETCH(QString, oldTyped);
@@ -269,7 +269,7 @@ void SettingsUsersTest::modifyUser()
 }
 
 // Only possible on a file edited by hand; an edit there would insert a nameless account.
-void SettingsUsersTest::modifyOnEmptyListWritesNothing()
+void TestSettingsUsers::modifyOnEmptyListWritesNothing()
 {
     TestDatabase db;
     db.exec("DELETE FROM username");
@@ -284,7 +284,7 @@ void SettingsUsersTest::modifyOnEmptyListWritesNothing()
     QCOMPARE(db.scalar("SELECT count(*) FROM username"), QStringLiteral("0"));
 }
 
-void SettingsUsersTest::modifyDialogFocus()
+void TestSettingsUsers::modifyDialogFocus()
 {
     TestDatabase db;
     SettingsForms forms;
@@ -302,7 +302,7 @@ void SettingsUsersTest::modifyDialogFocus()
 }
 
 // Modifying is open to both rights: with its old password any account may be changed.
-void SettingsUsersTest::ordinaryUserChangesAdmin()
+void TestSettingsUsers::ordinaryUserChangesAdmin()
 {
     TestDatabase db;
     SettingsForms forms;
@@ -319,7 +319,7 @@ void SettingsUsersTest::ordinaryUserChangesAdmin()
 }
 
 // Who is changing whose account decides whether the password in use must be given.
-void SettingsUsersTest::oldPasswordByWhoLoggedIn_data()
+void TestSettingsUsers::oldPasswordByWhoLoggedIn_data()
 {
     QTest::addColumn<QString>("loggedIn");
     QTest::addColumn<QString>("right");
@@ -348,7 +348,7 @@ void SettingsUsersTest::oldPasswordByWhoLoggedIn_data()
                                       << "赵六" << true;
 }
 
-void SettingsUsersTest::oldPasswordByWhoLoggedIn()
+void TestSettingsUsers::oldPasswordByWhoLoggedIn()
 {
     QFETCH(QString, loggedIn);
     QFETCH(QString, right);
@@ -390,7 +390,7 @@ void SettingsUsersTest::oldPasswordByWhoLoggedIn()
     QCOMPARE(db.scalar("SELECT count(*) FROM username"), QStringLiteral("3"));
 }
 
-void SettingsUsersTest::newPasswordTypedTwice_data()
+void TestSettingsUsers::newPasswordTypedTwice_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("confirmed");
@@ -411,7 +411,7 @@ void SettingsUsersTest::newPasswordTypedTwice_data()
                                     << "🔑密码" << true;
 }
 
-void SettingsUsersTest::newPasswordTypedTwice()
+void TestSettingsUsers::newPasswordTypedTwice()
 {
     QFETCH(QString, typed);
     QFETCH(QString, confirmed);
@@ -445,7 +445,7 @@ void SettingsUsersTest::newPasswordTypedTwice()
     checkPasswordKept(storedUser(db, "admin").value(0).section('|', 1, 1), typed);
 }
 
-void SettingsUsersTest::rightsExplanation()
+void TestSettingsUsers::rightsExplanation()
 {
     TestDatabase db;
     SettingsForms forms;
@@ -462,5 +462,5 @@ void SettingsUsersTest::rightsExplanation()
     QVERIFY(!dialog.isVisible());
 }
 
-QTEST_MAIN(SettingsUsersTest)
+QTEST_MAIN(TestSettingsUsers)
 #include "test_settings_users.moc"

@@ -39,7 +39,7 @@ void doubleClickRow(ui::DataGrid* grid, int row)
 
 } // namespace
 
-class SettingsWindowTest : public QObject
+class TestSettingsWindow : public QObject
 {
     Q_OBJECT
 
@@ -67,7 +67,7 @@ private slots:
     void refreshShowsRowsOthersWrote();
 };
 
-void SettingsWindowTest::printContentBoxesFilledAtCreation()
+void TestSettingsWindow::printContentBoxesFilledAtCreation()
 {
     TestDatabase db;
     db.exec("UPDATE dynr SET 店名 = '小王''s 杂货', 备注 = '第一行' || char(10) || '第二行'");
@@ -76,7 +76,7 @@ void SettingsWindowTest::printContentBoxesFilledAtCreation()
     QCOMPARE(forms.xt->Memo1->toPlainText(), QStringLiteral("第一行\n第二行"));
 }
 
-void SettingsWindowTest::saveWritesMissingPrintContentRow()
+void TestSettingsWindow::saveWritesMissingPrintContentRow()
 {
     TestDatabase db;
     db.exec("DELETE FROM dynr");
@@ -90,7 +90,7 @@ void SettingsWindowTest::saveWritesMissingPrintContentRow()
     QCOMPARE(db.rows("SELECT 店名, 备注 FROM dynr"), QStringList({"新店|"}));
 }
 
-void SettingsWindowTest::opensOnUsersTabEveryTime()
+void TestSettingsWindow::opensOnUsersTabEveryTime()
 {
     TestDatabase db;
     SettingsForms forms;
@@ -105,7 +105,7 @@ void SettingsWindowTest::opensOnUsersTabEveryTime()
     QCOMPARE(modal.shown(), QStringList({"TXtForm", "TXtForm", "TXtForm"}));
 }
 
-void SettingsWindowTest::closingReloadsGoodsThenCashiers()
+void TestSettingsWindow::closingReloadsGoodsThenCashiers()
 {
     TestDatabase db;
     SettingsForms forms;
@@ -123,7 +123,7 @@ void SettingsWindowTest::closingReloadsGoodsThenCashiers()
     QCOMPARE(forms.xt->ADOQuery1.recordCount(), 1);
 }
 
-void SettingsWindowTest::deleteUser_data()
+void TestSettingsWindow::deleteUser_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("confirm");
@@ -144,7 +144,7 @@ void SettingsWindowTest::deleteUser_data()
     QTest::newRow("cancelled") << "收银员1" << false << QStringList({ConfirmUserDeletion}) << askOnly << false;
 }
 
-void SettingsWindowTest::deleteUser()
+void TestSettingsWindow::deleteUser()
 {
     QFETCH(QString, name);
     QFETCH(bool, confirm);
@@ -173,7 +173,7 @@ void SettingsWindowTest::deleteUser()
         QCOMPARE(forms.xt->ADOQuery1.recordNumber(), before);
 }
 
-void SettingsWindowTest::ordinaryModeRefusesWhatItMust()
+void TestSettingsWindow::ordinaryModeRefusesWhatItMust()
 {
     TestDatabase db;
     db.exec("INSERT INTO spxx VALUES ('苹果', 5)");
@@ -203,7 +203,7 @@ void SettingsWindowTest::ordinaryModeRefusesWhatItMust()
     QVERIFY(forms.signalLog.isEmpty());
 }
 
-void SettingsWindowTest::modifyUserOpenerPicksRight_data()
+void TestSettingsWindow::modifyUserOpenerPicksRight_data()
 {
     QTest::addColumn<QString>("right");
     QTest::addColumn<int>("index");
@@ -214,7 +214,7 @@ void SettingsWindowTest::modifyUserOpenerPicksRight_data()
     QTest::newRow("empty") << "" << 1;
 }
 
-void SettingsWindowTest::modifyUserOpenerPicksRight()
+void TestSettingsWindow::modifyUserOpenerPicksRight()
 {
     QFETCH(QString, right);
     QFETCH(int, index);
@@ -236,7 +236,7 @@ void SettingsWindowTest::modifyUserOpenerPicksRight()
     QVERIFY(forms.yhxg->Edit3->text().isEmpty());
 }
 
-void SettingsWindowTest::modifyGoodsShowsNormalisedPrice_data()
+void TestSettingsWindow::modifyGoodsShowsNormalisedPrice_data()
 {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("shown");
@@ -262,7 +262,7 @@ void SettingsWindowTest::modifyGoodsShowsNormalisedPrice_data()
                               << "NULL";
 }
 
-void SettingsWindowTest::modifyGoodsShowsNormalisedPrice()
+void TestSettingsWindow::modifyGoodsShowsNormalisedPrice()
 {
     QFETCH(QString, stored);
     QFETCH(QString, shown);
@@ -290,7 +290,7 @@ void SettingsWindowTest::modifyGoodsShowsNormalisedPrice()
     QCOMPARE(forms.xt->DBGridEh2->cellText(1, 2), savedUnchanged == "NULL" ? QString() : shown);
 }
 
-void SettingsWindowTest::emptyGoodsList_data()
+void TestSettingsWindow::emptyGoodsList_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("answer");
@@ -300,7 +300,7 @@ void SettingsWindowTest::emptyGoodsList_data()
     QTest::newRow("delete, Cancel") << "SpeedButton6" << false << MessageStyle::WarningOkCancel;
 }
 
-void SettingsWindowTest::emptyGoodsList()
+void TestSettingsWindow::emptyGoodsList()
 {
     QFETCH(QString, button);
     QFETCH(bool, answer);
@@ -318,7 +318,7 @@ void SettingsWindowTest::emptyGoodsList()
     QCOMPARE(forms.xt->DBGridEh2->model()->rowCount(), 0);
 }
 
-void SettingsWindowTest::deleteGoods_data()
+void TestSettingsWindow::deleteGoods_data()
 {
     QTest::addColumn<bool>("confirm");
     QTest::addColumn<QStringList>("left");
@@ -326,7 +326,7 @@ void SettingsWindowTest::deleteGoods_data()
     QTest::newRow("Cancel") << false << QStringList({"苹果", "香蕉", "梨"});
 }
 
-void SettingsWindowTest::deleteGoods()
+void TestSettingsWindow::deleteGoods()
 {
     QFETCH(bool, confirm);
     QFETCH(QStringList, left);
@@ -343,7 +343,7 @@ void SettingsWindowTest::deleteGoods()
     QCOMPARE(gridColumn(forms.xt->DBGridEh2, 1), left);
 }
 
-void SettingsWindowTest::savePrintContent_data()
+void TestSettingsWindow::savePrintContent_data()
 {
     QTest::addColumn<QString>("shopName");
     QTest::addColumn<QString>("remark");
@@ -363,7 +363,7 @@ void SettingsWindowTest::savePrintContent_data()
     QTest::newRow("255 characters each") << QString(255, QChar(0x5E97)) << QString(255, QLatin1Char('x'));
 }
 
-void SettingsWindowTest::savePrintContent()
+void TestSettingsWindow::savePrintContent()
 {
     QFETCH(QString, shopName);
     QFETCH(QString, remark);
@@ -381,7 +381,7 @@ void SettingsWindowTest::savePrintContent()
     QCOMPARE(forms.signalLog, QStringList({QStringLiteral("XtForm.printContentSaved:") + shopName + '|' + remark}));
 }
 
-void SettingsWindowTest::tooLongPrintContentIsRefused_data()
+void TestSettingsWindow::tooLongPrintContentIsRefused_data()
 {
     QTest::addColumn<QString>("shopName");
     QTest::addColumn<QString>("remark");
@@ -390,7 +390,7 @@ void SettingsWindowTest::tooLongPrintContentIsRefused_data()
     QTest::newRow("remark of 200 lines") << "fine" << QStringList(200, "行").join('\n');
 }
 
-void SettingsWindowTest::tooLongPrintContentIsRefused()
+void TestSettingsWindow::tooLongPrintContentIsRefused()
 {
     QFETCH(QString, shopName);
     QFETCH(QString, remark);
@@ -417,7 +417,7 @@ void SettingsWindowTest::tooLongPrintContentIsRefused()
     QCOMPARE(db.rows("SELECT 店名, 备注 FROM dynr"), QStringList({"好|好"}));
 }
 
-void SettingsWindowTest::saveWorksAfterRequery()
+void TestSettingsWindow::saveWorksAfterRequery()
 {
     TestDatabase db;
     SettingsForms forms;
@@ -429,7 +429,7 @@ void SettingsWindowTest::saveWorksAfterRequery()
     QCOMPARE(db.scalar("SELECT 店名 FROM dynr"), QStringLiteral("重查之后"));
 }
 
-void SettingsWindowTest::refreshShowsRowsOthersWrote()
+void TestSettingsWindow::refreshShowsRowsOthersWrote()
 {
     TestDatabase db;
     SettingsForms forms;
@@ -444,5 +444,5 @@ void SettingsWindowTest::refreshShowsRowsOthersWrote()
     QCOMPARE(forms.xt->Edit1->text(), QStringLiteral("typed, not saved"));
 }
 
-QTEST_MAIN(SettingsWindowTest)
+QTEST_MAIN(TestSettingsWindow)
 #include "test_settings_window.moc"

@@ -54,7 +54,7 @@ QString startCheckIn(const QString& folder)
 
 } // namespace
 
-class TestShellDatafolder : public QObject
+class TestShellDataFolder : public QObject
 {
     Q_OBJECT
 
@@ -68,7 +68,7 @@ private slots:
     void newDatabaseNeverReplacesAFile();
 };
 
-void TestShellDatafolder::firstStartMakesAWorkingFolder()
+void TestShellDataFolder::firstStartMakesAWorkingFolder()
 {
     QTemporaryDir home;
     QTemporaryDir delivered;
@@ -104,7 +104,7 @@ void TestShellDatafolder::firstStartMakesAWorkingFolder()
     QCOMPARE(entriesOf(second), QStringList({"data.mdb"}));
 }
 
-void TestShellDatafolder::failedFirstStartLeavesNothing_data()
+void TestShellDataFolder::failedFirstStartLeavesNothing_data()
 {
     QTest::addColumn<QByteArray>("schema");
     QTest::addColumn<bool>("schemaExists");
@@ -115,7 +115,7 @@ void TestShellDatafolder::failedFirstStartLeavesNothing_data()
         << QByteArray("CREATE TABLE spxx (品名 TEXT);\nCREATE TABLE oops (;\n") << true << "syntax error";
 }
 
-void TestShellDatafolder::failedFirstStartLeavesNothing()
+void TestShellDataFolder::failedFirstStartLeavesNothing()
 {
     QFETCH(QByteArray, schema);
     QFETCH(bool, schemaExists);
@@ -137,14 +137,14 @@ void TestShellDatafolder::failedFirstStartLeavesNothing()
     QCOMPARE(entriesOf(home.path()).join(','), before);
 }
 
-void TestShellDatafolder::existingFolderIsLeftAlone_data()
+void TestShellDataFolder::existingFolderIsLeftAlone_data()
 {
     QTest::addColumn<bool>("withDatabase");
     QTest::newRow("used folder whose data.mdb went missing") << false;
     QTest::newRow("folder holding the shop's data.mdb") << true;
 }
 
-void TestShellDatafolder::existingFolderIsLeftAlone()
+void TestShellDataFolder::existingFolderIsLeftAlone()
 {
     QFETCH(bool, withDatabase);
     QTemporaryDir folder;
@@ -159,7 +159,7 @@ void TestShellDatafolder::existingFolderIsLeftAlone()
         QCOMPARE(contentOf(folder.filePath("data.mdb")), QByteArray("sales of ten years"));
 }
 
-void TestShellDatafolder::helpIsRefreshedAndDataNeverTouched()
+void TestShellDataFolder::helpIsRefreshedAndDataNeverTouched()
 {
     QTemporaryDir folder;
     QTemporaryDir delivered;
@@ -189,7 +189,7 @@ void TestShellDatafolder::helpIsRefreshedAndDataNeverTouched()
     QCOMPARE(entriesOf(folder.path()), QStringList({"data.mdb", "使用帮助.chm"}));
 }
 
-void TestShellDatafolder::newDatabaseNeverReplacesAFile()
+void TestShellDataFolder::newDatabaseNeverReplacesAFile()
 {
     QTemporaryDir folder;
     const QString path = folder.filePath("data.mdb");
@@ -205,5 +205,5 @@ void TestShellDatafolder::newDatabaseNeverReplacesAFile()
     QCOMPARE(entriesOf(folder.path()), QStringList({"data.mdb"}));
 }
 
-QTEST_GUILESS_MAIN(TestShellDatafolder)
+QTEST_GUILESS_MAIN(TestShellDataFolder)
 #include "test_shell_datafolder.moc"

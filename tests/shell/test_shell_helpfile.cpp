@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QtTest>
 
-class TestShellHelpfile : public QObject
+class TestShellHelpFile : public QObject
 {
     Q_OBJECT
 
@@ -13,7 +13,7 @@ private slots:
     void helpFileIsACompiledChm();
 };
 
-void TestShellHelpfile::helpFileIsACompiledChm()
+void TestShellHelpFile::helpFileIsACompiledChm()
 {
     const QString path = QStringLiteral(QUORVEL_BINARY_DIR) + QStringLiteral("/使用帮助.chm");
     QFile file(path);
@@ -32,5 +32,5 @@ void TestShellHelpfile::helpFileIsACompiledChm()
         QVERIFY2(chm.contains(name), name);
 }
 
-QTEST_GUILESS_MAIN(TestShellHelpfile)
+QTEST_GUILESS_MAIN(TestShellHelpFile)
 #include "test_shell_helpfile.moc"

@@ -116,7 +116,7 @@ void addHostileHistory(const TestDatabase& db)
 
 } // namespace
 
-class HostileInputTest : public QObject
+class TestShellHostile : public QObject
 {
     Q_OBJECT
 
@@ -133,7 +133,7 @@ private slots:
     void statisticsWindow();
 };
 
-void HostileInputTest::login()
+void TestShellHostile::login()
 {
     QFETCH(QString, text);
     const bool storable = fitsWidth(text, 50);
@@ -179,7 +179,7 @@ void HostileInputTest::login()
     QCOMPARE(main.ComboBox6->currentText(), text);
 }
 
-void HostileInputTest::entryBoxes()
+void TestShellHostile::entryBoxes()
 {
     QFETCH(QString, text);
     ShellFixture shell;
@@ -246,7 +246,7 @@ void HostileInputTest::entryBoxes()
     QCOMPARE(main.Edit6->text(), QStringLiteral("0"));
 }
 
-void HostileInputTest::printBoxes()
+void TestShellHostile::printBoxes()
 {
     QFETCH(QString, text);
     ShellFixture shell;
@@ -321,7 +321,7 @@ void HostileInputTest::printBoxes()
     }
 }
 
-void HostileInputTest::querySearchesLiterally()
+void TestShellHostile::querySearchesLiterally()
 {
     QFETCH(QString, text);
     TestDatabase db;
@@ -343,7 +343,7 @@ void HostileInputTest::querySearchesLiterally()
     }
 }
 
-void HostileInputTest::statisticsWindow()
+void TestShellHostile::statisticsWindow()
 {
     QFETCH(QString, text);
     TestDatabase db;
@@ -413,5 +413,5 @@ void HostileInputTest::statisticsWindow()
     QCOMPARE(listed(statistics.ADOQuery1, "单号"), kept);
 }
 
-QTEST_MAIN(HostileInputTest)
+QTEST_MAIN(TestShellHostile)
 #include "test_shell_hostile.moc"

@@ -74,7 +74,7 @@ QString goodsInsert(const QString& name)
 
 } // namespace
 
-class HostileSettingsTest : public QObject
+class TestShellHostileSettings : public QObject
 {
     Q_OBJECT
 
@@ -89,7 +89,7 @@ private slots:
     void listButtonsActOnTheRowItself();
 };
 
-void HostileSettingsTest::printContent()
+void TestShellHostileSettings::printContent()
 {
     QFETCH(QString, text);
     Fixture f;
@@ -107,7 +107,7 @@ void HostileSettingsTest::printContent()
     }
 }
 
-void HostileSettingsTest::userDialogs()
+void TestShellHostileSettings::userDialogs()
 {
     QFETCH(QString, text);
     Fixture f;
@@ -163,7 +163,7 @@ void HostileSettingsTest::userDialogs()
     QVERIFY(store::verifyPassword(text, rehashed));
 }
 
-void HostileSettingsTest::goodsDialogs()
+void TestShellHostileSettings::goodsDialogs()
 {
     QFETCH(QString, text);
     Fixture f(goodsInsert("苹果"));
@@ -195,7 +195,7 @@ void HostileSettingsTest::goodsDialogs()
     QCOMPARE(f.db.rows("SELECT rowid, 单价 FROM spxx"), QStringList{"1|5.0"});
 }
 
-void HostileSettingsTest::listButtonsActOnTheRowItself()
+void TestShellHostileSettings::listButtonsActOnTheRowItself()
 {
     QFETCH(QString, text);
     const bool userFits = fitsWidth(text, 50);
@@ -225,5 +225,5 @@ void HostileSettingsTest::listButtonsActOnTheRowItself()
     }
 }
 
-QTEST_MAIN(HostileSettingsTest)
+QTEST_MAIN(TestShellHostileSettings)
 #include "test_shell_hostile_settings.moc"

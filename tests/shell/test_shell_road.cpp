@@ -176,7 +176,7 @@ bool isNumberCell(const testsupport::WorkbookCell& cell, double value)
 
 } // namespace
 
-class ShellRoadTest : public QObject
+class TestShellRoad : public QObject
 {
     Q_OBJECT
 
@@ -184,7 +184,7 @@ private slots:
     void aDayAtTheShop();
 };
 
-void ShellRoadTest::aDayAtTheShop()
+void TestShellRoad::aDayAtTheShop()
 {
     // A printer that takes PDF, so the receipts can be read back as text.
     testsupport::PrintingQueue queue(QStringLiteral("quorvel_road"), {"-o", "receipt-printer-default=pdf"});
@@ -525,5 +525,5 @@ void ShellRoadTest::aDayAtTheShop()
     QCOMPARE(shop.messages.texts().size(), 2);
 }
 
-QTEST_MAIN(ShellRoadTest)
+QTEST_MAIN(TestShellRoad)
 #include "test_shell_road.moc"

@@ -127,7 +127,7 @@ bool isYellow(QRgb pixel)
 
 } // namespace
 
-class DataGridTest : public QObject
+class TestUiDataGrid : public QObject
 {
     Q_OBJECT
 
@@ -154,7 +154,7 @@ private slots:
     void survivesMissingOrClosedData();
 };
 
-void DataGridTest::numbersShowInDisplayForm_data()
+void TestUiDataGrid::numbersShowInDisplayForm_data()
 {
     QTest::addColumn<QString>("stored"); // as SQL
     QTest::addColumn<int>("column");
@@ -172,7 +172,7 @@ void DataGridTest::numbersShowInDisplayForm_data()
     QTest::newRow("empty text") << "''" << ReceiptColumn << "";
 }
 
-void DataGridTest::numbersShowInDisplayForm()
+void TestUiDataGrid::numbersShowInDisplayForm()
 {
     QFETCH(QString, stored);
     QFETCH(int, column);
@@ -190,7 +190,7 @@ void DataGridTest::numbersShowInDisplayForm()
              Qt::AlignLeft);
 }
 
-void DataGridTest::rowNumbersCountFromOne()
+void TestUiDataGrid::rowNumbersCountFromOne()
 {
     SalesGrid s(salesRow("A", "1") + salesRow("B", "2") + salesRow("C", "3"));
     QCOMPARE(s.model()->rowCount(), 3);
@@ -207,7 +207,7 @@ void DataGridTest::rowNumbersCountFromOne()
     QVERIFY(inkBox(empty, empty.rect()).isNull());
 }
 
-void DataGridTest::rowNumberDrawnAtItsPlace()
+void TestUiDataGrid::rowNumberDrawnAtItsPlace()
 {
     SalesGrid s(salesRow("A", "1") + salesRow("B", "2") + salesRow("C", "3"));
     // What 宋体 becomes on Linux: a CJK font whose line box is much taller than its size.
@@ -228,7 +228,7 @@ void DataGridTest::rowNumberDrawnAtItsPlace()
     }
 }
 
-void DataGridTest::rowsAlternateWhiteAndGrey_data()
+void TestUiDataGrid::rowsAlternateWhiteAndGrey_data()
 {
     QTest::addColumn<int>("row");
     QTest::addColumn<QColor>("colour");
@@ -238,7 +238,7 @@ void DataGridTest::rowsAlternateWhiteAndGrey_data()
     QTest::newRow("record 4") << 3 << QColor(0xEE, 0xEE, 0xEE);
 }
 
-void DataGridTest::rowsAlternateWhiteAndGrey()
+void TestUiDataGrid::rowsAlternateWhiteAndGrey()
 {
     QFETCH(int, row);
     QFETCH(QColor, colour);
@@ -252,7 +252,7 @@ void DataGridTest::rowsAlternateWhiteAndGrey()
     QCOMPARE(s.grid.cellText(0, ReceiptColumn), QString("B"));
 }
 
-void DataGridTest::footersSumBySql_data()
+void TestUiDataGrid::footersSumBySql_data()
 {
     QTest::addColumn<QStringList>("quantities");
     QTest::addColumn<QString>("sum");
@@ -269,7 +269,7 @@ void DataGridTest::footersSumBySql_data()
                               << "-2.25";
 }
 
-void DataGridTest::footersSumBySql()
+void TestUiDataGrid::footersSumBySql()
 {
     QFETCH(QStringList, quantities);
     QFETCH(QString, sum);
@@ -286,7 +286,7 @@ void DataGridTest::footersSumBySql()
     QCOMPARE(s.grid.footerText(CashierColumn), QString("合计"));
 }
 
-void DataGridTest::footersFollowDeleteAndRequery()
+void TestUiDataGrid::footersFollowDeleteAndRequery()
 {
     SalesGrid s(salesRow("1", "10", "张三") + salesRow("2", "2.5", "李四") + salesRow("3", "0.25", "张三"));
     QCOMPARE(s.grid.footerText(AmountColumn), QString("12.75"));
@@ -310,7 +310,7 @@ void DataGridTest::footersFollowDeleteAndRequery()
     QCOMPARE(s.grid.footerText(CashierColumn), QString("合计"));
 }
 
-void DataGridTest::footerLinesUpUnderColumns()
+void TestUiDataGrid::footerLinesUpUnderColumns()
 {
     SalesGrid s(salesRow("1", "10"));
     QList<GridColumn> wide = salesColumns();
@@ -342,7 +342,7 @@ void DataGridTest::footerLinesUpUnderColumns()
     }
 }
 
-void DataGridTest::columnsStretchProportionally_data()
+void TestUiDataGrid::columnsStretchProportionally_data()
 {
     QTest::addColumn<int>("gridWidth");
     QTest::addColumn<bool>("stretched");
@@ -351,7 +351,7 @@ void DataGridTest::columnsStretchProportionally_data()
     QTest::newRow("narrow grid keeps the widths") << 300 << false;
 }
 
-void DataGridTest::columnsStretchProportionally()
+void TestUiDataGrid::columnsStretchProportionally()
 {
     QFETCH(int, gridWidth);
     QFETCH(bool, stretched);
@@ -375,7 +375,7 @@ void DataGridTest::columnsStretchProportionally()
     QCOMPARE(s.grid.view()->horizontalScrollBar()->maximum() > 0, !stretched);
 }
 
-void DataGridTest::clicksMoveDatasetBeforeSignals()
+void TestUiDataGrid::clicksMoveDatasetBeforeSignals()
 {
     SalesGrid s(salesRow("A", "1") + salesRow("B", "2") + salesRow("C", "3"));
     QVERIFY(s.show());
@@ -408,7 +408,7 @@ void DataGridTest::clicksMoveDatasetBeforeSignals()
     QVERIFY(s.grid.findChildren<QLineEdit*>().isEmpty()); // no editor opened
 }
 
-void DataGridTest::keyboardMovesDataset()
+void TestUiDataGrid::keyboardMovesDataset()
 {
     SalesGrid s(manyRows(50));
     QVERIFY(s.show());
@@ -424,7 +424,7 @@ void DataGridTest::keyboardMovesDataset()
     QVERIFY(s.rowIsOnScreen(49));
 }
 
-void DataGridTest::selectionFollowsDataset()
+void TestUiDataGrid::selectionFollowsDataset()
 {
     SalesGrid s(manyRows(300));
     QVERIFY(s.show());
@@ -458,7 +458,7 @@ void DataGridTest::selectionFollowsDataset()
     QCOMPARE(s.selectedRow(), -1);
 }
 
-void DataGridTest::showsPostedAndDeletedRows()
+void TestUiDataGrid::showsPostedAndDeletedRows()
 {
     SalesGrid s(salesRow("A", "1") + salesRow("B", "2") + salesRow("C", "3"));
     QVERIFY(s.show());
@@ -492,7 +492,7 @@ void DataGridTest::showsPostedAndDeletedRows()
     QCOMPARE(s.grid.footerText(AmountColumn), QString("24"));
 }
 
-void DataGridTest::longListStaysLazy()
+void TestUiDataGrid::longListStaysLazy()
 {
     constexpr int Rows = 200000;
     constexpr int FewPages = 2 * DataGridModel::PageRows;
@@ -538,7 +538,7 @@ void DataGridTest::longListStaysLazy()
 
 // The list of a drop-down: the one field it was made for, in plain rows, the same text for an
 // editable box, and no search through the rows for typed text.
-void DataGridTest::dropDownListShowsOneFieldPlain()
+void TestUiDataGrid::dropDownListShowsOneFieldPlain()
 {
     SalesGrid s(salesRow("B", "1", "ann") + salesRow("A", "2", "bob"));
     QObject owner;
@@ -564,7 +564,7 @@ void DataGridTest::dropDownListShowsOneFieldPlain()
     QCOMPARE(list->index(2, 0).data().toString(), QString("cyd"));
 }
 
-void DataGridTest::sortMarkOnlyToggles()
+void TestUiDataGrid::sortMarkOnlyToggles()
 {
     SalesGrid s(salesRow("B", "1") + salesRow("A", "2") + salesRow("C", "3"));
     QVERIFY(s.show());
@@ -596,7 +596,7 @@ void DataGridTest::sortMarkOnlyToggles()
     QCOMPARE(s.dataset.recordNumber(), 1);
 }
 
-void DataGridTest::survivesMissingOrClosedData()
+void TestUiDataGrid::survivesMissingOrClosedData()
 {
     SalesGrid s(salesRow("A", "1") + salesRow("B", "2"));
     QSignalSpy clicked(&s.grid, &DataGrid::cellClicked);
@@ -637,5 +637,5 @@ void DataGridTest::survivesMissingOrClosedData()
     QCOMPARE(s.dataset.recordNumber(), 1); // left alone
 }
 
-QTEST_MAIN(DataGridTest)
+QTEST_MAIN(TestUiDataGrid)
 #include "test_ui_datagrid.moc"

@@ -20,7 +20,7 @@ bool hasInk(const QPixmap& pixmap)
 
 } // namespace
 
-class IconsTest : public QObject
+class TestUiIcons : public QObject
 {
     Q_OBJECT
 
@@ -32,7 +32,7 @@ private slots:
     void programIcon();
 };
 
-void IconsTest::picture_data()
+void TestUiIcons::picture_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("side");
@@ -49,7 +49,7 @@ void IconsTest::picture_data()
     QTest::newRow("rights") << "rights" << 64 << false;
 }
 
-void IconsTest::picture()
+void TestUiIcons::picture()
 {
     QFETCH(QString, name);
     QFETCH(int, side);
@@ -70,7 +70,7 @@ void IconsTest::picture()
     }
 }
 
-void IconsTest::noPicture_data()
+void TestUiIcons::noPicture_data()
 {
     QTest::addColumn<QString>("name");
 
@@ -85,18 +85,18 @@ void IconsTest::noPicture_data()
     QTest::newRow("dash at the end") << "delete-";
 }
 
-void IconsTest::noPicture()
+void TestUiIcons::noPicture()
 {
     QFETCH(QString, name);
     QVERIFY(ui::iconPath(name).isEmpty());
 }
 
-void IconsTest::programIcon()
+void TestUiIcons::programIcon()
 {
     const QIcon icon = ui::programIcon();
     QVERIFY(!icon.isNull());
     QVERIFY(hasInk(icon.pixmap(16, 16)));
 }
 
-QTEST_MAIN(IconsTest)
+QTEST_MAIN(TestUiIcons)
 #include "test_ui_icons.moc"

@@ -121,7 +121,7 @@ QString runTool(const QString& program, const QStringList& arguments)
 
 } // namespace
 
-class ReportTest : public QObject
+class TestUiReport : public QObject
 {
     Q_OBJECT
 
@@ -149,12 +149,12 @@ private slots:
     void viewPaintsReportAndSurvivesFailingHook();
 };
 
-void ReportTest::initTestCase()
+void TestUiReport::initTestCase()
 {
     QVERIFY2(QFontInfo(QFont(kFamily)).family() == kFamily, "fonts-noto-cjk is needed");
 }
 
-void ReportTest::placesTextInPageCoordinates_data()
+void TestUiReport::placesTextInPageCoordinates_data()
 {
     QTest::addColumn<double>("topMm");
     QTest::addColumn<double>("leftMm");
@@ -174,7 +174,7 @@ void ReportTest::placesTextInPageCoordinates_data()
     QTest::newRow("no margins") << 0.0 << 0.0 << "orderCaption" << 0 << "单号：" << QPointF(0, 48);
 }
 
-void ReportTest::placesTextInPageCoordinates()
+void TestUiReport::placesTextInPageCoordinates()
 {
     QFETCH(double, topMm);
     QFETCH(double, leftMm);
@@ -192,7 +192,7 @@ void ReportTest::placesTextInPageCoordinates()
     QVERIFY2(error.manhattanLength() < 1e-6, qPrintable(QStringLiteral("off by %1, %2").arg(error.x()).arg(error.y())));
 }
 
-void ReportTest::printHookReplacesValue_data()
+void TestUiReport::printHookReplacesValue_data()
 {
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("printed");
@@ -206,7 +206,7 @@ void ReportTest::printHookReplacesValue_data()
                            << "0.00";
 }
 
-void ReportTest::printHookReplacesValue()
+void TestUiReport::printHookReplacesValue()
 {
     QFETCH(QString, value);
     QFETCH(QString, printed);
@@ -215,7 +215,7 @@ void ReportTest::printHookReplacesValue()
     QCOMPARE(textsOf(drawnBy(receipt.report.layout(), "amount")), QStringList{printed});
 }
 
-void ReportTest::dataFieldReadsItsSource_data()
+void TestUiReport::dataFieldReadsItsSource_data()
 {
     QTest::addColumn<BandKind>("kind");
     QTest::addColumn<QString>("own"); // the field's own source, if any
@@ -237,7 +237,7 @@ void ReportTest::dataFieldReadsItsSource_data()
                                 << "note" << QStringList{"一行 二行"};
 }
 
-void ReportTest::dataFieldReadsItsSource()
+void TestUiReport::dataFieldReadsItsSource()
 {
     QFETCH(BandKind, kind);
     QFETCH(QString, own);
@@ -251,7 +251,7 @@ void ReportTest::dataFieldReadsItsSource()
     QCOMPARE(textsOf(drawnBy(receipt.report.layout(), "probe")), printed);
 }
 
-void ReportTest::beforePrintHooksRunBeforeTheirBand()
+void TestUiReport::beforePrintHooksRunBeforeTheirBand()
 {
     Receipt receipt;
     Report& report = receipt.report;
@@ -272,7 +272,7 @@ void ReportTest::beforePrintHooksRunBeforeTheirBand()
     QCOMPARE(report.currentRow(), -1);
 }
 
-void ReportTest::textBlockCutsAtItsHeight_data()
+void TestUiReport::textBlockCutsAtItsHeight_data()
 {
     QTest::addColumn<double>("heightInLines");
     QTest::addColumn<bool>("visible");
@@ -285,7 +285,7 @@ void ReportTest::textBlockCutsAtItsHeight_data()
     QTest::newRow("hidden") << 5.0 << false << 0;
 }
 
-void ReportTest::textBlockCutsAtItsHeight()
+void TestUiReport::textBlockCutsAtItsHeight()
 {
     QFETCH(double, heightInLines);
     QFETCH(bool, visible);
@@ -310,7 +310,7 @@ void ReportTest::textBlockCutsAtItsHeight()
     QCOMPARE(drawnBy(drawn, "after").value(0).position, QPointF(0, 20)); // placed by the band, not the block
 }
 
-void ReportTest::withoutRowsPrintsTitleAndSummary()
+void TestUiReport::withoutRowsPrintsTitleAndSummary()
 {
     for (bool noSource : {false, true}) {
         Receipt receipt;
@@ -326,7 +326,7 @@ void ReportTest::withoutRowsPrintsTitleAndSummary()
     }
 }
 
-void ReportTest::fittedLengthHoldsTextBelowLastBand()
+void TestUiReport::fittedLengthHoldsTextBelowLastBand()
 {
     Receipt receipt;
     const QFontMetricsF metrics(receipt.report.textBlock("notes")->font());
@@ -337,7 +337,7 @@ void ReportTest::fittedLengthHoldsTextBelowLastBand()
              qPrintable(QString::number(receipt.report.fittedPageLength())));
 }
 
-void ReportTest::imageHasTextOnlyWhereLaidOut_data()
+void TestUiReport::imageHasTextOnlyWhereLaidOut_data()
 {
     QTest::addColumn<double>("scale");
     QTest::newRow("100%") << 1.0;
@@ -345,7 +345,7 @@ void ReportTest::imageHasTextOnlyWhereLaidOut_data()
     QTest::newRow("312.5%") << 3.125;
 }
 
-void ReportTest::imageHasTextOnlyWhereLaidOut()
+void TestUiReport::imageHasTextOnlyWhereLaidOut()
 {
     QFETCH(double, scale);
     Receipt receipt;
@@ -367,7 +367,7 @@ void ReportTest::imageHasTextOnlyWhereLaidOut()
     QCOMPARE(countPixels(rest, rest.rect(), isDark), 0); // text of a wrong size would spill out
 }
 
-void ReportTest::opaqueElementHidesWhatIsBeneath_data()
+void TestUiReport::opaqueElementHidesWhatIsBeneath_data()
 {
     QTest::addColumn<bool>("block");
     QTest::addColumn<bool>("opaque");
@@ -377,7 +377,7 @@ void ReportTest::opaqueElementHidesWhatIsBeneath_data()
     QTest::newRow("transparent text block") << true << false;
 }
 
-void ReportTest::opaqueElementHidesWhatIsBeneath()
+void TestUiReport::opaqueElementHidesWhatIsBeneath()
 {
     QFETCH(bool, block);
     QFETCH(bool, opaque);
@@ -409,7 +409,7 @@ void ReportTest::opaqueElementHidesWhatIsBeneath()
     QCOMPARE(image.pixel(5, 5), grey);
 }
 
-void ReportTest::printsPdfWithPageSizeAndText()
+void TestUiReport::printsPdfWithPageSizeAndText()
 {
     if (QStandardPaths::findExecutable("pdfinfo").isEmpty() || QStandardPaths::findExecutable("pdftotext").isEmpty())
         QSKIP("poppler-utils are not installed");
@@ -452,7 +452,7 @@ void ReportTest::printsPdfWithPageSizeAndText()
     QVERIFY(text.contains(QStringLiteral("牛奶")));
 }
 
-void ReportTest::printerThatCannotStartThrows()
+void TestUiReport::printerThatCannotStartThrows()
 {
     QTemporaryDir dir;
     Receipt receipt;
@@ -468,7 +468,7 @@ void ReportTest::printerThatCannotStartThrows()
     }
 }
 
-void ReportTest::refusesBadSizes_data()
+void TestUiReport::refusesBadSizes_data()
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     QTest::addColumn<QString>("what");
@@ -483,7 +483,7 @@ void ReportTest::refusesBadSizes_data()
     QTest::newRow("image far too large") << "imageScale" << 1000.0;
 }
 
-void ReportTest::refusesBadSizes()
+void TestUiReport::refusesBadSizes()
 {
     QFETCH(QString, what);
     QFETCH(double, value);
@@ -503,7 +503,7 @@ void ReportTest::refusesBadSizes()
     QCOMPARE(drawnBy(report.layout(), "item").at(2).position, before);
 }
 
-void ReportTest::viewPaintsReportAndSurvivesFailingHook()
+void TestUiReport::viewPaintsReportAndSurvivesFailingHook()
 {
     Receipt receipt;
     receipt.report.setPageLength(300);
@@ -522,5 +522,5 @@ void ReportTest::viewPaintsReportAndSurvivesFailingHook()
     QCOMPARE(view.size(), QSize(0, 0));
 }
 
-QTEST_MAIN(ReportTest)
+QTEST_MAIN(TestUiReport)
 #include "test_ui_report.moc"

@@ -111,7 +111,7 @@ struct Owner : QWidget
 
 } // namespace
 
-class ToolkitTest : public QObject
+class TestUiToolkit : public QObject
 {
     Q_OBJECT
 
@@ -159,7 +159,7 @@ private slots:
     void centreOnScreen();
 };
 
-void ToolkitTest::numberFilter_data()
+void TestUiToolkit::numberFilter_data()
 {
     QTest::addColumn<Target>("target");
     QTest::addColumn<QString>("initial");
@@ -204,7 +204,7 @@ void ToolkitTest::numberFilter_data()
     }
 }
 
-void ToolkitTest::numberFilter()
+void TestUiToolkit::numberFilter()
 {
     QFETCH(Target, target);
     QFETCH(QString, initial);
@@ -231,7 +231,7 @@ void ToolkitTest::numberFilter()
     }
 }
 
-void ToolkitTest::numberFilterInputMethod_data()
+void TestUiToolkit::numberFilterInputMethod_data()
 {
     QTest::addColumn<Target>("target");
     QTest::addColumn<QString>("initial");
@@ -254,7 +254,7 @@ void ToolkitTest::numberFilterInputMethod_data()
     }
 }
 
-void ToolkitTest::numberFilterInputMethod()
+void TestUiToolkit::numberFilterInputMethod()
 {
     QFETCH(Target, target);
     QFETCH(QString, initial);
@@ -269,7 +269,7 @@ void ToolkitTest::numberFilterInputMethod()
     QCOMPARE(box.edit->text(), expected);
 }
 
-void ToolkitTest::numberFilterLeavesEnterAlone()
+void TestUiToolkit::numberFilterLeavesEnterAlone()
 {
     Box box = makeBox(Target::LineEdit, true);
     QSignalSpy enter(box.edit, &QLineEdit::returnPressed);
@@ -282,7 +282,7 @@ void ToolkitTest::numberFilterLeavesEnterAlone()
     QCOMPARE(box.edit->text(), QStringLiteral("38.5"));
 }
 
-void ToolkitTest::comboPick_data()
+void TestUiToolkit::comboPick_data()
 {
     QTest::addColumn<bool>("editable");
     QTest::addColumn<QString>("how");
@@ -298,7 +298,7 @@ void ToolkitTest::comboPick_data()
     QTest::addRow("list only: letter") << false << "letter" << QStringList{"click:Cherry", "change:Cherry"};
 }
 
-void ToolkitTest::comboPick()
+void TestUiToolkit::comboPick()
 {
     QFETCH(bool, editable);
     QFETCH(QString, how);
@@ -322,14 +322,14 @@ void ToolkitTest::comboPick()
     QCOMPARE(form.log, expected);
 }
 
-void ToolkitTest::comboTyping_data()
+void TestUiToolkit::comboTyping_data()
 {
     QTest::addColumn<Target>("target");
     QTest::newRow("to the combo box") << Target::Combo;
     QTest::newRow("to its line edit") << Target::ComboLineEdit;
 }
 
-void ToolkitTest::comboTyping()
+void TestUiToolkit::comboTyping()
 {
     QFETCH(Target, target);
 
@@ -342,7 +342,7 @@ void ToolkitTest::comboTyping()
     QCOMPARE(form.log, QStringList({"change:x", "change:xy", "change:x"}));
 }
 
-void ToolkitTest::comboCommitIsNoPick_data()
+void TestUiToolkit::comboCommitIsNoPick_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("commit");
@@ -359,7 +359,7 @@ void ToolkitTest::comboCommitIsNoPick_data()
                                        << "Cherry";
 }
 
-void ToolkitTest::comboCommitIsNoPick()
+void TestUiToolkit::comboCommitIsNoPick()
 {
     QFETCH(QString, typed);
     QFETCH(QString, commit);
@@ -384,7 +384,7 @@ void ToolkitTest::comboCommitIsNoPick()
     QCOMPARE(form.log, expected);
 }
 
-void ToolkitTest::comboClickErrorStopsChange()
+void TestUiToolkit::comboClickErrorStopsChange()
 {
     QWidget window;
     window.setObjectName(QStringLiteral("TSaleForm"));
@@ -400,13 +400,13 @@ void ToolkitTest::comboClickErrorStopsChange()
     QCOMPARE(changes, 0);
 }
 
-void ToolkitTest::keyRelease_data()
+void TestUiToolkit::keyRelease_data()
 {
     comboTyping_data();
     QTest::newRow("line edit") << Target::LineEdit;
 }
 
-void ToolkitTest::keyRelease()
+void TestUiToolkit::keyRelease()
 {
     QFETCH(Target, target);
 
@@ -420,7 +420,7 @@ void ToolkitTest::keyRelease()
     QCOMPARE(seen, QStringList({"1", "12", "1"}));
 }
 
-void ToolkitTest::guardReports_data()
+void TestUiToolkit::guardReports_data()
 {
     QTest::addColumn<std::function<void()>>("handler");
     QTest::addColumn<QString>("expected");
@@ -433,7 +433,7 @@ void ToolkitTest::guardReports_data()
     QTest::newRow("nothing") << std::function<void()>([] {}) << QString();
 }
 
-void ToolkitTest::guardReports()
+void TestUiToolkit::guardReports()
 {
     QFETCH(std::function<void()>, handler);
     QFETCH(QString, expected);
@@ -454,7 +454,7 @@ void ToolkitTest::guardReports()
     }
 }
 
-void ToolkitTest::guardPassesSignalArguments()
+void TestUiToolkit::guardPassesSignalArguments()
 {
     Owner window;
     auto* edit = new QLineEdit(&window);
@@ -469,7 +469,7 @@ void ToolkitTest::guardPassesSignalArguments()
     QCOMPARE(noArgumentCalls, 2);
 }
 
-void ToolkitTest::guardOutlivesItsOwner()
+void TestUiToolkit::guardOutlivesItsOwner()
 {
     auto* window = new Owner;
     window->setObjectName(QStringLiteral("TGone"));
@@ -486,7 +486,7 @@ void ToolkitTest::guardOutlivesItsOwner()
     QCOMPARE(recorder.messages().size(), 1);
 }
 
-void ToolkitTest::recordedMessages()
+void TestUiToolkit::recordedMessages()
 {
     QWidget window;
     window.setObjectName(QStringLiteral("TLoginForm"));
@@ -508,7 +508,7 @@ void ToolkitTest::recordedMessages()
     QVERIFY(!outer.messages().at(1).isErrorReport);
 }
 
-void ToolkitTest::realMessageBox_data()
+void TestUiToolkit::realMessageBox_data()
 {
     QTest::addColumn<int>("style"); // -1: reportError
     QTest::addColumn<int>("icon");
@@ -529,7 +529,7 @@ void ToolkitTest::realMessageBox_data()
     QTest::newRow("error report") << -1 << int(QMessageBox::Critical) << false << int(Qt::Key_Return) << true;
 }
 
-void ToolkitTest::realMessageBox()
+void TestUiToolkit::realMessageBox()
 {
     QFETCH(int, style);
     QFETCH(int, icon);
@@ -563,7 +563,7 @@ void ToolkitTest::realMessageBox()
     QCOMPARE(answer, expected);
 }
 
-void ToolkitTest::modalSeam()
+void TestUiToolkit::modalSeam()
 {
     QDialog dialog;
     dialog.setObjectName(QStringLiteral("TQueryForm"));
@@ -584,7 +584,7 @@ void ToolkitTest::modalSeam()
     QCOMPARE(recorder.dialogs().first().data(), &dialog);
 }
 
-void ToolkitTest::otherSeams()
+void TestUiToolkit::otherSeams()
 {
     const QString realDesktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     {
@@ -607,7 +607,7 @@ void ToolkitTest::otherSeams()
     QCOMPARE(ui::desktopFolder(), realDesktop);
 }
 
-void ToolkitTest::fonts_data()
+void TestUiToolkit::fonts_data()
 {
     QTest::addColumn<QFont>("font");
     QTest::addColumn<QString>("family");    // what the font resolves to
@@ -624,7 +624,7 @@ void ToolkitTest::fonts_data()
     QTest::newRow("heiFont") << ui::heiFont(20) << sans << sans;
 }
 
-void ToolkitTest::fonts()
+void TestUiToolkit::fonts()
 {
     QFETCH(QFont, font);
     QFETCH(QString, family);
@@ -645,7 +645,7 @@ void ToolkitTest::fonts()
         QCOMPARE(QFontInfo(font).pixelSize(), font.pixelSize());
 }
 
-void ToolkitTest::windowGeometry_data()
+void TestUiToolkit::windowGeometry_data()
 {
     QTest::addColumn<int>("buttons");
     QTest::addColumn<QSize>("client");
@@ -655,7 +655,7 @@ void ToolkitTest::windowGeometry_data()
     QTest::newRow("dialog") << int(ui::Close) << QSize(420, 300);
 }
 
-void ToolkitTest::windowGeometry()
+void TestUiToolkit::windowGeometry()
 {
     QFETCH(int, buttons);
     QFETCH(QSize, client);
@@ -682,7 +682,7 @@ void ToolkitTest::windowGeometry()
         QVERIFY(mask.contains(kept));
 }
 
-void ToolkitTest::windowCaption()
+void TestUiToolkit::windowCaption()
 {
     ui::SkinnedWindow window;
     window.setupSkin(QStringLiteral("销售小票打印"), QSize(200, 100), ui::Close);
@@ -693,7 +693,7 @@ void ToolkitTest::windowCaption()
     QCOMPARE(window.findChild<QLabel*>("titleCaption")->text(), QStringLiteral("商品信息"));
 }
 
-void ToolkitTest::closedOncePerClose_data()
+void TestUiToolkit::closedOncePerClose_data()
 {
     QTest::addColumn<int>("buttons");
     QTest::addColumn<int>("escape"); // -1: as the buttons decide
@@ -712,7 +712,7 @@ void ToolkitTest::closedOncePerClose_data()
     QTest::newRow("esc refused") << withClose << 0 << "esc" << false;
 }
 
-void ToolkitTest::closedOncePerClose()
+void TestUiToolkit::closedOncePerClose()
 {
     QFETCH(int, buttons);
     QFETCH(int, escape);
@@ -745,7 +745,7 @@ void ToolkitTest::closedOncePerClose()
     }
 }
 
-void ToolkitTest::dragMovesWindow_data()
+void TestUiToolkit::dragMovesWindow_data()
 {
     QTest::addColumn<QString>("grab");
     QTest::addColumn<bool>("moves");
@@ -754,7 +754,7 @@ void ToolkitTest::dragMovesWindow_data()
     QTest::newRow("close button") << "titleClose" << false;
 }
 
-void ToolkitTest::dragMovesWindow()
+void TestUiToolkit::dragMovesWindow()
 {
     QFETCH(QString, grab);
     QFETCH(bool, moves);
@@ -775,7 +775,7 @@ void ToolkitTest::dragMovesWindow()
     QVERIFY(window.isVisible());
 }
 
-void ToolkitTest::centreOnScreen()
+void TestUiToolkit::centreOnScreen()
 {
     ui::SkinnedWindow window;
     window.setupSkin(QStringLiteral("居中"), QSize(301, 201), ui::Close);
@@ -784,5 +784,5 @@ void ToolkitTest::centreOnScreen()
     QVERIFY((window.geometry().center() - centre).manhattanLength() <= 1);
 }
 
-QTEST_MAIN(ToolkitTest)
+QTEST_MAIN(TestUiToolkit)
 #include "test_ui_toolkit.moc"
