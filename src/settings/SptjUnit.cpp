@@ -8,24 +8,15 @@
 #include "ui/NumberKeyFilter.h"
 
 TSptjForm::TSptjForm(TXtForm* settings, QWidget* parent)
-    : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TSptjForm")),
-      ADOQuery1(ADOConnection1, store::sql::SelectSpxx), m_settings(settings)
+    : settings::AddDialog(settings, QStringLiteral("TSptjForm"), store::sql::SelectSpxx, parent)
 {
     setupWindow(*this, QStringLiteral("TSptjForm"), QStringLiteral("添加新商品"), QSize(264, 227),
                 ui::ControlBox | ui::Close);
     ui::installNumberKeyFilter(Edit2);
-    ui::connectGuarded(SpeedButton1, &QPushButton::clicked, this, &TSptjForm::SpeedButton1Click);
-    ui::connectGuarded(SpeedButton2, &QPushButton::clicked, this, &TSptjForm::SpeedButton2Click);
     // Enter on the name goes on to the price; Enter on the price adds (the default button).
     ui::onEnterKey(Edit1, this, [this] { Edit2->setFocus(Qt::TabFocusReason); });
-    centreOnScreen();
+    connectButtons(this);
     FormCreate();
-}
-
-void TSptjForm::FormCreate()
-{
-    ADOConnection1.open();
-    ADOQuery1.open();
 }
 
 void TSptjForm::SpeedButton1Click()
@@ -39,19 +30,7 @@ void TSptjForm::SpeedButton1Click()
     ADOQuery1.setField(QStringLiteral("品名"), Edit1->text());
     ADOQuery1.setField(QStringLiteral("单价"), Edit2->text());
     ADOQuery1.post();
-    Edit1->clear();
-    Edit2->clear();
-    ui::message(this, QStringLiteral("添加商品成功！"), ui::MessageStyle::Plain);
-    emit goodsChanged();
-    if (m_settings)
-        m_settings->SettingsRequery();
-    if (!CheckBox1->isChecked())
-        close();
-    else
+    if (finishAdd(
+            {Edit1, Edit2}, QStringLiteral("添加商品成功！"), [this] { emit goodsChanged(); }, CheckBox1))
         Edit1->setFocus(Qt::OtherFocusReason); // ready for the next goods
-}
-
-void TSptjForm::SpeedButton2Click()
-{
-    close();
 }

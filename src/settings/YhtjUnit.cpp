@@ -7,22 +7,13 @@
 #include "ui/Messages.h"
 
 TYhtjForm::TYhtjForm(TXtForm* settings, QWidget* parent)
-    : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TYhtjForm")),
-      ADOQuery1(ADOConnection1, store::sql::SelectUsername), m_settings(settings)
+    : settings::AddDialog(settings, QStringLiteral("TYhtjForm"), store::sql::SelectUsername, parent)
 {
     setupWindow(*this, QStringLiteral("TYhtjForm"), QStringLiteral("添加新用户"), QSize(264, 246),
                 ui::ControlBox | ui::Close);
     ComboBox1->setCurrentIndex(0);
-    ui::connectGuarded(SpeedButton1, &QPushButton::clicked, this, &TYhtjForm::SpeedButton1Click);
-    ui::connectGuarded(SpeedButton2, &QPushButton::clicked, this, &TYhtjForm::SpeedButton2Click);
-    centreOnScreen();
+    connectButtons(this);
     FormCreate();
-}
-
-void TYhtjForm::FormCreate()
-{
-    ADOConnection1.open();
-    ADOQuery1.open();
 }
 
 void TYhtjForm::SpeedButton1Click()
@@ -38,17 +29,6 @@ void TYhtjForm::SpeedButton1Click()
     ADOQuery1.setField(QStringLiteral("密码"), password);
     ADOQuery1.setField(QStringLiteral("权限"), ComboBox1->currentText());
     ADOQuery1.post();
-    Edit1->clear();
-    Edit2->clear();
-    ui::message(this, QStringLiteral("添加用户成功！"), ui::MessageStyle::Plain);
-    emit usersChanged();
-    if (m_settings)
-        m_settings->SettingsRequery();
-    if (!CheckBox1->isChecked())
-        close();
-}
-
-void TYhtjForm::SpeedButton2Click()
-{
-    close();
+    finishAdd(
+        {Edit1, Edit2}, QStringLiteral("添加用户成功！"), [this] { emit usersChanged(); }, CheckBox1);
 }

@@ -21,14 +21,12 @@ void paintButtonFace(QLineEdit* box)
 
 } // namespace
 
-TYhxgForm::TYhxgForm(TXtForm* settings, QWidget* parent) : ui::SkinnedWindow(parent), m_settings(settings)
+TYhxgForm::TYhxgForm(TXtForm* settings, QWidget* parent) : settings::SettingsDialog(settings, parent)
 {
     setupWindow(*this, QStringLiteral("TYhxgForm"), QStringLiteral("修改用户信息"), QSize(262, 274),
                 ui::ControlBox | ui::Close);
     paintButtonFace(Edit1);
-    ui::connectGuarded(SpeedButton1, &QPushButton::clicked, this, &TYhxgForm::SpeedButton1Click);
-    ui::connectGuarded(SpeedButton2, &QPushButton::clicked, this, &TYhxgForm::SpeedButton2Click);
-    centreOnScreen();
+    connectButtons(this);
 }
 
 void TYhxgForm::showEvent(QShowEvent* event)
@@ -65,9 +63,7 @@ void TYhxgForm::emptyPasswordBoxes()
 
 void TYhxgForm::SpeedButton1Click()
 {
-    if (!m_settings)
-        throw store::Error(QStringLiteral("设置窗口尚未创建"));
-    store::Dataset& users = m_settings->ADOQuery1;
+    store::Dataset& users = settingsWindow()->ADOQuery1;
     // With no row to stand on, an edit would insert a nameless account.
     if (users.recordCount() == 0) {
         ui::message(this, QStringLiteral("用户信息为空！"), ui::MessageStyle::Error);
@@ -92,10 +88,5 @@ void TYhxgForm::SpeedButton1Click()
     users.setField(QStringLiteral("权限"), ComboBox1->currentText());
     users.post();
     ui::message(this, QStringLiteral("修改用户信息成功！"), ui::MessageStyle::Plain);
-    close();
-}
-
-void TYhxgForm::SpeedButton2Click()
-{
     close();
 }

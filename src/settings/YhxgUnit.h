@@ -1,15 +1,13 @@
 #pragma once
 
-#include "ui/SkinnedWindow.h"
+#include "settings/SettingsDialog.h"
 #include "ui_YhxgUnit.h"
-
-class TXtForm;
 
 // Changes the password and right of the user selected in the settings window's users grid;
 // it edits that row of the settings window's dataset directly. The login leaves who logged in
 // and their right in the hidden Edit6 and Edit7: an administrator changing someone else's
 // account needs no old password. The new password is typed twice (Edit3, Edit5).
-class TYhxgForm : public ui::SkinnedWindow, public Ui::TYhxgForm
+class TYhxgForm : public settings::SettingsDialog, public Ui::TYhxgForm
 {
     Q_OBJECT
 
@@ -18,7 +16,6 @@ public:
 
     void FormShow();
     void SpeedButton1Click();
-    void SpeedButton2Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -26,6 +23,4 @@ protected:
 private:
     bool oldPasswordNeeded() const;
     void emptyPasswordBoxes();
-
-    TXtForm* m_settings;
 };

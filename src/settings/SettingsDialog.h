@@ -1,0 +1,63 @@
+#pragma once
+
+#include "store/Connection.h"
+#include "store/Dataset.h"
+#include "ui/Guard.h"
+#include "ui/SkinnedWindow.h"
+
+#include <QPushButton>
+#include <functional>
+#include <initializer_list>
+
+class QCheckBox;
+class QLineEdit;
+class TXtForm;
+
+namespace settings {
+
+// The small dialogs of the settings window: each works on that window's data, does its work on
+// SpeedButton1 and closes on SpeedButton2.
+class SettingsDialog : public ui::SkinnedWindow
+{
+    Q_OBJECT
+
+public:
+    void SpeedButton2Click();
+
+protected:
+    SettingsDialog(TXtForm* settings, QWidget* parent);
+
+    template <typename Dialog> void connectButtons(Dialog* dialog)
+    {
+        ui::connectGuarded(dialog->SpeedButton1, &QPushButton::clicked, dialog, &Dialog::SpeedButton1Click);
+        ui::connectGuarded(dialog->SpeedButton2, &QPushButton::clicked, dialog, &Dialog::SpeedButton2Click);
+        centreOnScreen();
+    }
+
+    TXtForm* settingsWindow() const; // throws store::Error before the settings window exists
+
+    TXtForm* m_settings;
+};
+
+// The add dialogs write through a connection of their own. Once a row is in, the boxes are
+// emptied, the user told, `announce` run, the settings window re-read, and the dialog closed
+// unless its "continue adding" box is ticked.
+class AddDialog : public SettingsDialog
+{
+    Q_OBJECT
+
+public:
+    store::Connection ADOConnection1;
+    store::Dataset ADOQuery1;
+
+    void FormCreate();
+
+protected:
+    AddDialog(TXtForm* settings, const QString& name, const store::Statement& table, QWidget* parent);
+
+    // True when the dialog stays open for the next row.
+    bool finishAdd(std::initializer_list<QLineEdit*> boxes, const QString& done, const std::function<void()>& announce,
+                   const QCheckBox* keepOpen);
+};
+
+} // namespace settings
