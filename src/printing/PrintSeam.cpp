@@ -12,7 +12,6 @@ namespace printing {
 
 namespace {
 
-PrintCapture* activeCapture = nullptr;
 int waitMs = 3000;
 
 // CUPS answers at or above this status are errors (client-error-bad-request and up).
@@ -60,8 +59,8 @@ void printPdf(report::Report& report, const QString& queue, const QString& docum
 
 void requirePrinter()
 {
-    if (activeCapture) {
-        if (!activeCapture->hasPrinter())
+    if (PrintCapture::active()) {
+        if (!PrintCapture::active()->hasPrinter())
             throw noDefaultPrinter();
         return;
     }
@@ -70,9 +69,9 @@ void requirePrinter()
 
 HandedJobs printReceiptJobs(report::Report& report, int copies, const QString& documentName, bool wideLayout)
 {
-    if (activeCapture) {
+    if (PrintCapture::active()) {
         for (int copy = 0; copy < copies; ++copy)
-            activeCapture->handle(report, documentName, wideLayout);
+            PrintCapture::active()->handle(report, documentName, wideLayout);
         return {};
     }
     const ReceiptPrinter printer = defaultReceiptPrinter();
@@ -92,8 +91,8 @@ HandedJobs printReceiptJobs(report::Report& report, int copies, const QString& d
 
 std::optional<EscPosSettings> receiptEscPos(bool wideLayout)
 {
-    if (activeCapture)
-        return activeCapture->escPos(wideLayout);
+    if (PrintCapture::active())
+        return PrintCapture::active()->escPos(wideLayout);
     try {
         const ReceiptPrinter printer = defaultReceiptPrinter();
         if (printer.language != ReceiptLanguage::Pdf)
@@ -114,20 +113,7 @@ void setJobWaitMs(int milliseconds)
     waitMs = std::max(0, milliseconds);
 }
 
-PrintCapture::PrintCapture() : m_previous(activeCapture)
-{
-    activeCapture = this;
-}
-
-PrintCapture::PrintCapture(const QString& pdfFolder) : PrintCapture()
-{
-    m_pdfFolder = pdfFolder;
-}
-
-PrintCapture::~PrintCapture()
-{
-    activeCapture = m_previous;
-}
+PrintCapture::PrintCapture(const QString& pdfFolder) : m_pdfFolder(pdfFolder) {}
 
 std::optional<EscPosSettings> PrintCapture::escPos(bool wideLayout) const
 {

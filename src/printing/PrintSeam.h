@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printing/ReceiptPrinter.h"
+#include "ui/NestedOverride.h"
 #include "ui/report/Elements.h"
 
 #include <QList>
@@ -47,14 +48,11 @@ struct CapturedJob
 
 // While one lives, print jobs go to it instead of the default printer: recorded, and with a
 // folder also written as one PDF file per job. Captures nest; the newest one takes the jobs.
-class PrintCapture
+class PrintCapture : public ui::NestedOverride<PrintCapture>
 {
 public:
-    PrintCapture();
+    PrintCapture() = default;
     explicit PrintCapture(const QString& pdfFolder);
-    ~PrintCapture();
-    PrintCapture(const PrintCapture&) = delete;
-    PrintCapture& operator=(const PrintCapture&) = delete;
 
     // Answers as a printer would: no default printer, or every job refused with reason ("" to accept).
     void setNoPrinter(bool none) { m_noPrinter = none; }
@@ -71,7 +69,6 @@ public:
     void handle(report::Report& report, const QString& documentName, bool wideLayout);
 
 private:
-    PrintCapture* m_previous;
     QString m_pdfFolder;
     bool m_noPrinter = false;
     QString m_refusal;
