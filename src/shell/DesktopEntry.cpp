@@ -1,6 +1,7 @@
 #include "shell/DesktopEntry.h"
 
 #include "store/Error.h"
+#include "ui/Icons.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +14,6 @@ namespace {
 
 const QString ProgramName = QStringLiteral("Quorvel销售小票打印软件");
 const QString IconFileName = QStringLiteral("quorvel.png");
-const QString IconResource = QStringLiteral(":/quorvel.png");
 
 // The escapes every string value of a desktop entry takes.
 QString escapedValue(const QString& value)
@@ -68,7 +68,7 @@ QString ensureIconIn(const QString& folder)
     const QString path = QDir(folder).absoluteFilePath(IconFileName);
     if (QFileInfo::exists(path))
         return path;
-    QFile resource(IconResource);
+    QFile resource(ui::programIconPath());
     if (!resource.open(QIODevice::ReadOnly))
         fail(path, resource.errorString());
     QSaveFile icon(path);

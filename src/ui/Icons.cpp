@@ -55,10 +55,15 @@ QIcon icon(const QString& name)
     return picture;
 }
 
-QIcon programIcon()
+QString programIconPath()
 {
     ensureRegistered();
-    return QIcon(QStringLiteral(":/quorvel.png"));
+    return QStringLiteral(":/quorvel.png");
+}
+
+QIcon programIcon()
+{
+    return QIcon(programIconPath());
 }
 
 } // namespace ui

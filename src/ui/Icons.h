@@ -14,7 +14,9 @@ QIcon icon(const QString& name);
 // Where the picture of that name lies among the resources; empty when there is none.
 QString iconPath(const QString& name);
 
-// The program's own icon, for the window frames and the title bars.
+// The program's own icon, for the window frames and the title bars, and the resource file it
+// is read from (for copying it out, as the desktop entry does).
 QIcon programIcon();
+QString programIconPath();
 
 } // namespace ui
