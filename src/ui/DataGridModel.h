@@ -1,15 +1,14 @@
 #pragma once
 
+// The model holds its dataset through a QPointer, which needs the whole class.
+#include "store/Dataset.h"
+
 #include <QAbstractTableModel>
 #include <QCache>
 #include <QList>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
-
-namespace store {
-class Dataset;
-}
 
 namespace ui {
 
