@@ -1,5 +1,6 @@
 #include "records/XsmxUnit.h"
 
+#include "records/SoldColumns.h"
 #include "records/XstjUnit.h"
 #include "store/Catalogue.h"
 #include "ui/DataGrid.h"
@@ -15,28 +16,14 @@ using Footer = ui::GridColumn::Footer;
 
 QList<ui::GridColumn> lineColumns()
 {
-    return {
+    QList<ui::GridColumn> columns = {
         {.title = QStringLiteral("序号"), .field = {}, .width = 50, .footer = Footer::Caption},
         {.title = QStringLiteral("客户"), .field = QStringLiteral("客户"), .width = 100},
         {.title = QStringLiteral("电话"), .field = QStringLiteral("电话"), .width = 120},
         {.title = QStringLiteral("品名"), .field = QStringLiteral("品名"), .width = 200},
         {.title = QStringLiteral("单价"), .field = QStringLiteral("单价"), .width = 70, .numeric = true},
-        {.title = QStringLiteral("数量"),
-         .field = QStringLiteral("数量"),
-         .width = 80,
-         .numeric = true,
-         .footer = Footer::SumPlain},
-        {.title = QStringLiteral("金额"),
-         .field = QStringLiteral("金额"),
-         .width = 105,
-         .numeric = true,
-         .footer = Footer::Sum},
-        {.title = QStringLiteral("折后"),
-         .field = QStringLiteral("折后"),
-         .width = 105,
-         .numeric = true,
-         .footer = Footer::Sum},
     };
+    return columns + records::soldColumns(80, 105);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "records/XstjUnit.h"
 
 #include "records/SalesExport.h"
+#include "records/SoldColumns.h"
 #include "records/XscxUnit.h"
 #include "records/XsmxUnit.h"
 #include "store/Catalogue.h"
@@ -32,27 +33,13 @@ QList<ui::GridColumn> salesColumns()
 {
     // Proportions of the grid's width; the receipt number and the time get room for their whole
     // text, taken from the number columns.
-    return {
+    const QList<ui::GridColumn> numberAndTime = {
         {.title = QStringLiteral("序号"), .field = {}, .width = 45, .footer = Footer::Caption},
         {.title = QStringLiteral("单号"), .field = QStringLiteral("单号"), .width = 130},
         {.title = QStringLiteral("时间"), .field = QStringLiteral("时间"), .width = 165},
-        {.title = QStringLiteral("数量"),
-         .field = QStringLiteral("数量"),
-         .width = 55,
-         .numeric = true,
-         .footer = Footer::SumPlain},
-        {.title = QStringLiteral("金额"),
-         .field = QStringLiteral("金额"),
-         .width = 85,
-         .numeric = true,
-         .footer = Footer::Sum},
-        {.title = QStringLiteral("折后"),
-         .field = QStringLiteral("折后"),
-         .width = 85,
-         .numeric = true,
-         .footer = Footer::Sum},
-        {.title = QStringLiteral("收银员"), .field = QStringLiteral("收银员"), .width = 75},
     };
+    return numberAndTime + records::soldColumns(55, 85) +
+           QList<ui::GridColumn>{{.title = QStringLiteral("收银员"), .field = QStringLiteral("收银员"), .width = 75}};
 }
 
 // The export can take seconds on a long history; the arrow comes back however it ends.

@@ -518,13 +518,7 @@ void TMainForm::SpeedButton2Click()
     }
     mainRequery();
     if (!shell::reportEmptyEntryBoxes(this, *this) && !reportLineOutOfRange(-1)) {
-        // The catalogue and the line go in together: a line the store refuses leaves no goods row behind.
-        store::Transaction transaction(ADOConnection1);
-        lookUpAndUpdateGoods();
-        ADOQuery2.append();
-        shell::writeLine(ADOQuery2, *this);
-        transaction.commit();
-        shell::resetEntry(*this);
+        writeLineWithGoods(true);
         reloadGoodsPickList();
         SpeedButton3->setEnabled(false);
         SpeedButton4->setEnabled(false);
@@ -534,6 +528,21 @@ void TMainForm::SpeedButton2Click()
     settingsRefresh();
 }
 
+// The catalogue and the line go in together: a line the store refuses leaves no goods row
+// behind. After a print run the sale is empty, and editing an empty result inserts the entry.
+void TMainForm::writeLineWithGoods(bool newLine)
+{
+    store::Transaction transaction(ADOConnection1);
+    lookUpAndUpdateGoods();
+    if (newLine)
+        ADOQuery2.append();
+    else
+        ADOQuery2.edit();
+    shell::writeLine(ADOQuery2, *this);
+    transaction.commit();
+    shell::resetEntry(*this);
+}
+
 void TMainForm::SpeedButton3Click()
 {
     if (shell::reportEmptyEntryBoxes(this, *this))
@@ -541,15 +550,7 @@ void TMainForm::SpeedButton3Click()
     // Editing an empty result inserts, so nothing is replaced then.
     if (reportLineOutOfRange(ADOQuery2.recordCount() > 0 ? ADOQuery2.recordNumber() - 1 : -1))
         return;
-    {
-        store::Transaction transaction(ADOConnection1);
-        lookUpAndUpdateGoods();
-        // After a print run the sale is empty, and editing an empty result inserts the entry.
-        ADOQuery2.edit();
-        shell::writeLine(ADOQuery2, *this);
-        transaction.commit();
-    }
-    shell::resetEntry(*this);
+    writeLineWithGoods(false);
     refreshTotals();
     settingsRefresh();
     setLineButtons(true, false);

@@ -102,6 +102,7 @@ private:
     void mainRequery();
     void settingsRefresh();
     void lookUpAndUpdateGoods();
+    void writeLineWithGoods(bool newLine);
     bool reportLineOutOfRange(int replacedIndex);
     void focusGoodsName();
     void resetAfterPrint();
