@@ -1,5 +1,7 @@
 #pragma once
 
+#include "printing/SaleToPrint.h"
+
 #include <QString>
 
 class QDateTime;
@@ -13,17 +15,6 @@ class TDy58Form;
 class TDy76Form;
 
 namespace printing {
-
-// What the main window's controls hold about the sale being printed, as text.
-struct SaleToPrint
-{
-    QString layout; // "58" or "76"; any other text prints nothing and still records
-    QString copies; // "1" or "2"; any other text prints nothing and still records
-    bool customer = false;
-    bool phone = false;
-    QString remark;
-    QString number, time, cashier, customerName, phoneNumber, totalQuantity, totalAmount, totalDue, received, change;
-};
 
 // Prints the receipt(s) of the sale in xsxx on the chosen layout and report, and records it: one xstj row,
 // one xsmx row per xsxx line and the emptied xsxx, in ONE transaction on mainConnection (the connection of the

@@ -1,17 +1,18 @@
 #include "shell/MainUnit.h"
 
+#include "core/LoggedInUser.h"
+#include "printing/Dy58Unit.h"
+#include "printing/Dy76Unit.h"
 #include "printing/PrintRun.h"
 #include "printing/Reprint.h"
-#include "records/XstjUnit.h"
 #include "sales/Goods.h"
 #include "sales/LineAmounts.h"
 #include "sales/Totals.h"
-#include "settings/XtUnit.h"
-#include "shell/Forms.h"
 #include "shell/MainLooks.h"
 #include "shell/PickList.h"
 #include "shell/SaleEntry.h"
 #include "store/Catalogue.h"
+#include "store/Error.h"
 #include "store/Numbers.h"
 #include "ui/BoxLooks.h"
 #include "ui/ControlEvents.h"
@@ -31,6 +32,12 @@
 #include <QShortcut>
 #include <QShowEvent>
 #include <QTableView>
+
+namespace shell {
+
+const QString SiteAddress = QStringLiteral("www.quorvel.cn");
+
+} // namespace shell
 
 namespace {
 
@@ -79,12 +86,12 @@ private:
 
 } // namespace
 
-TMainForm::TMainForm(Forms& forms, QWidget* parent)
+TMainForm::TMainForm(QWidget* parent)
     : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("MainForm")),
       ADOQuery1(ADOConnection1, store::sql::SelectSpxx), ADOQuery2(ADOConnection1, store::sql::SelectXsxx),
       ADOQuery3(ADOConnection1, store::sql::SelectDynr), ADOQuery4(ADOConnection1, store::sql::SelectXstj),
       ADOQuery5(ADOConnection1, store::sql::SelectXsmx), ADOQuery6(ADOConnection1, store::sql::SelectId),
-      ADOQuery7(ADOConnection1, store::sql::SelectUsername), m_forms(forms)
+      ADOQuery7(ADOConnection1, store::sql::SelectUsername)
 {
     setupWindow(*this, QStringLiteral("MainForm"), Caption, ClientSize, ui::ControlBox | ui::Minimise | ui::Close);
     // Esc must not end the program in the middle of a sale.
@@ -322,12 +329,32 @@ void TMainForm::ComboBox3Change()
 
 void TMainForm::SpeedButton1Click()
 {
-    m_forms.XtForm->OpenOnUsersTab();
+    emit settingsRequested();
 }
 
 void TMainForm::SpeedButton5Click()
 {
-    printing::showPreview(shell::saleOnScreen(*this), *m_forms.Dy58Form, *m_forms.Dy76Form);
+    printing::showPreview(shell::saleOnScreen(*this), dy58Form(), dy76Form());
+}
+
+void TMainForm::setReceiptForms(TDy58Form* dy58, TDy76Form* dy76)
+{
+    m_dy58 = dy58;
+    m_dy76 = dy76;
+}
+
+TDy58Form& TMainForm::dy58Form() const
+{
+    if (!m_dy58)
+        throw store::Error(QStringLiteral("58mm小票窗口尚未创建"));
+    return *m_dy58;
+}
+
+TDy76Form& TMainForm::dy76Form() const
+{
+    if (!m_dy76)
+        throw store::Error(QStringLiteral("76mm小票窗口尚未创建"));
+    return *m_dy76;
 }
 
 void TMainForm::SpeedButton6Click()
@@ -337,7 +364,7 @@ void TMainForm::SpeedButton6Click()
 
 void TMainForm::SpeedButton7Click()
 {
-    m_forms.XstjForm->OpenFromMain();
+    emit statisticsRequested();
 }
 
 void TMainForm::WMHotKey(int virtualKey)
@@ -378,6 +405,26 @@ void TMainForm::applyRights(bool administrator)
     // The shop name and remark are set in the settings window only, by anyone's login.
     ui::setEditable(Edit5, false);
     ui::setEditable(Memo1, false);
+}
+
+void TMainForm::showLoggedIn(const core::LoggedInUser& user)
+{
+    ComboBox6->setEditText(user.name);
+    setStatusText(0, QStringLiteral("  网站：") + shell::SiteAddress);
+    setStatusText(1, QStringLiteral("  用户权限：") + user.right);
+}
+
+void TMainForm::discardUnprintedSale()
+{
+    ADOQuery2.first();
+    while (!ADOQuery2.eof())
+        ADOQuery2.deleteCurrent();
+}
+
+void TMainForm::showPrintContent(const QString& shopName, const QString& remark)
+{
+    Edit5->setText(shopName);
+    Memo1->setPlainText(remark);
 }
 
 void TMainForm::setStatusText(int panel, const QString& text)
@@ -466,7 +513,7 @@ void TMainForm::mainRequery()
 
 void TMainForm::settingsRefresh()
 {
-    m_forms.XtForm->SettingsRefresh();
+    emit settingsRefreshRequested();
 }
 
 void TMainForm::lookUpAndUpdateGoods()
@@ -634,8 +681,8 @@ void TMainForm::PrintCurrentSale()
     }
     // Opening it reads nothing; a start whose earlier steps failed may have left it closed.
     ADOQuery5.open();
-    const QString notice = printing::printAndRecord(shell::saleOnScreen(*this), *m_forms.Dy58Form, *m_forms.Dy76Form,
-                                                    ADOConnection1, ADOQuery2, ADOQuery4, ADOQuery5);
+    const QString notice = printing::printAndRecord(shell::saleOnScreen(*this), dy58Form(), dy76Form(), ADOConnection1,
+                                                    ADOQuery2, ADOQuery4, ADOQuery5);
     resetAfterPrint();
     if (!notice.isEmpty())
         ui::message(this, notice, ui::MessageStyle::Warning);
@@ -644,8 +691,7 @@ void TMainForm::PrintCurrentSale()
 void TMainForm::ReprintSale(const QString& receiptNumber)
 {
     // Only the width, copies, switches and remark of the current settings are used.
-    const QString notice =
-        printing::reprintSale(receiptNumber, shell::saleOnScreen(*this), *m_forms.Dy58Form, *m_forms.Dy76Form);
+    const QString notice = printing::reprintSale(receiptNumber, shell::saleOnScreen(*this), dy58Form(), dy76Form());
     if (!notice.isEmpty())
         ui::message(this, notice, ui::MessageStyle::Warning);
 }
