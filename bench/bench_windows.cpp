@@ -6,7 +6,7 @@
 //           a cashier search and a sale's detail
 //   export  exporting every sale of the history (run it on a 100,000-sale file)
 #include "BenchSupport.h"
-#include "printing/PrintSeam.h"
+#include "printing/PrintHandOff.h"
 #include "records/SalesExport.h"
 #include "records/XscxUnit.h"
 #include "records/XstjUnit.h"

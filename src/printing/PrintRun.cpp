@@ -2,7 +2,7 @@
 
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
-#include "printing/PrintSeam.h"
+#include "printing/PrintHandOff.h"
 #include "printing/ReceiptLayouts.h"
 #include "printing/RemarkLines.h"
 #include "store/Catalogue.h"

@@ -1,6 +1,6 @@
 #include "printing/ReceiptLayoutForm.h"
 
-#include "printing/PrintSeam.h"
+#include "printing/PrintHandOff.h"
 #include "printing/RemarkLines.h"
 #include "store/Catalogue.h"
 #include "store/Error.h"

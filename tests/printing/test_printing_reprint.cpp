@@ -1,6 +1,6 @@
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
-#include "printing/PrintSeam.h"
+#include "printing/PrintHandOff.h"
 #include "printing/Reprint.h"
 #include "records/XsmxUnit.h"
 #include "records/XstjUnit.h"

@@ -1,7 +1,7 @@
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
+#include "printing/PrintHandOff.h"
 #include "printing/PrintRun.h"
-#include "printing/PrintSeam.h"
 #include "printing/RemarkLines.h"
 #include "store/Error.h"
 #include "support/PrintingSale.h"

@@ -1,4 +1,4 @@
-#include "printing/PrintSeam.h"
+#include "printing/PrintHandOff.h"
 #include "shell/Backups.h"
 #include "shell/MainUnit.h"
 #include "store/Backup.h"

@@ -1,7 +1,7 @@
 // The main window at the counter, typed into as a cashier types: keys go to the focused box of
 // the active window, where Qt completes text, so whatever the boxes would make of the keys shows.
 
-#include "printing/PrintSeam.h"
+#include "printing/PrintHandOff.h"
 #include "records/XscxUnit.h"
 #include "records/XstjUnit.h"
 #include "sales/Totals.h"

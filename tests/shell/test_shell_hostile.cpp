@@ -1,7 +1,7 @@
 // Hostile texts pasted into every box of the login, main, query and statistics windows, with
 // each action that uses the box: the text is stored exactly as pasted, or refused with a
 // message and nothing stored changes. Searches match such texts literally.
-#include "printing/PrintSeam.h"
+#include "printing/PrintHandOff.h"
 #include "records/XscxUnit.h"
 #include "records/XsmxUnit.h"
 #include "records/XstjUnit.h"

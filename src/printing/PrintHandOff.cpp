@@ -1,4 +1,4 @@
-#include "printing/PrintSeam.h"
+#include "printing/PrintHandOff.h"
 
 #include "store/Error.h"
 #include "ui/report/Report.h"
