@@ -15,9 +15,10 @@
 #include "store/Catalogue.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
+#include "support/DesktopRecorders.h"
+#include "support/PrintCapture.h"
 #include "ui/Fonts.h"
 #include "ui/Messages.h"
-#include "ui/Seams.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -3,7 +3,6 @@
 #include "store/Error.h"
 #include "ui/report/Report.h"
 
-#include <QDir>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <cups/cups.h>
@@ -19,7 +18,7 @@ constexpr int CupsFirstErrorStatus = 0x0400;
 
 store::Error noDefaultPrinter()
 {
-    return store::Error(QStringLiteral("没有默认打印机，小票无法打印。请先在系统中设置默认打印机。"));
+    return store::Error(noDefaultPrinterText());
 }
 
 // Qt hands the finished job to CUPS without looking at the answer, so a queue that refuses jobs
@@ -57,10 +56,15 @@ void printPdf(report::Report& report, const QString& queue, const QString& docum
 
 } // namespace
 
+QString noDefaultPrinterText()
+{
+    return QStringLiteral("没有默认打印机，小票无法打印。请先在系统中设置默认打印机。");
+}
+
 void requirePrinter()
 {
-    if (PrintCapture::active()) {
-        if (!PrintCapture::active()->hasPrinter())
+    if (PrintHook::active()) {
+        if (!PrintHook::active()->hasPrinter())
             throw noDefaultPrinter();
         return;
     }
@@ -69,9 +73,9 @@ void requirePrinter()
 
 HandedJobs printReceiptJobs(report::Report& report, int copies, const QString& documentName, bool wideLayout)
 {
-    if (PrintCapture::active()) {
+    if (PrintHook::active()) {
         for (int copy = 0; copy < copies; ++copy)
-            PrintCapture::active()->handle(report, documentName, wideLayout);
+            PrintHook::active()->handle(report, documentName, wideLayout);
         return {};
     }
     const ReceiptPrinter printer = defaultReceiptPrinter();
@@ -91,8 +95,8 @@ HandedJobs printReceiptJobs(report::Report& report, int copies, const QString& d
 
 std::optional<EscPosSettings> receiptEscPos(bool wideLayout)
 {
-    if (PrintCapture::active())
-        return PrintCapture::active()->escPos(wideLayout);
+    if (PrintHook::active())
+        return PrintHook::active()->escPos(wideLayout);
     try {
         const ReceiptPrinter printer = defaultReceiptPrinter();
         if (printer.language != ReceiptLanguage::Pdf)
@@ -111,38 +115,6 @@ int jobWaitMs()
 void setJobWaitMs(int milliseconds)
 {
     waitMs = std::max(0, milliseconds);
-}
-
-PrintCapture::PrintCapture(const QString& pdfFolder) : m_pdfFolder(pdfFolder) {}
-
-std::optional<EscPosSettings> PrintCapture::escPos(bool wideLayout) const
-{
-    std::optional<EscPosSettings> settings = m_dots;
-    if (settings && settings->dots <= 0)
-        settings->dots = defaultDots(settings->mode, wideLayout);
-    return settings;
-}
-
-void PrintCapture::handle(report::Report& report, const QString& documentName, bool wideLayout)
-{
-    if (m_noPrinter)
-        throw noDefaultPrinter();
-    if (!m_refusal.isEmpty())
-        throw store::Error(QStringLiteral("打印机拒绝了打印任务：") + m_refusal);
-    CapturedJob job{documentName, report.name(), report.pageWidth(), report.pageLength(), report.layout(), {}, {}};
-    if (const std::optional<EscPosSettings> settings = escPos(wideLayout))
-        job.dots = receiptDots(report, *settings);
-    if (!m_pdfFolder.isEmpty()) {
-        job.pdfPath =
-            QDir(m_pdfFolder)
-                .absoluteFilePath(QStringLiteral("job-%1.pdf").arg(m_jobs.size() + 1, 3, 10, QLatin1Char('0')));
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(job.pdfPath);
-        printer.setDocName(documentName);
-        finishJob(report, printer);
-    }
-    m_jobs.append(job);
 }
 
 } // namespace printing

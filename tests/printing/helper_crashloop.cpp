@@ -2,8 +2,8 @@
 // is three lines entered into xsxx one by one, then printed (to PDF files) and recorded.
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
-#include "printing/PrintHandOff.h"
 #include "printing/PrintRun.h"
+#include "support/PrintCapture.h"
 #include "support/PrintingSale.h"
 #include "ui/Fonts.h"
 

@@ -1,13 +1,13 @@
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
 #include "printing/EscPos.h"
-#include "printing/PrintHandOff.h"
 #include "printing/PrintRun.h"
 #include "printing/RemarkLines.h"
+#include "support/DesktopRecorders.h"
 #include "support/EscPosDecoder.h"
+#include "support/PrintCapture.h"
 #include "support/PrintingSale.h"
 #include "support/TestDatabase.h"
-#include "ui/Seams.h"
 #include "ui/report/ReportView.h"
 
 #include <QFrame>

@@ -1,9 +1,9 @@
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
-#include "printing/PrintHandOff.h"
 #include "printing/PrintRun.h"
 #include "printing/RemarkLines.h"
 #include "store/Error.h"
+#include "support/PrintCapture.h"
 #include "support/PrintingSale.h"
 #include "support/TestDatabase.h"
 

@@ -1,9 +1,9 @@
 #include "core/LoggedInUser.h"
 #include "store/Passwords.h"
+#include "support/DesktopRecorders.h"
 #include "support/SettingsForms.h"
 #include "support/TestDatabase.h"
 #include "ui/Messages.h"
-#include "ui/Seams.h"
 
 #include <QtTest>
 

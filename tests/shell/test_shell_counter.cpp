@@ -1,7 +1,6 @@
 // The main window at the counter, typed into as a cashier types: keys go to the focused box of
 // the active window, where Qt completes text, so whatever the boxes would make of the keys shows.
 
-#include "printing/PrintHandOff.h"
 #include "records/XscxUnit.h"
 #include "records/XstjUnit.h"
 #include "sales/Totals.h"
@@ -10,6 +9,7 @@
 #include "shell/Forms.h"
 #include "shell/MainUnit.h"
 #include "store/Error.h"
+#include "support/PrintCapture.h"
 #include "support/ShellFixture.h"
 #include "ui/DataGrid.h"
 

@@ -1,7 +1,6 @@
 // Hostile texts pasted into every box of the login, main, query and statistics windows, with
 // each action that uses the box: the text is stored exactly as pasted, or refused with a
 // message and nothing stored changes. Searches match such texts literally.
-#include "printing/PrintHandOff.h"
 #include "records/XscxUnit.h"
 #include "records/XsmxUnit.h"
 #include "records/XstjUnit.h"
@@ -9,7 +8,9 @@
 #include "shell/LoginUnit.h"
 #include "shell/MainUnit.h"
 #include "store/Dataset.h"
+#include "support/DesktopRecorders.h"
 #include "support/HostileTexts.h"
+#include "support/PrintCapture.h"
 #include "support/RecordsHistory.h"
 #include "support/RecordsWindows.h"
 #include "support/RecordsWorkbook.h"

@@ -10,6 +10,7 @@
 #include "shell/LoginUnit.h"
 #include "shell/MainUnit.h"
 #include "store/Passwords.h"
+#include "support/DesktopRecorders.h"
 #include "support/ShellFixture.h"
 #include "ui/BoxLooks.h"
 #include "ui/DataGrid.h"

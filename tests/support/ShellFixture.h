@@ -1,8 +1,8 @@
 #pragma once
 
+#include "support/DesktopRecorders.h"
 #include "support/TestDatabase.h"
 #include "ui/Messages.h"
-#include "ui/Seams.h"
 
 #include <QString>
 #include <QTemporaryDir>

@@ -1,4 +1,5 @@
 #include "store/Error.h"
+#include "support/DesktopRecorders.h"
 #include "ui/ControlEvents.h"
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
