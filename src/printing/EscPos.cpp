@@ -1,7 +1,7 @@
 #include "printing/EscPos.h"
 
+#include "report/Report.h"
 #include "store/Error.h"
-#include "ui/report/Report.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #include "printing/PrintHandOff.h"
 
+#include "report/Report.h"
 #include "store/Error.h"
-#include "ui/report/Report.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>

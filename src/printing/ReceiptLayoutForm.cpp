@@ -2,12 +2,12 @@
 
 #include "printing/PrintHandOff.h"
 #include "printing/RemarkLines.h"
+#include "report/ReportView.h"
 #include "store/Catalogue.h"
 #include "store/Error.h"
 #include "store/Numbers.h"
 #include "ui/Fonts.h"
 #include "ui/Seams.h"
-#include "ui/report/ReportView.h"
 
 #include <QFontMetricsF>
 #include <QFrame>

@@ -3,9 +3,9 @@
 #include "printing/DatasetRowSource.h"
 #include "printing/ReceiptLayouts.h"
 #include "printing/ReceiptPrinter.h"
+#include "report/Report.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
-#include "ui/report/Report.h"
 #include "ui_ReceiptLayoutForm.h"
 
 #include <QDialog>

@@ -4,9 +4,9 @@
 #include "printing/EscPos.h"
 #include "printing/PrintRun.h"
 #include "printing/ReceiptPrinter.h"
+#include "report/Report.h"
 #include "store/Error.h"
 #include "support/EscPosDecoder.h"
-#include "ui/report/Report.h"
 
 #include <QDateTime>
 #include <QtTest>

@@ -3,12 +3,12 @@
 #include "printing/EscPos.h"
 #include "printing/PrintRun.h"
 #include "printing/RemarkLines.h"
+#include "report/ReportView.h"
 #include "support/DesktopRecorders.h"
 #include "support/EscPosDecoder.h"
 #include "support/PrintCapture.h"
 #include "support/PrintingSale.h"
 #include "support/TestDatabase.h"
-#include "ui/report/ReportView.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "printing/PrintHandOff.h"
-#include "ui/report/Elements.h"
+#include "report/Elements.h"
 
 #include <QImage>
 #include <QList>

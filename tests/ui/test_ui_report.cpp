@@ -1,6 +1,6 @@
+#include "report/Report.h"
+#include "report/ReportView.h"
 #include "store/Error.h"
-#include "ui/report/Report.h"
-#include "ui/report/ReportView.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "ui/report/ReportView.h"
+#include "report/ReportView.h"
 
+#include "report/Report.h"
 #include "store/Error.h"
-#include "ui/report/Report.h"
 
 #include <QPainter>
 #include <cmath>

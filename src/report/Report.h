@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/report/Band.h"
-#include "ui/report/RowSource.h"
+#include "report/Band.h"
+#include "report/RowSource.h"
 
 #include <QImage>
 

@@ -1,7 +1,7 @@
-#include "ui/report/Elements.h"
+#include "report/Elements.h"
 
+#include "report/RowSource.h"
 #include "store/Error.h"
-#include "ui/report/RowSource.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

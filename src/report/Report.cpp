@@ -1,4 +1,4 @@
-#include "ui/report/Report.h"
+#include "report/Report.h"
 
 #include "store/Error.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/report/Elements.h"
+#include "report/Elements.h"
 
 #include <functional>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "ui/report/Band.h"
+#include "report/Band.h"
 
 #include "store/Error.h"
 
