@@ -1,7 +1,7 @@
 #include "printing/EscPos.h"
 
+#include "core/Error.h"
 #include "report/Report.h"
-#include "store/Error.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

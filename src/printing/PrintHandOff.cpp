@@ -1,7 +1,7 @@
 #include "printing/PrintHandOff.h"
 
+#include "core/Error.h"
 #include "report/Report.h"
-#include "store/Error.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>

@@ -1,5 +1,6 @@
 #include "printing/PrintRun.h"
 
+#include "core/Error.h"
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
 #include "printing/PrintHandOff.h"
@@ -8,7 +9,6 @@
 #include "store/Catalogue.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
-#include "store/Error.h"
 #include "store/ValueCheck.h"
 #include "ui/Seams.h"
 

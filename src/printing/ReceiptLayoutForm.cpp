@@ -1,10 +1,10 @@
 #include "printing/ReceiptLayoutForm.h"
 
+#include "core/Error.h"
 #include "printing/PrintHandOff.h"
 #include "printing/RemarkLines.h"
 #include "report/ReportView.h"
 #include "store/Catalogue.h"
-#include "store/Error.h"
 #include "store/Numbers.h"
 #include "ui/Fonts.h"
 #include "ui/Seams.h"

@@ -1,6 +1,6 @@
 #include "printing/ReceiptPrinter.h"
 
-#include "store/Error.h"
+#include "core/Error.h"
 
 #include <QDeadlineTimer>
 #include <QThread>

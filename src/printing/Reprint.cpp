@@ -1,10 +1,10 @@
 #include "printing/Reprint.h"
 
+#include "core/Error.h"
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
 #include "store/Catalogue.h"
 #include "store/Dataset.h"
-#include "store/Error.h"
 
 #include <array>
 #include <vector>

@@ -1,11 +1,11 @@
 #include "records/XlsWriter.h"
 
+#include "core/Error.h"
 #include "records/xls/Bytes.h"
 #include "records/xls/CompoundFile.h"
 #include "records/xls/SharedStrings.h"
 #include "records/xls/Spool.h"
 #include "records/xls/WorkbookRecords.h"
-#include "store/Error.h"
 
 #include <QDir>
 #include <QSaveFile>

@@ -1,6 +1,6 @@
 #include "report/Band.h"
 
-#include "store/Error.h"
+#include "core/Error.h"
 
 #include <cmath>
 

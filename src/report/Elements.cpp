@@ -1,7 +1,7 @@
 #include "report/Elements.h"
 
+#include "core/Error.h"
 #include "report/RowSource.h"
-#include "store/Error.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "report/Report.h"
 
-#include "store/Error.h"
+#include "core/Error.h"
 
 #include <QFontMetricsF>
 #include <QPageSize>

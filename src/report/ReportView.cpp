@@ -1,7 +1,7 @@
 #include "report/ReportView.h"
 
+#include "core/Error.h"
 #include "report/Report.h"
-#include "store/Error.h"
 
 #include <QPainter>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "sales/Totals.h"
 
+#include "core/Error.h"
 #include "store/Dataset.h"
-#include "store/Error.h"
 #include "store/Numbers.h"
 
 #include <QStringList>

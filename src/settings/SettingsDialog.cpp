@@ -1,6 +1,6 @@
 #include "settings/SettingsDialog.h"
 
-#include "store/Error.h"
+#include "core/Error.h"
 #include "ui/Messages.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "settings/SpxgUnit.h"
 
-#include "store/Error.h"
+#include "core/Error.h"
 #include "store/Numbers.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"

@@ -1,12 +1,12 @@
 #include "settings/XtUnit.h"
 
+#include "core/Error.h"
 #include "settings/QxsmUnit.h"
 #include "settings/SptjUnit.h"
 #include "settings/SpxgUnit.h"
 #include "settings/YhtjUnit.h"
 #include "settings/YhxgUnit.h"
 #include "store/Catalogue.h"
-#include "store/Error.h"
 #include "ui/BoxLooks.h"
 #include "ui/Fonts.h"
 #include "ui/Guard.h"

@@ -1,7 +1,7 @@
 #include "settings/YhxgUnit.h"
 
+#include "core/Error.h"
 #include "core/LoggedInUser.h"
-#include "store/Error.h"
 #include "store/Passwords.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"

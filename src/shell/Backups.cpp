@@ -1,8 +1,8 @@
 #include "shell/Backups.h"
 
+#include "core/Error.h"
 #include "store/Backup.h"
 #include "store/Connection.h"
-#include "store/Error.h"
 #include "ui/Messages.h"
 
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "shell/DataFolder.h"
 
-#include "store/Error.h"
+#include "core/Error.h"
 #include "store/NewDatabase.h"
 
 #include <QCoreApplication>

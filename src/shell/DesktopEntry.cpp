@@ -1,6 +1,6 @@
 #include "shell/DesktopEntry.h"
 
-#include "store/Error.h"
+#include "core/Error.h"
 #include "ui/Icons.h"
 
 #include <QDir>

@@ -1,5 +1,6 @@
 #include "shell/MainUnit.h"
 
+#include "core/Error.h"
 #include "core/LoggedInUser.h"
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
@@ -12,7 +13,6 @@
 #include "shell/PickList.h"
 #include "shell/SaleEntry.h"
 #include "store/Catalogue.h"
-#include "store/Error.h"
 #include "store/Numbers.h"
 #include "ui/BoxLooks.h"
 #include "ui/ControlEvents.h"

@@ -1,12 +1,12 @@
 #include "shell/Startup.h"
 
+#include "core/Error.h"
 #include "shell/Backups.h"
 #include "shell/DataFolder.h"
 #include "shell/Forms.h"
 #include "shell/MainUnit.h"
 #include "shell/SingleInstance.h"
 #include "store/Connection.h"
-#include "store/Error.h"
 #include "ui/Messages.h"
 
 #include <QApplication>

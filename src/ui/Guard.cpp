@@ -1,6 +1,6 @@
 #include "ui/Guard.h"
 
-#include "store/Error.h"
+#include "core/Error.h"
 #include "ui/Messages.h"
 
 #include <exception>

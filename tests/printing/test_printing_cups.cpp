@@ -2,12 +2,12 @@
 // played by this test listening on a local port. Needs a running cupsd and the right to add a
 // queue; skips with the reason otherwise.
 
+#include "core/Error.h"
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
 #include "printing/EscPos.h"
 #include "printing/PrintRun.h"
 #include "store/Catalogue.h"
-#include "store/Error.h"
 #include "support/EscPosDecoder.h"
 #include "support/PrintCapture.h"
 #include "support/PrintingQueue.h"

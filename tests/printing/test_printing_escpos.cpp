@@ -1,11 +1,11 @@
 // ESC/POS as receipt printers get it, the receipt options of a queue, the words for a printer's
 // state and the receipt numbers; no print spooler needed.
 
+#include "core/Error.h"
 #include "printing/EscPos.h"
 #include "printing/PrintRun.h"
 #include "printing/ReceiptPrinter.h"
 #include "report/Report.h"
-#include "store/Error.h"
 #include "support/EscPosDecoder.h"
 
 #include <QDateTime>

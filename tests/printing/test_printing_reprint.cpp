@@ -1,3 +1,4 @@
+#include "core/Error.h"
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
 #include "printing/Reprint.h"
@@ -5,7 +6,6 @@
 #include "records/XstjUnit.h"
 #include "shell/Forms.h"
 #include "shell/MainUnit.h"
-#include "store/Error.h"
 #include "support/PrintCapture.h"
 #include "support/PrintingQueue.h"
 #include "support/PrintingSale.h"

@@ -1,5 +1,5 @@
+#include "core/Error.h"
 #include "records/XlsWriter.h"
-#include "store/Error.h"
 
 #include <QDir>
 #include <QFile>

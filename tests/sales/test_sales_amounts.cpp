@@ -1,9 +1,9 @@
 // The arithmetic behind the sales entry: line amounts, discount list, the totals' rounding,
 // change and dropping the fraction, each as the texts the boxes show.
 
+#include "core/Error.h"
 #include "sales/LineAmounts.h"
 #include "sales/Totals.h"
-#include "store/Error.h"
 
 #include <QtTest>
 

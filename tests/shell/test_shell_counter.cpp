@@ -1,6 +1,7 @@
 // The main window at the counter, typed into as a cashier types: keys go to the focused box of
 // the active window, where Qt completes text, so whatever the boxes would make of the keys shows.
 
+#include "core/Error.h"
 #include "records/XscxUnit.h"
 #include "records/XstjUnit.h"
 #include "sales/Totals.h"
@@ -8,7 +9,6 @@
 #include "settings/XtUnit.h"
 #include "shell/Forms.h"
 #include "shell/MainUnit.h"
-#include "store/Error.h"
 #include "support/PrintCapture.h"
 #include "support/ShellFixture.h"
 #include "ui/DataGrid.h"

@@ -1,9 +1,9 @@
 // The data folder made on the first start: a database the program accepts, the help beside it,
 // nothing half-made after a failure, and the shop's files never replaced afterwards.
 
+#include "core/Error.h"
 #include "shell/DataFolder.h"
 #include "store/Connection.h"
-#include "store/Error.h"
 #include "store/NewDatabase.h"
 
 #include <QCryptographicHash>

@@ -1,8 +1,8 @@
 #include "support/PrintCapture.h"
 
+#include "core/Error.h"
 #include "printing/EscPos.h"
 #include "report/Report.h"
-#include "store/Error.h"
 
 #include <QDir>
 #include <QPrinter>

@@ -1,6 +1,6 @@
+#include "core/Error.h"
 #include "report/Report.h"
 #include "report/ReportView.h"
-#include "store/Error.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

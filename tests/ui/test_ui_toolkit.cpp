@@ -1,4 +1,4 @@
-#include "store/Error.h"
+#include "core/Error.h"
 #include "support/DesktopRecorders.h"
 #include "ui/ControlEvents.h"
 #include "ui/Fonts.h"

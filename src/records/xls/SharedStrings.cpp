@@ -1,7 +1,7 @@
 #include "records/xls/SharedStrings.h"
 
+#include "core/Error.h"
 #include "records/xls/Bytes.h"
-#include "store/Error.h"
 
 #include <algorithm>
 
