@@ -16,9 +16,9 @@ int waitMs = 3000;
 // CUPS answers at or above this status are errors (client-error-bad-request and up).
 constexpr int CupsFirstErrorStatus = 0x0400;
 
-store::Error noDefaultPrinter()
+core::Error noDefaultPrinter()
 {
-    return store::Error(noDefaultPrinterText());
+    return core::Error(noDefaultPrinterText());
 }
 
 // Qt hands the finished job to CUPS without looking at the answer, so a queue that refuses jobs
@@ -36,7 +36,7 @@ void finishJob(report::Report& report, QPrinter& printer)
 {
     report.print(printer);
     if (printer.printerState() == QPrinter::Error)
-        throw store::Error(QStringLiteral("打印机“%1”没有接受打印任务").arg(printer.printerName()));
+        throw core::Error(QStringLiteral("打印机“%1”没有接受打印任务").arg(printer.printerName()));
 }
 
 void printPdf(report::Report& report, const QString& queue, const QString& documentName)
@@ -46,12 +46,12 @@ void printPdf(report::Report& report, const QString& queue, const QString& docum
         throw noDefaultPrinter();
     QPrinter printer(info, QPrinter::HighResolution);
     if (!printer.isValid())
-        throw store::Error(QStringLiteral("打印机“%1”不可用").arg(info.printerName()));
+        throw core::Error(QStringLiteral("打印机“%1”不可用").arg(info.printerName()));
     printer.setDocName(documentName);
     finishJob(report, printer);
     const QString refusal = cupsRefusal();
     if (!refusal.isEmpty())
-        throw store::Error(QStringLiteral("打印机“%1”拒绝了打印任务：%2").arg(info.printerName(), refusal));
+        throw core::Error(QStringLiteral("打印机“%1”拒绝了打印任务：%2").arg(info.printerName(), refusal));
 }
 
 } // namespace
@@ -101,7 +101,7 @@ std::optional<EscPosSettings> receiptEscPos(bool wideLayout)
         const ReceiptPrinter printer = defaultReceiptPrinter();
         if (printer.language != ReceiptLanguage::Pdf)
             return printer.escPos(wideLayout);
-    } catch (const store::Error&) {
+    } catch (const core::Error&) {
         // No printer to ask: the page is what there is to show.
     }
     return std::nullopt;

@@ -12,7 +12,7 @@ class Report;
 
 namespace printing {
 
-// Fails with store::Error when there is no printer to take a job, or the default queue is stopped,
+// Fails with core::Error when there is no printer to take a job, or the default queue is stopped,
 // refuses jobs or carries receipt options it cannot use, so a print run can refuse before it
 // writes anything.
 void requirePrinter();
@@ -21,7 +21,7 @@ void requirePrinter();
 // documentName, on the system default printer, or to the PrintHook installed. A queue
 // with a driver gets one PDF job per copy; a raw queue (or receipt-printer-default=escpos-...)
 // one ESC/POS job holding every copy, each cut. wideLayout: the 76 mm receipt. Throws
-// store::Error with the reason when the queue is not ready or refuses the job.
+// core::Error with the reason when the queue is not ready or refuses the job.
 HandedJobs printReceiptJobs(report::Report& report, int copies, const QString& documentName, bool wideLayout);
 
 // The ESC/POS settings a receipt of that width would be printed with now, or none for a PDF
@@ -44,7 +44,7 @@ public:
     virtual ~PrintHook() = default;
     virtual bool hasPrinter() const = 0;
     virtual std::optional<EscPosSettings> escPos(bool wideLayout) const = 0;
-    // One copy; throws store::Error as a refusing printer would.
+    // One copy; throws core::Error as a refusing printer would.
     virtual void handle(report::Report& report, const QString& documentName, bool wideLayout) = 0;
 };
 

@@ -78,7 +78,7 @@ QList<report::DataField*> dataFields(const report::Band& band)
 void requireReportNumber(int number)
 {
     if (number < 1 || number > ReceiptReports)
-        throw store::Error(QStringLiteral("没有第 %1 个小票报表").arg(number));
+        throw core::Error(QStringLiteral("没有第 %1 个小票报表").arg(number));
 }
 
 } // namespace

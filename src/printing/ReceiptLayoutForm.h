@@ -58,7 +58,7 @@ public:
 
     // Prints the report copies times, reading the sale, on the default printer in the language its
     // queue takes (PDF or ESC/POS); the preview is redrawn after. Every receipt goes out here.
-    // Throws store::Error when the queue is not ready or refuses the job; the jobs returned can be
+    // Throws core::Error when the queue is not ready or refuses the job; the jobs returned can be
     // handed to waitForJobs() to hear whether they printed.
     HandedJobs printReceipt(int number, int copies, const QString& documentName);
 

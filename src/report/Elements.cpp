@@ -24,7 +24,7 @@ constexpr double kNoSideClip = 1.0e6;
 double requireCoordinate(double value, const char* what)
 {
     if (!std::isfinite(value))
-        throw store::Error(QStringLiteral("报表元素的%1不是有效数字").arg(QString::fromUtf8(what)));
+        throw core::Error(QStringLiteral("报表元素的%1不是有效数字").arg(QString::fromUtf8(what)));
     return value;
 }
 
@@ -32,7 +32,7 @@ double requireSize(double value, const char* what)
 {
     requireCoordinate(value, what);
     if (value < 0)
-        throw store::Error(QStringLiteral("报表元素的%1不能为负数").arg(QString::fromUtf8(what)));
+        throw core::Error(QStringLiteral("报表元素的%1不能为负数").arg(QString::fromUtf8(what)));
     return value;
 }
 

@@ -21,7 +21,7 @@ void SettingsDialog::SpeedButton2Click()
 SettingsOwner* SettingsDialog::settingsWindow() const
 {
     if (!m_settings)
-        throw store::Error(QStringLiteral("设置窗口尚未创建"));
+        throw core::Error(QStringLiteral("设置窗口尚未创建"));
     return m_settings;
 }
 

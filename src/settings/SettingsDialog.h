@@ -49,7 +49,7 @@ protected:
         centreOnScreen();
     }
 
-    SettingsOwner* settingsWindow() const; // throws store::Error before the settings window exists
+    SettingsOwner* settingsWindow() const; // throws core::Error before the settings window exists
 
     SettingsOwner* m_settings;
 };

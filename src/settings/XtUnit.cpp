@@ -59,7 +59,7 @@ void keepUsableBeside(QWidget* dialog, QWidget* window)
 template <typename Dialog> Dialog* required(const QPointer<Dialog>& dialog)
 {
     if (!dialog)
-        throw store::Error(QStringLiteral("设置窗口的对话框尚未创建"));
+        throw core::Error(QStringLiteral("设置窗口的对话框尚未创建"));
     return dialog.data();
 }
 

@@ -27,7 +27,7 @@ class TDy76Form;
 class Forms
 {
 public:
-    Forms(); // throws store::Error when a window cannot open the database
+    Forms(); // throws core::Error when a window cannot open the database
     ~Forms();
     Forms(const Forms&) = delete;
     Forms& operator=(const Forms&) = delete;

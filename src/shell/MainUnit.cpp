@@ -346,14 +346,14 @@ void TMainForm::setReceiptForms(TDy58Form* dy58, TDy76Form* dy76)
 TDy58Form& TMainForm::dy58Form() const
 {
     if (!m_dy58)
-        throw store::Error(QStringLiteral("58mm小票窗口尚未创建"));
+        throw core::Error(QStringLiteral("58mm小票窗口尚未创建"));
     return *m_dy58;
 }
 
 TDy76Form& TMainForm::dy76Form() const
 {
     if (!m_dy76)
-        throw store::Error(QStringLiteral("76mm小票窗口尚未创建"));
+        throw core::Error(QStringLiteral("76mm小票窗口尚未创建"));
     return *m_dy76;
 }
 

@@ -48,7 +48,7 @@ bool dataFolderEntered()
     try {
         enterDataFolder();
         return true;
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         tellStartFailure(error.message());
     }
     return false;
@@ -69,7 +69,7 @@ bool databaseIsUsable()
         store::Connection start(QStringLiteral("Start"));
         store::verifyDatabase(start);
         return true;
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         tellStartFailure(namingTheFile(error.message()));
     }
     return false;
@@ -98,7 +98,7 @@ int runProgram()
     std::unique_ptr<Forms> forms;
     try {
         forms = std::make_unique<Forms>();
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         tellStartFailure(namingTheFile(error.message()));
         return StartFailed;
     } catch (const std::exception& error) {

@@ -41,7 +41,7 @@ QFont cellFont()
 
 QString messageOf(const std::exception& error)
 {
-    if (const auto* storeError = dynamic_cast<const store::Error*>(&error))
+    if (const auto* storeError = dynamic_cast<const core::Error*>(&error))
         return storeError->message();
     return QString::fromLocal8Bit(error.what());
 }

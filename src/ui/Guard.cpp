@@ -43,7 +43,7 @@ bool runGuarded(QWidget* owner, const std::function<void()>& f)
     try {
         f();
         return true;
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         text = error.message();
     } catch (const std::exception& error) {
         text = textOf(error);

@@ -181,7 +181,7 @@ void TestPrintingReprint::refusesWhatCannotBeReprinted()
     try {
         printing::reprintSale(number, settings(layout, copies, false, false), dy58, dy76);
         QFAIL("reprinted what cannot be");
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         QVERIFY2(error.message().contains(said), qPrintable(error.message()));
     }
     QVERIFY(capture.jobs().isEmpty());

@@ -108,7 +108,7 @@ void TestSalesAmounts::lineAmountsRefuseNonNumbers()
     QFETCH(QString, price);
     QFETCH(QString, quantity);
     QFETCH(QString, discount);
-    QVERIFY_THROWS_EXCEPTION(store::Error, sales::computeLineAmounts(price, quantity, discount));
+    QVERIFY_THROWS_EXCEPTION(core::Error, sales::computeLineAmounts(price, quantity, discount));
 }
 
 void TestSalesAmounts::discountItemsCountDownInTenths()

@@ -239,9 +239,9 @@ void TestShellCounter::storedLinesBeyondTheBoundGiveNoNegativeTotal()
                   "('1', 'a', 99999.99, 99999999999999, 9999998999999900000, 9999998999999900000), "
                   "('1', 'b', 1, 1, 1, 1)");
     main.ADOQuery2.requery(main.ADOQuery2.statement());
-    QVERIFY_THROWS_EXCEPTION(store::Error, main.refreshTotals());
+    QVERIFY_THROWS_EXCEPTION(core::Error, main.refreshTotals());
     QVERIFY(!isNegative(main.Label15->text()));
-    QVERIFY_THROWS_EXCEPTION(store::Error, sales::totalsOf(main.ADOQuery2));
+    QVERIFY_THROWS_EXCEPTION(core::Error, sales::totalsOf(main.ADOQuery2));
 }
 
 void TestShellCounter::cashierStaysAfterTheSettingsClose()

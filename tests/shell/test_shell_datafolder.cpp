@@ -45,7 +45,7 @@ QString startCheckIn(const QString& folder)
     try {
         store::Connection connection(QStringLiteral("check"));
         store::verifyDatabase(connection);
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         problem = error.message();
     }
     QDir::setCurrent(previous);
@@ -129,7 +129,7 @@ void TestShellDataFolder::failedFirstStartLeavesNothing()
     QString message;
     try {
         shell::makeDataFolder(folder, schemaFile, QString());
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         message = error.message();
     }
     QVERIFY2(message.contains(folder) && message.contains(reason), qPrintable(message));
@@ -197,7 +197,7 @@ void TestShellDataFolder::newDatabaseNeverReplacesAFile()
     QString message;
     try {
         store::createDatabaseFromSchema(path, Schema);
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         message = error.message();
     }
     QVERIFY2(message.contains(path), qPrintable(message));

@@ -22,9 +22,9 @@ std::optional<EscPosSettings> PrintCapture::escPos(bool wideLayout) const
 void PrintCapture::handle(report::Report& report, const QString& documentName, bool wideLayout)
 {
     if (m_noPrinter)
-        throw store::Error(noDefaultPrinterText());
+        throw core::Error(noDefaultPrinterText());
     if (!m_refusal.isEmpty())
-        throw store::Error(QStringLiteral("打印机拒绝了打印任务：") + m_refusal);
+        throw core::Error(QStringLiteral("打印机拒绝了打印任务：") + m_refusal);
     CapturedJob job{documentName, report.name(), report.pageWidth(), report.pageLength(), report.layout(), {}, {}};
     if (const std::optional<EscPosSettings> settings = escPos(wideLayout))
         job.dots = receiptDots(report, *settings);
@@ -38,7 +38,7 @@ void PrintCapture::handle(report::Report& report, const QString& documentName, b
         printer.setDocName(documentName);
         report.print(printer);
         if (printer.printerState() == QPrinter::Error)
-            throw store::Error(QStringLiteral("打印机“%1”没有接受打印任务").arg(printer.printerName()));
+            throw core::Error(QStringLiteral("打印机“%1”没有接受打印任务").arg(printer.printerName()));
     }
     m_jobs.append(job);
 }
