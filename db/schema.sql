@@ -1,15 +1,18 @@
--- data.mdb: the shop's one database file. Run once to make a fresh data.mdb: by the program when
--- it makes a user's data folder on the first start, or by hand with sqlite3. Nothing else creates
--- or alters tables.
+-- data.mdb: the shop's one database file, at the newest version (user_version). An older file is
+-- brought here by the numbered steps of src/store/Upgrades.cpp, which must end in the same tables,
+-- columns and indexes (a test compares them). Run once to make a fresh data.mdb: by the program when
+-- it makes a user's data folder on the first start, or by hand with sqlite3. Apart from the upgrade
+-- steps, nothing else creates or alters tables.
 PRAGMA journal_mode = WAL;
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;
 
 BEGIN;
 
--- Goods catalogue.
+-- Goods catalogue; 条码 is what a scanner reads off the goods, unique where given.
 CREATE TABLE spxx (
     品名 TEXT CHECK (length(品名) <= 255),
-    单价 REAL
+    单价 REAL,
+    条码 TEXT CHECK (length(条码) <= 32)
 ) STRICT;
 
 -- Lines of the sale being entered.
@@ -72,12 +75,19 @@ CREATE TABLE username (
     权限 TEXT CHECK (length(权限) <= 50)
 ) STRICT;
 
+-- The program's own settings, one value a name.
+CREATE TABLE xtsz (
+    项目 TEXT PRIMARY KEY CHECK (length(项目) <= 50),
+    值 TEXT CHECK (length(值) <= 255)
+) STRICT;
+
 -- The history is read in time order, one sale's lines by number, and distinct numbers for the query list.
 CREATE INDEX xstj_时间 ON xstj (时间);
 CREATE INDEX xstj_单号 ON xstj (单号);
 CREATE INDEX xstj_收银员 ON xstj (收银员);
 CREATE INDEX xsmx_单号 ON xsmx (单号);
 CREATE INDEX spxx_品名 ON spxx (品名);
+CREATE UNIQUE INDEX spxx_条码 ON spxx (条码) WHERE 条码 IS NOT NULL AND 条码 <> '';
 
 INSERT INTO username (用户名, 密码, 权限) VALUES ('admin', '', '管理员');
 INSERT INTO id (pos, print, 客户, 电话) VALUES ('58', '1', '1', '1');

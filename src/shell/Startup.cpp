@@ -7,6 +7,7 @@
 #include "shell/MainUnit.h"
 #include "shell/SingleInstance.h"
 #include "store/Connection.h"
+#include "store/Upgrades.h"
 #include "ui/Messages.h"
 
 #include <QApplication>
@@ -67,6 +68,8 @@ bool databaseIsUsable()
     }
     try {
         store::Connection start(QStringLiteral("Start"));
+        // An older file is brought up to date before any window reads it.
+        store::upgradeDatabase(start);
         store::verifyDatabase(start);
         return true;
     } catch (const core::Error& error) {

@@ -179,11 +179,11 @@ bool hasBackupOf(const QString& folder, QDate day)
     return false;
 }
 
-QString makeBackup(const QString& databasePath, const QString& folder, const QDateTime& at, int keep)
+QString makeBackupNamed(const QString& databasePath, const QString& folder, const QString& fileName)
 {
     requireFolder(folder);
     removeUnfinished(folder);
-    const QString finalPath = QDir(folder).filePath(fileNameFor(at));
+    const QString finalPath = QDir(folder).filePath(fileName);
     const QString partPath = finalPath + PartSuffix;
     try {
         copyDatabase(databasePath, partPath);
@@ -197,8 +197,14 @@ QString makeBackup(const QString& databasePath, const QString& folder, const QDa
         removeUnfinished(folder);
         throw Error(QStringLiteral("无法写入备份文件 %1：文件夹不能写入").arg(native(finalPath)));
     }
-    removeOldBackups(folder, keep);
     return finalPath;
+}
+
+QString makeBackup(const QString& databasePath, const QString& folder, const QDateTime& at, int keep)
+{
+    const QString path = makeBackupNamed(databasePath, folder, fileNameFor(at));
+    removeOldBackups(folder, keep);
+    return path;
 }
 
 QStringList removeOldBackups(const QString& folder, int keep)

@@ -28,6 +28,10 @@ bool hasBackupOf(const QString& folder, QDate day);
 // nothing half-made is left behind and the earlier backups stay as they were.
 QString makeBackup(const QString& databasePath, const QString& folder, const QDateTime& at, int keep = KeptBackups);
 
+// Makes a checked copy as above under the given name, and removes nothing: copies made before an
+// upgrade are named apart (data-before-vN-...) and kept out of the daily rotation.
+QString makeBackupNamed(const QString& databasePath, const QString& folder, const QString& fileName);
+
 // Removes the oldest backups beyond the newest `keep`; returns the paths it removed.
 QStringList removeOldBackups(const QString& folder, int keep);
 

@@ -1,7 +1,6 @@
 #include "store/Catalogue.h"
 
 #include <QHash>
-#include <initializer_list>
 
 namespace store {
 
@@ -85,29 +84,19 @@ constexpr ColumnRule text(int width)
     return {false, width};
 }
 
-struct NamedRule
-{
-    const char* column;
-    ColumnRule rule;
-};
-
-struct TableRules
-{
-    const char* table;
-    std::initializer_list<NamedRule> columns;
-};
-
-// As db/schema.sql declares the tables, one a line: REAL and INTEGER columns hold a double,
-// TEXT columns are checked for their width.
+// As db/schema.sql declares the tables, one a line, columns in their order: REAL and INTEGER
+// columns hold a double, TEXT columns are checked for their width. A test holds this table to the
+// file made from the schema and to a file brought up by the upgrade steps.
 // clang-format off
 const TableRules Schema[] = {
-    {"spxx", {{"品名", text(255)}, {"单价", Number}}},
+    {"spxx", {{"品名", text(255)}, {"单价", Number}, {"条码", text(32)}}},
     {"xsxx", {{"ID", Number}, {"单号", text(50)}, {"时间", text(50)}, {"客户", text(255)}, {"电话", text(255)}, {"品名", text(255)}, {"单价", Number}, {"数量", Number}, {"金额", Number}, {"折后", Number}, {"备注", text(255)}}},
     {"dynr", {{"ID", Number}, {"店名", text(255)}, {"备注", text(255)}}},
     {"xstj", {{"单号", text(50)}, {"时间", text(50)}, {"数量", Number}, {"金额", Number}, {"折后", Number}, {"收银员", text(50)}}},
     {"xsmx", {{"单号", text(50)}, {"时间", text(50)}, {"客户", text(255)}, {"电话", text(255)}, {"品名", text(255)}, {"单价", Number}, {"数量", Number}, {"金额", Number}, {"折后", Number}}},
     {"id", {{"pos", text(50)}, {"print", text(50)}, {"客户", text(50)}, {"电话", text(50)}}},
     {"username", {{"用户名", text(50)}, {"密码", text(255)}, {"权限", text(50)}}},
+    {"xtsz", {{"项目", text(50)}, {"值", text(255)}}},
 };
 // clang-format on
 
@@ -122,6 +111,11 @@ QHash<QString, ColumnRule> rulesByName()
 }
 
 } // namespace
+
+std::span<const TableRules> schemaTables()
+{
+    return Schema;
+}
 
 ColumnRule columnRule(const QString& table, const QString& column)
 {

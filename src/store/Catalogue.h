@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <initializer_list>
+#include <span>
 
 namespace store {
 
@@ -56,6 +58,22 @@ struct ColumnRule
     int width = 0;
 };
 ColumnRule columnRule(const QString& table, const QString& column);
+
+struct NamedRule
+{
+    const char* column;
+    ColumnRule rule;
+};
+
+struct TableRules
+{
+    const char* table;
+    std::initializer_list<NamedRule> columns;
+};
+
+// Every table the program uses, with its columns in order: the one description of the schema in
+// the code, which start-up checks the file against.
+std::span<const TableRules> schemaTables();
 
 // Widest text a text column takes; 0 for number columns and unknown names.
 int columnWidth(const QString& table, const QString& column);

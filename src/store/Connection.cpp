@@ -1,8 +1,10 @@
 #include "store/Connection.h"
 
+#include "store/Catalogue.h"
 #include "store/Dataset.h"
 #include "store/EngineError.h"
 #include "store/Query.h"
+#include "store/Upgrades.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -41,28 +43,6 @@ sqlite3* handleOf(const QSqlDatabase& db)
         return *static_cast<sqlite3* const*>(v.data());
     return nullptr;
 }
-
-struct RequiredTable
-{
-    const char* name;
-    QStringList columns;
-};
-
-const QList<RequiredTable>& requiredTables()
-{
-    static const QList<RequiredTable> tables = {
-        {"spxx", {"品名", "单价"}},
-        {"xsxx", {"ID", "单号", "时间", "客户", "电话", "品名", "单价", "数量", "金额", "折后", "备注"}},
-        {"dynr", {"ID", "店名", "备注"}},
-        {"xstj", {"单号", "时间", "数量", "金额", "折后", "收银员"}},
-        {"xsmx", {"单号", "时间", "客户", "电话", "品名", "单价", "数量", "金额", "折后"}},
-        {"id", {"pos", "print", "客户", "电话"}},
-        {"username", {"用户名", "密码", "权限"}},
-    };
-    return tables;
-}
-
-constexpr int SchemaVersion = 1;
 
 // The first bytes of every SQLite database file.
 constexpr char FileHeader[] = "SQLite format 3";
@@ -243,13 +223,13 @@ void verifyDatabase(Connection& connection)
     Query query(db, QStringLiteral("PRAGMA user_version"), QStringLiteral("读取数据库文件 %1").arg(file));
     query.runToFirstRow();
     const int version = query.value(0).toInt();
-    if (version > SchemaVersion)
+    if (version > newestSchemaVersion())
         throw Error(
             QStringLiteral("数据库文件 %1 来自更新版本的程序（版本 %2），本程序无法使用它").arg(file).arg(version));
 
     QStringList missing;
-    for (const RequiredTable& table : requiredTables()) {
-        const QString name = QString::fromUtf8(table.name);
+    for (const TableRules& table : schemaTables()) {
+        const QString name = QString::fromUtf8(table.table);
         QStringList present;
         Query info(db, QStringLiteral("PRAGMA table_info(\"%1\")").arg(name),
                    QStringLiteral("读取数据库文件 %1").arg(file));
@@ -260,9 +240,11 @@ void verifyDatabase(Connection& connection)
             missing << QStringLiteral("表 %1").arg(name);
             continue;
         }
-        for (const QString& column : table.columns)
+        for (const NamedRule& rule : table.columns) {
+            const QString column = QString::fromUtf8(rule.column);
             if (!present.contains(column))
                 missing << QStringLiteral("表 %1 的列 %2").arg(name, column);
+        }
     }
     if (!missing.isEmpty())
         throw Error(QStringLiteral("数据库文件 %1 缺少：%2").arg(file, missing.join(QStringLiteral("、"))));

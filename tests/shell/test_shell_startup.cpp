@@ -142,7 +142,7 @@ void TestShellStartup::unusableDatabaseEndsTheStart()
         QSqlQuery query(db);
         const char* change = kind == "column"  ? "ALTER TABLE xsxx DROP COLUMN 备注"
                              : kind == "table" ? "DROP TABLE dynr"
-                                               : "PRAGMA user_version = 2";
+                                               : "PRAGMA user_version = 99";
         QVERIFY(query.exec(change));
         query.finish();
         db.close();

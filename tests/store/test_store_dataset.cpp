@@ -43,7 +43,7 @@ private slots:
 void TestStoreDataset::opensOnFirstRowInAppendOrder()
 {
     TestDatabase db;
-    db.exec("INSERT INTO spxx VALUES ('青苹果', 3), ('苹果', 2.5), ('梨', 4)");
+    db.exec("INSERT INTO spxx (品名, 单价) VALUES ('青苹果', 3), ('苹果', 2.5), ('梨', 4)");
     Connection c("test");
     Dataset goods(c, sql::SelectSpxx);
     goods.open();
@@ -175,7 +175,7 @@ void TestStoreDataset::deletePositionsOnFollowingOrLastRow()
 void TestStoreDataset::snapshotIgnoresOtherConnectionsUntilReopened()
 {
     TestDatabase db;
-    db.exec("INSERT INTO spxx VALUES ('a', 1)");
+    db.exec("INSERT INTO spxx (品名, 单价) VALUES ('a', 1)");
     Connection mine("mine");
     Connection theirs("theirs");
     Dataset view(mine, sql::SelectSpxx);

@@ -23,9 +23,9 @@ struct Handle
     ~Handle() { sqlite3_close(db); }
 };
 
-QString readSchema()
+QString readSchema(const QString& path = QStringLiteral(QUORVEL_SCHEMA_PATH))
 {
-    QFile file(QStringLiteral(QUORVEL_SCHEMA_PATH));
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("cannot read schema.sql");
     return QString::fromUtf8(file.readAll());
@@ -43,11 +43,14 @@ void execOn(sqlite3* db, const QString& sql)
 
 } // namespace
 
-TestDatabase::TestDatabase() : m_previousDir(QDir::currentPath())
+TestDatabase::TestDatabase(Schema schema) : m_previousDir(QDir::currentPath())
 {
     if (!m_dir.isValid())
         throw std::runtime_error("cannot make a temporary folder");
-    createFromSchema(path());
+    if (schema == Schema::First)
+        createAtFirstVersion(path());
+    else
+        createFromSchema(path());
     QDir::setCurrent(m_dir.path());
 }
 
@@ -67,6 +70,12 @@ void TestDatabase::createFromSchema(const QString& path)
     execOn(handle.db, readSchema());
 }
 
+void TestDatabase::createAtFirstVersion(const QString& path)
+{
+    Handle handle(path);
+    execOn(handle.db, readSchema(QStringLiteral(QUORVEL_SOURCE_DIR "/tests/store/data/schema-v1.sql")));
+}
+
 void TestDatabase::exec(const QString& sql) const
 {
     Handle handle(path());
@@ -81,7 +90,12 @@ QString TestDatabase::scalar(const QString& sql) const
 
 QStringList TestDatabase::rows(const QString& sql) const
 {
-    Handle handle(path());
+    return rowsOf(path(), sql);
+}
+
+QStringList TestDatabase::rowsOf(const QString& path, const QString& sql)
+{
+    Handle handle(path);
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(handle.db, sql.toUtf8().constData(), -1, &statement, nullptr) != SQLITE_OK)
         throw std::runtime_error(std::string("bad test query: ") + sqlite3_errmsg(handle.db));

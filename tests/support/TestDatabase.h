@@ -10,7 +10,14 @@ namespace testsupport {
 class TestDatabase
 {
 public:
-    TestDatabase();
+    // Newest: as db/schema.sql makes it. First: as the first released schema made it, which the
+    // program upgrades at start (tests/store/data/schema-v1.sql, frozen).
+    enum class Schema
+    {
+        Newest,
+        First
+    };
+    explicit TestDatabase(Schema schema = Schema::Newest);
     ~TestDatabase();
     TestDatabase(const TestDatabase&) = delete;
     TestDatabase& operator=(const TestDatabase&) = delete;
@@ -26,6 +33,9 @@ public:
     QStringList rows(const QString& sql) const;
 
     static void createFromSchema(const QString& path);
+    static void createAtFirstVersion(const QString& path);
+    // rows() on any database file.
+    static QStringList rowsOf(const QString& path, const QString& sql);
 
 private:
     QTemporaryDir m_dir;
