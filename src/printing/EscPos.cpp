@@ -14,7 +14,7 @@ namespace {
 constexpr char Esc = 0x1b;
 constexpr char Gs = 0x1d;
 
-constexpr double MillimetresPerUnit = 25.4 / 96;
+constexpr double MillimetresPerUnit = 25.4 / report::UnitsPerInch;
 constexpr double ThermalDotsPerMm = 8;
 // An impact head puts its 8 pins 1/72 inch apart; double density spreads 400 dots over 63.5 mm.
 constexpr double ImpactRowsPerMm = 72 / 25.4;

@@ -14,7 +14,6 @@ namespace report {
 
 namespace {
 
-constexpr double kUnitsPerInch = 96.0;
 constexpr double kMillimetresPerInch = 25.4;
 constexpr double kPointsPerInch = 72.0;
 constexpr int kDefaultPixelSize = 12; // 9 pt
@@ -38,7 +37,7 @@ double requireSize(double value, const char* what)
 
 int pixelSizeOfPoints(double points)
 {
-    return std::max(1, int(std::lround(points * kUnitsPerInch / kPointsPerInch)));
+    return std::max(1, int(std::lround(points * UnitsPerInch / kPointsPerInch)));
 }
 
 QFont withPixelSize(QFont font)
@@ -130,12 +129,12 @@ QStringList brokenLines(const QString& paragraph, const QFont& font, double widt
 
 double millimetresToUnits(double millimetres)
 {
-    return millimetres * kUnitsPerInch / kMillimetresPerInch;
+    return millimetres * UnitsPerInch / kMillimetresPerInch;
 }
 
 double unitsToMillimetres(double units)
 {
-    return units * kMillimetresPerInch / kUnitsPerInch;
+    return units * kMillimetresPerInch / UnitsPerInch;
 }
 
 QFont reportFont(const QString& family, double points)

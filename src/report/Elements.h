@@ -15,6 +15,7 @@ namespace report {
 class RowSource;
 
 // Layout units are 1/96 inch: the report at 100% zoom.
+constexpr double UnitsPerInch = 96.0;
 double millimetresToUnits(double millimetres);
 double unitsToMillimetres(double units);
 // The lines text takes at that width in that font: broken at word boundaries where it can, else

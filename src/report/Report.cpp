@@ -14,7 +14,6 @@ namespace {
 
 constexpr double kRollWidthMm = 58;
 constexpr double kDefaultLengthMm = 297;
-constexpr double kPrinterUnitsPerInch = 96.0;
 // Larger images than this are not a receipt preview but a mistake in the page size.
 constexpr int kMaxImageSide = 32767;
 constexpr qint64 kMaxImagePixels = qint64(64) * 1024 * 1024;
@@ -170,7 +169,7 @@ void Report::print(QPrinter& printer)
     if (!painter.begin(&printer))
         throw core::Error(QStringLiteral("无法开始打印：") + printerProblem(printer));
     try {
-        render(painter, printer.resolution() / kPrinterUnitsPerInch);
+        render(painter, printer.resolution() / UnitsPerInch);
     } catch (...) {
         printer.abort();
         throw;
