@@ -37,6 +37,7 @@ TXsmxForm::TXsmxForm(records::SalesListOwner* statistics, QWidget* parent)
     setUpGrid();
     SpeedButton1->setIcon(ui::icon(QStringLiteral("reprint")));
     ui::connectGuarded(SpeedButton1, &QToolButton::clicked, this, &TXsmxForm::SpeedButton1Click);
+    setShowHandler([this] { FormShow(); });
     ADOConnection1.open();
     ADOQuery1.open();
 }
@@ -71,8 +72,6 @@ void TXsmxForm::showEvent(QShowEvent* event)
     // history (the initial query) while the program starts.
     if (!DBGridEh1->dataset())
         DBGridEh1->setDataset(&ADOQuery1);
-    if (!event->spontaneous())
-        ui::runGuarded(this, [this] { FormShow(); });
     ui::SkinnedWindow::showEvent(event);
 }
 

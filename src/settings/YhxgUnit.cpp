@@ -6,8 +6,6 @@
 #include "ui/Guard.h"
 #include "ui/Messages.h"
 
-#include <QShowEvent>
-
 namespace {
 
 void paintButtonFace(QLineEdit* box)
@@ -25,6 +23,7 @@ TYhxgForm::TYhxgForm(settings::SettingsOwner* settings, QWidget* parent) : setti
                 ui::ControlBox | ui::Close);
     paintButtonFace(Edit1);
     connectButtons(this);
+    setShowHandler([this] { FormShow(); });
 }
 
 void TYhxgForm::setLoggedInUser(const core::LoggedInUser* user)
@@ -40,13 +39,6 @@ void TYhxgForm::showAccount(const QString& name, const QString& right)
     Edit1->setText(name);
     Edit4->setText(right);
     ComboBox1->setCurrentIndex(Edit4->text() == QStringLiteral("管理员") ? 0 : 1);
-}
-
-void TYhxgForm::showEvent(QShowEvent* event)
-{
-    ui::SkinnedWindow::showEvent(event);
-    if (!event->spontaneous())
-        ui::runGuarded(this, [this] { FormShow(); });
 }
 
 void TYhxgForm::FormShow()

@@ -27,9 +27,6 @@ public:
     void FormShow();
     void SpeedButton1Click();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     bool oldPasswordNeeded() const;
     void emptyPasswordBoxes();

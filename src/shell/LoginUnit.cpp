@@ -9,8 +9,6 @@
 #include "ui/Guard.h"
 #include "ui/Messages.h"
 
-#include <QShowEvent>
-
 namespace {
 
 const QString Caption = QStringLiteral("登录软件");
@@ -38,17 +36,11 @@ TLoginForm::TLoginForm(std::function<void()> firstSteps, QWidget* parent)
     ui::connectGuarded(SpeedButton1, &QPushButton::clicked, this, &TLoginForm::SpeedButton1Click);
     ui::connectGuarded(SpeedButton2, &QPushButton::clicked, this, &TLoginForm::SpeedButton2Click);
     centreOnScreen();
+    setShowHandler([this] { FormShow(); });
     ui::runGuarded(this, [this] { FormCreate(); });
 }
 
 TLoginForm::~TLoginForm() = default;
-
-void TLoginForm::showEvent(QShowEvent* event)
-{
-    ui::SkinnedWindow::showEvent(event);
-    if (!event->spontaneous())
-        ui::runGuarded(this, [this] { FormShow(); });
-}
 
 void TLoginForm::FormCreate()
 {

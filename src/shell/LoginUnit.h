@@ -32,9 +32,6 @@ public:
     // Who logged in, once SpeedButton1Click has accepted; empty before.
     const core::LoggedInUser& outcome() const { return m_outcome; }
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void fillUserList();
 

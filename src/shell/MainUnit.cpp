@@ -30,7 +30,6 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QShowEvent>
 #include <QTableView>
 
 namespace shell {
@@ -124,6 +123,7 @@ TMainForm::TMainForm(QWidget* parent)
     // The time box is filled at once rather than a second late.
     Timer1Timer();
     centreOnScreen();
+    setShowHandler([this] { FormShow(); });
     ui::runGuarded(this, [this] { FormCreate(); });
 }
 
@@ -205,13 +205,6 @@ void TMainForm::closeEvent(QCloseEvent* event)
         return;
     }
     ui::SkinnedWindow::closeEvent(event);
-}
-
-void TMainForm::showEvent(QShowEvent* event)
-{
-    ui::SkinnedWindow::showEvent(event);
-    if (!event->spontaneous())
-        ui::runGuarded(this, [this] { FormShow(); });
 }
 
 // ---- Window frame -------------------------------------------------------------------------
@@ -453,6 +446,11 @@ void TMainForm::computeLineAmounts()
         return;
     if (shell::anyLonePoint({Edit3->text(), Edit4->text(), ComboBox2->currentText()}))
         return;
+    showLineAmounts();
+}
+
+void TMainForm::showLineAmounts()
+{
     const sales::LineAmounts amounts =
         sales::computeLineAmounts(Edit3->text(), Edit4->text(), ComboBox2->currentText());
     Edit11->setText(amounts.amount);
@@ -487,12 +485,8 @@ void TMainForm::ComboBox1Click()
         Edit3->setText(store::normalisePrice(Edit3->text()));
         // As the line amount computation, but an empty quantity or discount is an error here;
         // one still being typed is not.
-        if (!shell::anyLonePoint({Edit4->text(), ComboBox2->currentText()})) {
-            const sales::LineAmounts amounts =
-                sales::computeLineAmounts(Edit3->text(), Edit4->text(), ComboBox2->currentText());
-            Edit11->setText(amounts.amount);
-            Edit12->setText(amounts.afterDiscount);
-        }
+        if (!shell::anyLonePoint({Edit4->text(), ComboBox2->currentText()}))
+            showLineAmounts();
     }
     ComboBox4->clearEditText();
     computeChange();
@@ -609,10 +603,7 @@ void TMainForm::SpeedButton4Click()
     if (ADOQuery2.recordCount() == 0)
         return;
     ADOQuery2.deleteCurrent();
-    ComboBox1->clearEditText();
-    Edit3->clear();
-    Edit4->setText(QStringLiteral("1"));
-    ComboBox2->setEditText(QStringLiteral("10"));
+    shell::resetEntryBoxes(*this);
     refreshTotals();
     SpeedButton3->setEnabled(false);
     SpeedButton4->setEnabled(false);

@@ -116,7 +116,6 @@ signals:
     void settingsRefreshRequested();
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -127,6 +126,7 @@ private:
     void writeSetting(const QString& column, const QString& value);
     void writeSettings(const QString& customer, const QString& phone);
     void computeLineAmounts();
+    void showLineAmounts();
     void computeChange();
     void mainRequery();
     void settingsRefresh();
