@@ -1,13 +1,10 @@
 #pragma once
 
+#include "records/SalesListOwner.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
 #include "ui/SkinnedWindow.h"
 #include "ui_XscxUnit.h"
-
-namespace records {
-class SalesListOwner;
-}
 
 namespace ui {
 class DataGridModel;

@@ -1,13 +1,10 @@
 #pragma once
 
+#include "records/SalesListOwner.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
 #include "ui/SkinnedWindow.h"
 #include "ui_XsmxUnit.h"
-
-namespace records {
-class SalesListOwner;
-}
 
 // "销售明细": the lines of one printed sale, opened by a double click in the statistics list,
 // titled with the receipt number the statistics window gives as its selected one.

@@ -1,11 +1,8 @@
 #pragma once
 
+#include "core/LoggedInUser.h"
 #include "settings/SettingsDialog.h"
 #include "ui_YhxgUnit.h"
-
-namespace core {
-struct LoggedInUser;
-}
 
 // Changes the password and right of the user selected in the settings window's users grid,
 // which the settings window writes. Who logged in decides whether the
