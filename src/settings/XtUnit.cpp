@@ -175,6 +175,12 @@ void TXtForm::applyRights(bool administrator)
     ui::setEditable(Memo1, administrator);
     SpeedButton1->setEnabled(administrator);
     SpeedButton3->setEnabled(administrator);
+    PageControl1->setTabVisible(PageControl1->indexOf(TabSheet4), administrator);
+}
+
+void TXtForm::addDataPanel(QWidget* panel)
+{
+    DataTabLayout->insertWidget(DataTabLayout->count() - 1, panel);
 }
 
 void TXtForm::SettingsRequery()

@@ -50,9 +50,11 @@ public:
     void SettingsRefresh();
     // The main window's "设置".
     void OpenOnUsersTab();
-    // What the login's right allows here: only an administrator adds and deletes accounts and
-    // changes the print content.
+    // What the login's right allows here: only an administrator adds and deletes accounts,
+    // changes the print content and sees the 数据 tab.
     void applyRights(bool administrator);
+    // The 数据 tab holds panels of their own units, stacked top to bottom in the order added.
+    void addDataPanel(QWidget* panel);
 
 signals:
     void goodsChanged();

@@ -51,6 +51,7 @@ private slots:
     void deleteUser_data();
     void deleteUser();
     void ordinaryModeRefusesWhatItMust();
+    void dataTabOnlyForAdministrators();
     void modifyUserOpenerPicksRight_data();
     void modifyUserOpenerPicksRight();
     void modifyGoodsShowsNormalisedPrice_data();
@@ -176,7 +177,7 @@ void TestSettingsWindow::deleteUser()
 void TestSettingsWindow::ordinaryModeRefusesWhatItMust()
 {
     TestDatabase db;
-    db.exec("INSERT INTO spxx VALUES ('苹果', 5)");
+    db.exec("INSERT INTO spxx (品名, 单价) VALUES ('苹果', 5)");
     SettingsForms forms;
     forms.loginAsOrdinaryUser();
     ui::ModalRecorder modal;
@@ -201,6 +202,20 @@ void TestSettingsWindow::ordinaryModeRefusesWhatItMust()
     QCOMPARE(testsupport::messageStyles(messages), QList<MessageStyle>({MessageStyle::Plain}));
     QCOMPARE(db.rows("SELECT 店名, 备注 FROM dynr"), before);
     QVERIFY(forms.signalLog.isEmpty());
+}
+
+void TestSettingsWindow::dataTabOnlyForAdministrators()
+{
+    TestDatabase db;
+    SettingsForms forms;
+    QTabWidget* tabs = forms.xt->PageControl1;
+    const int data = tabs->indexOf(forms.xt->TabSheet4);
+    QCOMPARE(data, 3);
+    QCOMPARE(tabs->tabText(data), QStringLiteral("数据"));
+    forms.loginAsOrdinaryUser();
+    QVERIFY(!tabs->isTabVisible(data));
+    forms.xt->applyRights(true);
+    QVERIFY(tabs->isTabVisible(data));
 }
 
 void TestSettingsWindow::modifyUserOpenerPicksRight_data()
@@ -268,7 +283,7 @@ void TestSettingsWindow::modifyGoodsShowsNormalisedPrice()
     QFETCH(QString, shown);
     QFETCH(QString, savedUnchanged);
     TestDatabase db;
-    db.exec(QStringLiteral("INSERT INTO spxx VALUES ('别的', 1), ('苹果', %1)").arg(stored));
+    db.exec(QStringLiteral("INSERT INTO spxx (品名, 单价) VALUES ('别的', 1), ('苹果', %1)").arg(stored));
     SettingsForms forms;
     forms.xt->show();
     forms.xt->PageControl1->setCurrentWidget(forms.xt->TabSheet2);
@@ -331,7 +346,7 @@ void TestSettingsWindow::deleteGoods()
     QFETCH(bool, confirm);
     QFETCH(QStringList, left);
     TestDatabase db;
-    db.exec("INSERT INTO spxx VALUES ('苹果', 5), ('香蕉', 3), ('梨', 4)");
+    db.exec("INSERT INTO spxx (品名, 单价) VALUES ('苹果', 5), ('香蕉', 3), ('梨', 4)");
     SettingsForms forms;
     QVERIFY(forms.selectGoods("香蕉"));
     ui::MessageRecorder messages;
@@ -434,7 +449,7 @@ void TestSettingsWindow::refreshShowsRowsOthersWrote()
     TestDatabase db;
     SettingsForms forms;
     forms.xt->Edit1->setText("typed, not saved");
-    db.exec("INSERT INTO spxx VALUES ('外来', 1); INSERT INTO username VALUES ('新人', '', '普通用户');"
+    db.exec("INSERT INTO spxx (品名, 单价) VALUES ('外来', 1); INSERT INTO username VALUES ('新人', '', '普通用户');"
             "UPDATE dynr SET 店名 = '别处改的'");
     QCOMPARE(forms.xt->DBGridEh2->model()->rowCount(), 0);
     forms.xt->SettingsRefresh();
