@@ -1,5 +1,6 @@
 #include "settings/XtUnit.h"
 
+#include "settings/DataImportPanel.h"
 #include "settings/QxsmUnit.h"
 #include "settings/SptjUnit.h"
 #include "settings/SpxgUnit.h"
@@ -76,6 +77,8 @@ TXtForm::TXtForm(QWidget* parent)
                 ui::ControlBox | ui::Close);
     setUpLooks();
     setUpGrids();
+    m_importPanel = new settings::DataImportPanel(TabSheet4);
+    addDataPanel(m_importPanel);
     connectHandlers();
     centreOnScreen();
     FormCreate();
@@ -111,6 +114,29 @@ void TXtForm::connectHandlers()
     ui::connectGuarded(SpeedButton8, &QToolButton::clicked, this, &TXtForm::SpeedButton8Click);
     ui::connectGuarded(DBGridEh1, &ui::DataGrid::doubleClicked, this, &TXtForm::DBGridEh1DblClick);
     ui::connectGuarded(DBGridEh2, &ui::DataGrid::doubleClicked, this, &TXtForm::DBGridEh2DblClick);
+    ui::connectGuarded(m_importPanel, &settings::DataImportPanel::legacyImported, this, &TXtForm::showImported);
+    ui::connectGuarded(m_importPanel, &settings::DataImportPanel::goodsImported, this, &TXtForm::showImportedGoods);
+}
+
+// What an import wrote is shown here at once and in the main window's lists and boxes.
+void TXtForm::showImported(const legacy::ImportCounts& counts)
+{
+    SettingsRequery();
+    if (counts.printContent) {
+        Edit1->setText(ADOQuery3.field(QStringLiteral("店名")));
+        Memo1->setPlainText(ADOQuery3.field(QStringLiteral("备注")));
+        emit printContentSaved(ADOQuery3.field(QStringLiteral("店名")), ADOQuery3.field(QStringLiteral("备注")));
+    }
+    if (counts.printSettings)
+        emit printSettingsImported();
+    emit goodsChanged();
+    emit usersChanged();
+}
+
+void TXtForm::showImportedGoods()
+{
+    SettingsRequery();
+    emit goodsChanged();
 }
 
 void TXtForm::setDialogs(TYhtjForm* yhtj, TYhxgForm* yhxg, TSptjForm* sptj, TSpxgForm* spxg, TQxsmForm* qxsm)

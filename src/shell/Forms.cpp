@@ -113,6 +113,7 @@ void Forms::connectNews()
             main->Memo1->setPlainText(remark);
         },
         direct);
+    ui::connectGuarded(XtForm, &TXtForm::printSettingsImported, main, &TMainForm::showStoredPrintSettings, direct);
     ui::connectGuarded(YhtjForm, &TYhtjForm::usersChanged, main, &TMainForm::reloadCashierPickList, direct);
     ui::connectGuarded(SptjForm, &TSptjForm::goodsChanged, main, &TMainForm::reloadGoodsPickList, direct);
     ui::connectGuarded(SpxgForm, &TSpxgForm::goodsChanged, main, &TMainForm::reloadGoodsPickList, direct);

@@ -86,6 +86,9 @@ public:
     // or earlier than the previous one.
     static QString newReceiptNumber(const QString& previous);
 
+    // Print settings written by an import: read again and shown, as at start.
+    void showStoredPrintSettings();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

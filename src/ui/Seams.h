@@ -21,6 +21,7 @@ bool openWithDesktop(const QString& filePath); // the desktop's viewer; false wh
 QString desktopFolder();                       // the user's desktop folder
 QString askSaveFileName(QWidget* parent);      // a save dialog, no filter, no overwrite question; "" on cancel
 QString saveDialogFolder();                    // where the save dialog opens: documents, else home
+QString askOpenFileName(QWidget* parent, const QString& filter); // an open dialog; "" on cancel
 
 // Records each dialog and shows it without blocking; answers from a queue, Accepted when empty.
 class ModalRecorder : public NestedOverride<ModalRecorder>
@@ -81,6 +82,20 @@ public:
 private:
     QStringList m_answers;
     int m_asked = 0;
+};
+
+// Answers open dialogs from a queue; an empty queue answers "" as a cancelled dialog does.
+class OpenNameOverride : public NestedOverride<OpenNameOverride>
+{
+public:
+    explicit OpenNameOverride(const QStringList& answers = {}) : m_answers(answers) {}
+
+    QStringList filters() const { return m_filters; } // as each dialog was asked, in order
+    QString handle(const QString& filter);
+
+private:
+    QStringList m_answers;
+    QStringList m_filters;
 };
 
 } // namespace ui
