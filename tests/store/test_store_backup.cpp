@@ -143,7 +143,7 @@ void TestStoreBackup::sameSecondReplacesItsCopy()
     TestDatabase db;
     const QString folder = backup::folderFor(db.path());
     backup::makeBackup(db.path(), folder, at("20261201-120000"));
-    db.exec("INSERT INTO spxx VALUES ('梨', 4)");
+    db.exec("INSERT INTO spxx (品名, 单价) VALUES ('梨', 4)");
     const QString copy = backup::makeBackup(db.path(), folder, at("20261201-120000"));
     QCOMPARE(backup::backupsIn(folder), QStringList({copy}));
     QCOMPARE(rowsOf(copy, "SELECT 品名 FROM spxx"), QStringList({"梨"}));
@@ -225,7 +225,7 @@ void TestStoreBackup::failureLeavesNothingHalfMadeAndKeepsEarlierBackups()
 void TestStoreBackup::restoredBackupIsUsedAndAForeignFileRefused()
 {
     TestDatabase db;
-    db.exec("INSERT INTO spxx VALUES ('苹果', 2.5)");
+    db.exec("INSERT INTO spxx (品名, 单价) VALUES ('苹果', 2.5)");
     const QString copy = backup::makeBackup(db.path(), backup::folderFor(db.path()), at("20261201-080000"));
     db.exec("DELETE FROM spxx");
     QVERIFY(QFile::remove(db.path()));
