@@ -5,7 +5,7 @@
 #include "legacy/LegacyFile.h"
 #include "legacy/LegacyImport.h"
 #include "store/Connection.h"
-#include "store/Error.h"
+#include "core/Error.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

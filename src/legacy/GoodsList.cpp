@@ -2,7 +2,7 @@
 
 #include "store/Catalogue.h"
 #include "store/Connection.h"
-#include "store/Error.h"
+#include "core/Error.h"
 #include "store/Numbers.h"
 #include "store/Query.h"
 

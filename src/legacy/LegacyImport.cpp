@@ -2,7 +2,7 @@
 
 #include "legacy/LegacyFile.h"
 #include "store/Connection.h"
-#include "store/Error.h"
+#include "core/Error.h"
 #include "store/Passwords.h"
 #include "store/Query.h"
 

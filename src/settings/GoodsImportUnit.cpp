@@ -1,6 +1,6 @@
 #include "settings/GoodsImportUnit.h"
 
-#include "store/Error.h"
+#include "core/Error.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
 

@@ -2,7 +2,7 @@
 
 #include "legacy/LegacyFile.h"
 #include "store/Backup.h"
-#include "store/Error.h"
+#include "core/Error.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
 

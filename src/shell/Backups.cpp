@@ -1,8 +1,8 @@
 #include "shell/Backups.h"
 
+#include "core/Error.h"
 #include "store/Backup.h"
 #include "store/Connection.h"
-#include "store/Error.h"
 #include "ui/Messages.h"
 
 #include <QDateTime>
@@ -21,7 +21,7 @@ QString backUpNow(const QString& databasePath)
     try {
         store::backup::makeBackup(databasePath, store::backup::folderFor(databasePath), QDateTime::currentDateTime());
         return {};
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         return error.message();
     } catch (const std::exception& error) {
         return QString::fromLocal8Bit(error.what());

@@ -4,7 +4,7 @@
 #include "legacy/GoodsList.h"
 #include "records/XlsWriter.h"
 #include "store/Connection.h"
-#include "store/Error.h"
+#include "core/Error.h"
 #include "support/TestDatabase.h"
 
 #include <QFile>

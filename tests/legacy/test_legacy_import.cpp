@@ -3,7 +3,7 @@
 #include "legacy/LegacyFile.h"
 #include "legacy/LegacyImport.h"
 #include "store/Connection.h"
-#include "store/Error.h"
+#include "core/Error.h"
 #include "store/Passwords.h"
 #include "support/ShellFixture.h"
 #include "support/TestDatabase.h"

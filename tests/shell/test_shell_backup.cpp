@@ -1,8 +1,8 @@
-#include "printing/PrintSeam.h"
 #include "shell/Backups.h"
 #include "shell/MainUnit.h"
 #include "store/Backup.h"
 #include "support/FileSizeLimit.h"
+#include "support/PrintCapture.h"
 #include "support/ShellFixture.h"
 
 #include <QDir>

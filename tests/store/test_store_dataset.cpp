@@ -1,7 +1,7 @@
+#include "core/Error.h"
 #include "store/Catalogue.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
-#include "store/Error.h"
 #include "support/TestDatabase.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "store/Catalogue.h"
 #include "store/Connection.h"
-#include "store/Error.h"
+#include "core/Error.h"
 #include "store/Upgrades.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestDatabase.h"

@@ -1,6 +1,6 @@
+#include "core/Error.h"
 #include "store/Catalogue.h"
 #include "store/Connection.h"
-#include "store/Error.h"
 #include "store/Query.h"
 #include "store/ValueCheck.h"
 #include "support/TestDatabase.h"
