@@ -1,6 +1,7 @@
 #include "settings/XtUnit.h"
 
 #include "core/Error.h"
+#include "settings/DataImportPanel.h"
 #include "settings/QxsmUnit.h"
 #include "settings/SptjUnit.h"
 #include "settings/SpxgUnit.h"
@@ -74,6 +75,8 @@ TXtForm::TXtForm(QWidget* parent)
                 ui::ControlBox | ui::Close);
     setUpLooks();
     setUpGrids();
+    m_importPanel = new settings::DataImportPanel(TabSheet4);
+    addDataPanel(m_importPanel);
     connectHandlers();
     centreOnScreen();
     FormCreate();
@@ -109,6 +112,29 @@ void TXtForm::connectHandlers()
     ui::connectGuarded(SpeedButton8, &QToolButton::clicked, this, &TXtForm::SpeedButton8Click);
     ui::connectGuarded(DBGridEh1, &ui::DataGrid::doubleClicked, this, &TXtForm::DBGridEh1DblClick);
     ui::connectGuarded(DBGridEh2, &ui::DataGrid::doubleClicked, this, &TXtForm::DBGridEh2DblClick);
+    ui::connectGuarded(m_importPanel, &settings::DataImportPanel::legacyImported, this, &TXtForm::showImported);
+    ui::connectGuarded(m_importPanel, &settings::DataImportPanel::goodsImported, this, &TXtForm::showImportedGoods);
+}
+
+// What an import wrote is shown here at once and in the main window's lists and boxes.
+void TXtForm::showImported(const legacy::ImportCounts& counts)
+{
+    SettingsRequery();
+    if (counts.printContent) {
+        Edit1->setText(ADOQuery3.field(QStringLiteral("店名")));
+        Memo1->setPlainText(ADOQuery3.field(QStringLiteral("备注")));
+        emit printContentSaved(ADOQuery3.field(QStringLiteral("店名")), ADOQuery3.field(QStringLiteral("备注")));
+    }
+    if (counts.printSettings)
+        emit printSettingsImported();
+    emit goodsChanged();
+    emit usersChanged();
+}
+
+void TXtForm::showImportedGoods()
+{
+    SettingsRequery();
+    emit goodsChanged();
 }
 
 void TXtForm::setDialogs(TYhtjForm* yhtj, TYhxgForm* yhxg, TSptjForm* sptj, TSpxgForm* spxg, TQxsmForm* qxsm)
@@ -173,6 +199,12 @@ void TXtForm::applyRights(bool administrator)
     ui::setEditable(Memo1, administrator);
     SpeedButton1->setEnabled(administrator);
     SpeedButton3->setEnabled(administrator);
+    PageControl1->setTabVisible(PageControl1->indexOf(TabSheet4), administrator);
+}
+
+void TXtForm::addDataPanel(QWidget* panel)
+{
+    DataTabLayout->insertWidget(DataTabLayout->count() - 1, panel);
 }
 
 void TXtForm::SettingsRequery()

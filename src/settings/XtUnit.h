@@ -14,6 +14,12 @@ class TYhxgForm;
 class TSptjForm;
 class TSpxgForm;
 class TQxsmForm;
+namespace legacy {
+struct ImportCounts;
+}
+namespace settings {
+class DataImportPanel;
+}
 
 // The settings window: cashier accounts, goods catalogue and print content. Adding and
 // changing users and goods happen in the dialogs handed over by setDialogs; what the main
@@ -57,20 +63,26 @@ public:
     void SettingsRefresh();
     // The main window's "设置".
     void OpenOnUsersTab();
-    // What the login's right allows here: only an administrator adds and deletes accounts and
-    // changes the print content.
+    // What the login's right allows here: only an administrator adds and deletes accounts,
+    // changes the print content and sees the 数据 tab.
     void applyRights(bool administrator);
+    settings::DataImportPanel* dataImportPanel() const { return m_importPanel; }
+    // The 数据 tab holds panels of their own units, stacked top to bottom in the order added.
+    void addDataPanel(QWidget* panel);
 
 signals:
     void goodsChanged();
     void usersChanged();
     void printContentSaved(const QString& shopName, const QString& remark);
+    void printSettingsImported();
 
 private:
     void setUpLooks();
     void setUpGrids();
     void connectHandlers();
     QString remarkText() const;
+    void showImported(const legacy::ImportCounts& counts);
+    void showImportedGoods();
 
     TYhtjForm* yhtjForm() const;
     TYhxgForm* yhxgForm() const;
@@ -83,4 +95,5 @@ private:
     QPointer<TSptjForm> m_sptj;
     QPointer<TSpxgForm> m_spxg;
     QPointer<TQxsmForm> m_qxsm;
+    settings::DataImportPanel* m_importPanel = nullptr;
 };

@@ -117,6 +117,7 @@ void Forms::connectNews()
     ui::connectGuarded(XtForm, &TXtForm::goodsChanged, main, &TMainForm::reloadGoodsPickList, direct);
     ui::connectGuarded(XtForm, &TXtForm::usersChanged, main, &TMainForm::reloadCashierPickList, direct);
     ui::connectGuarded(XtForm, &TXtForm::printContentSaved, main, &TMainForm::showPrintContent, direct);
+    ui::connectGuarded(XtForm, &TXtForm::printSettingsImported, main, &TMainForm::showStoredPrintSettings, direct);
     ui::connectGuarded(YhtjForm, &TYhtjForm::usersChanged, main, &TMainForm::reloadCashierPickList, direct);
     ui::connectGuarded(SptjForm, &TSptjForm::goodsChanged, main, &TMainForm::reloadGoodsPickList, direct);
     ui::connectGuarded(SpxgForm, &TSpxgForm::goodsChanged, main, &TMainForm::reloadGoodsPickList, direct);

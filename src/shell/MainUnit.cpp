@@ -228,6 +228,15 @@ void TMainForm::FormShow()
     ComboBox1->setFocus();
 }
 
+void TMainForm::showStoredPrintSettings()
+{
+    ADOQuery6.requery(store::sql::SelectId);
+    CheckBox2->setChecked(isFlag(ADOQuery6.field(QStringLiteral("客户"))));
+    CheckBox3->setChecked(isFlag(ADOQuery6.field(QStringLiteral("电话"))));
+    ComboBox5->setEditText(ADOQuery6.field(QStringLiteral("pos")));
+    ComboBox3->setEditText(ADOQuery6.field(QStringLiteral("print")));
+}
+
 bool TMainForm::FormCloseQuery()
 {
     // The next start empties the lines, so leaving them unprinted loses them.

@@ -109,6 +109,9 @@ public:
     // or earlier than the previous one.
     static QString newReceiptNumber(const QString& previous);
 
+    // Print settings written by an import: read again and shown, as at start.
+    void showStoredPrintSettings();
+
 signals:
     void settingsRequested();   // "设置"
     void statisticsRequested(); // "统计"

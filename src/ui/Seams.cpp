@@ -62,4 +62,17 @@ QString askSaveFileName(QWidget* parent)
                                         QFileDialog::DontConfirmOverwrite);
 }
 
+QString askOpenFileName(QWidget* parent, const QString& filter)
+{
+    if (OpenNameOverride::active())
+        return OpenNameOverride::active()->handle(filter);
+    return QFileDialog::getOpenFileName(parent, QString(), saveDialogFolder(), filter);
+}
+
+QString OpenNameOverride::handle(const QString& filter)
+{
+    m_filters << filter;
+    return m_answers.isEmpty() ? QString() : m_answers.takeFirst();
+}
+
 } // namespace ui

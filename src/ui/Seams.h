@@ -16,6 +16,7 @@ bool openWithDesktop(const QString& filePath); // the desktop's viewer; false wh
 QString desktopFolder();                       // the user's desktop folder
 QString askSaveFileName(QWidget* parent);      // a save dialog, no filter, no overwrite question; "" on cancel
 QString saveDialogFolder();                    // where the save dialog opens: documents, else home
+QString askOpenFileName(QWidget* parent, const QString& filter); // an open dialog; "" on cancel
 
 // Where a test installs itself. While a hook lives the call goes to it; hooks nest, the newest
 // wins, and each one's destructor brings back the one before (tests/support holds the recorders).
@@ -45,6 +46,20 @@ class SaveNameHook : public NestedOverride<SaveNameHook>
 public:
     virtual ~SaveNameHook() = default;
     virtual QString handle() = 0;
+};
+
+// Answers open dialogs from a queue; an empty queue answers "" as a cancelled dialog does.
+class OpenNameOverride : public NestedOverride<OpenNameOverride>
+{
+public:
+    explicit OpenNameOverride(const QStringList& answers = {}) : m_answers(answers) {}
+
+    QStringList filters() const { return m_filters; } // as each dialog was asked, in order
+    QString handle(const QString& filter);
+
+private:
+    QStringList m_answers;
+    QStringList m_filters;
 };
 
 } // namespace ui

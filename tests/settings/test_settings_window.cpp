@@ -51,6 +51,7 @@ private slots:
     void deleteUser_data();
     void deleteUser();
     void ordinaryModeRefusesWhatItMust();
+    void dataTabOnlyForAdministrators();
     void modifyUserOpenerPicksRight_data();
     void modifyUserOpenerPicksRight();
     void modifyGoodsShowsNormalisedPrice_data();
@@ -201,6 +202,20 @@ void TestSettingsWindow::ordinaryModeRefusesWhatItMust()
     QCOMPARE(testsupport::messageStyles(messages), QList<MessageStyle>({MessageStyle::Plain}));
     QCOMPARE(db.rows("SELECT 店名, 备注 FROM dynr"), before);
     QVERIFY(forms.signalLog.isEmpty());
+}
+
+void TestSettingsWindow::dataTabOnlyForAdministrators()
+{
+    TestDatabase db;
+    SettingsForms forms;
+    QTabWidget* tabs = forms.xt->PageControl1;
+    const int data = tabs->indexOf(forms.xt->TabSheet4);
+    QCOMPARE(data, 3);
+    QCOMPARE(tabs->tabText(data), QStringLiteral("数据"));
+    forms.loginAsOrdinaryUser();
+    QVERIFY(!tabs->isTabVisible(data));
+    forms.xt->applyRights(true);
+    QVERIFY(tabs->isTabVisible(data));
 }
 
 void TestSettingsWindow::modifyUserOpenerPicksRight_data()
