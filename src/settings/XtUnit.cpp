@@ -1,5 +1,6 @@
 #include "settings/XtUnit.h"
 
+#include "settings/BackupPanel.h"
 #include "settings/QxsmUnit.h"
 #include "settings/SptjUnit.h"
 #include "settings/SpxgUnit.h"
@@ -76,6 +77,7 @@ TXtForm::TXtForm(QWidget* parent)
                 ui::ControlBox | ui::Close);
     setUpLooks();
     setUpGrids();
+    m_backupPanel = new TBackupPanel(ADOConnection1, TabSheet4);
     connectHandlers();
     centreOnScreen();
     FormCreate();
@@ -111,6 +113,10 @@ void TXtForm::connectHandlers()
     ui::connectGuarded(SpeedButton8, &QToolButton::clicked, this, &TXtForm::SpeedButton8Click);
     ui::connectGuarded(DBGridEh1, &ui::DataGrid::doubleClicked, this, &TXtForm::DBGridEh1DblClick);
     ui::connectGuarded(DBGridEh2, &ui::DataGrid::doubleClicked, this, &TXtForm::DBGridEh2DblClick);
+    connect(m_backupPanel, &TBackupPanel::restoreReady, this, [this] {
+        accept();
+        emit restoreRequested();
+    });
 }
 
 void TXtForm::setDialogs(TYhtjForm* yhtj, TYhxgForm* yhxg, TSptjForm* sptj, TSpxgForm* spxg, TQxsmForm* qxsm)
@@ -155,6 +161,7 @@ void TXtForm::FormCreate()
     ADOQuery3.open();
     Edit1->setText(ADOQuery3.field(QStringLiteral("店名")));
     Memo1->setPlainText(ADOQuery3.field(QStringLiteral("备注")));
+    m_backupPanel->load();
 }
 
 void TXtForm::FormClose()
@@ -175,6 +182,7 @@ void TXtForm::applyRights(bool administrator)
     ui::setEditable(Memo1, administrator);
     SpeedButton1->setEnabled(administrator);
     SpeedButton3->setEnabled(administrator);
+    m_backupPanel->applyRights(administrator);
 }
 
 void TXtForm::SettingsRequery()

@@ -13,6 +13,7 @@ class TYhxgForm;
 class TSptjForm;
 class TSpxgForm;
 class TQxsmForm;
+class TBackupPanel;
 
 // The settings window: cashier accounts, goods catalogue and print content. Adding and
 // changing users and goods happen in the dialogs handed over by setDialogs; what the main
@@ -58,6 +59,8 @@ signals:
     void goodsChanged();
     void usersChanged();
     void printContentSaved(const QString& shopName, const QString& remark);
+    // 数据 → 恢复备份… staged a checked copy: the program is to restart on it.
+    void restoreRequested();
 
 private:
     void setUpLooks();
@@ -76,4 +79,5 @@ private:
     QPointer<TSptjForm> m_sptj;
     QPointer<TSpxgForm> m_spxg;
     QPointer<TQxsmForm> m_qxsm;
+    TBackupPanel* m_backupPanel = nullptr;
 };

@@ -13,6 +13,7 @@
 #include "settings/YhxgUnit.h"
 #include "shell/LoginUnit.h"
 #include "shell/MainUnit.h"
+#include "shell/Startup.h"
 #include "ui/Guard.h"
 #include "ui/Seams.h"
 
@@ -120,6 +121,7 @@ void Forms::connectNews()
     const auto reprint = [main](const QString& number) { main->ReprintSale(number); };
     ui::connectGuarded(XstjForm, &TXstjForm::reprintRequested, XstjForm, reprint, direct);
     ui::connectGuarded(XsmxForm, &TXsmxForm::reprintRequested, XsmxForm, reprint, direct);
+    QObject::connect(XtForm, &TXtForm::restoreRequested, qApp, [] { shell::restartOnRestoredCopy(); });
 }
 
 bool Forms::start()

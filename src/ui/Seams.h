@@ -21,6 +21,7 @@ bool openWithDesktop(const QString& filePath); // the desktop's viewer; false wh
 QString desktopFolder();                       // the user's desktop folder
 QString askSaveFileName(QWidget* parent);      // a save dialog, no filter, no overwrite question; "" on cancel
 QString saveDialogFolder();                    // where the save dialog opens: documents, else home
+QString askFolder(QWidget* parent, const QString& caption); // a folder dialog; "" on cancel
 
 // Records each dialog and shows it without blocking; answers from a queue, Accepted when empty.
 class ModalRecorder : public NestedOverride<ModalRecorder>
@@ -81,6 +82,17 @@ public:
 private:
     QStringList m_answers;
     int m_asked = 0;
+};
+
+// Answers folder dialogs from a queue; an empty queue answers "" as a cancelled dialog does.
+class FolderNameOverride : public NestedOverride<FolderNameOverride>
+{
+public:
+    explicit FolderNameOverride(const QStringList& answers = {}) : m_answers(answers) {}
+    QString handle() { return m_answers.isEmpty() ? QString() : m_answers.takeFirst(); }
+
+private:
+    QStringList m_answers;
 };
 
 } // namespace ui
