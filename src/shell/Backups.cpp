@@ -43,6 +43,8 @@ void BackupSchedule::atStart()
     const QString database = store::Connection::databasePath();
     const QString second = secondFolder();
     const QDateTime now = QDateTime::currentDateTime();
+    if (!store::backup::dailyCopiesNeeded(database, second, now.date()))
+        return;
     m_running.reset(QThread::create(
         [this, database, second, now] { m_result = store::backup::makeDailyCopies(database, second, now, &m_abandon); }));
     connect(m_running.get(), &QThread::finished, this, &BackupSchedule::startBackupEnded, Qt::QueuedConnection);

@@ -582,6 +582,14 @@ bool upToDate(const QString& folder, QDate today, const QString& state)
 
 } // namespace
 
+bool dailyCopiesNeeded(const QString& databasePath, const QString& secondFolder, QDate today)
+{
+    const QString state = stateOf(databasePath);
+    if (!upToDate(folderFor(databasePath), today, state))
+        return true;
+    return !secondFolder.isEmpty() && (!QFileInfo(secondFolder).isDir() || !upToDate(secondFolder, today, state));
+}
+
 DailyResult makeDailyCopies(const QString& databasePath, const QString& secondFolder, const QDateTime& now,
                             Abandon* abandon)
 {

@@ -141,6 +141,8 @@ struct DailyResult
     PlaceResult here;
     PlaceResult second; // UpToDate when no second place is chosen
 };
+// Whether makeDailyCopies has anything to do or to tell; asked before starting it.
+bool dailyCopiesNeeded(const QString& databasePath, const QString& secondFolder, QDate today);
 DailyResult makeDailyCopies(const QString& databasePath, const QString& secondFolder, const QDateTime& now,
                             Abandon* abandon = nullptr);
 

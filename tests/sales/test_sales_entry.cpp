@@ -292,7 +292,7 @@ void TestSalesEntry::addedLineIsStoredAsShown()
 
 void TestSalesEntry::catalogueFollowsTheLines()
 {
-    ShellFixture shell([](testsupport::TestDatabase& db) { db.exec("INSERT INTO spxx VALUES ('梨', 3)"); });
+    ShellFixture shell([](testsupport::TestDatabase& db) { db.exec("INSERT INTO spxx (品名, 单价) VALUES ('梨', 3)"); });
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
     addLine(main, "苹果", "12.5");
@@ -306,8 +306,8 @@ void TestSalesEntry::catalogueFollowsTheLines()
 void TestSalesEntry::pickingGoodsTakesTheExactNamesPrice()
 {
     ShellFixture shell([](testsupport::TestDatabase& db) {
-        db.exec("INSERT INTO spxx VALUES ('青苹果', 6.5)");
-        db.exec("INSERT INTO spxx VALUES ('苹果', 4.125)");
+        db.exec("INSERT INTO spxx (品名, 单价) VALUES ('青苹果', 6.5)");
+        db.exec("INSERT INTO spxx (品名, 单价) VALUES ('苹果', 4.125)");
     });
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();

@@ -98,7 +98,7 @@ void TestSettingsGoods::addGoods()
     QFETCH(QString, stored);
     QFETCH(QString, shownPrice);
     TestDatabase db;
-    db.exec("INSERT INTO spxx VALUES ('已有', 2)");
+    db.exec("INSERT INTO spxx (品名, 单价) VALUES ('已有', 2)");
     SettingsForms forms;
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;
@@ -293,7 +293,7 @@ void TestSettingsGoods::modifyGoods()
     QFETCH(QString, price);
     QFETCH(QString, stored);
     TestDatabase db;
-    db.exec("INSERT INTO spxx VALUES ('梨', 4), ('苹果', 5), ('苹果', 5)");
+    db.exec("INSERT INTO spxx (品名, 单价) VALUES ('梨', 4), ('苹果', 5), ('苹果', 5)");
     SettingsForms forms;
     forms.xt->ADOQuery2.moveTo(2);
     ui::ModalRecorder modal;
@@ -322,7 +322,7 @@ void TestSettingsGoods::modifyGoodsRefusedPrice()
 {
     QFETCH(QString, price);
     TestDatabase db;
-    db.exec("INSERT INTO spxx VALUES ('苹果', 5)");
+    db.exec("INSERT INTO spxx (品名, 单价) VALUES ('苹果', 5)");
     SettingsForms forms;
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;

@@ -176,7 +176,7 @@ void TestSettingsWindow::deleteUser()
 void TestSettingsWindow::ordinaryModeRefusesWhatItMust()
 {
     TestDatabase db;
-    db.exec("INSERT INTO spxx VALUES ('苹果', 5)");
+    db.exec("INSERT INTO spxx (品名, 单价) VALUES ('苹果', 5)");
     SettingsForms forms;
     forms.loginAsOrdinaryUser();
     ui::ModalRecorder modal;
@@ -268,7 +268,7 @@ void TestSettingsWindow::modifyGoodsShowsNormalisedPrice()
     QFETCH(QString, shown);
     QFETCH(QString, savedUnchanged);
     TestDatabase db;
-    db.exec(QStringLiteral("INSERT INTO spxx VALUES ('别的', 1), ('苹果', %1)").arg(stored));
+    db.exec(QStringLiteral("INSERT INTO spxx (品名, 单价) VALUES ('别的', 1), ('苹果', %1)").arg(stored));
     SettingsForms forms;
     forms.xt->show();
     forms.xt->PageControl1->setCurrentWidget(forms.xt->TabSheet2);
@@ -331,7 +331,7 @@ void TestSettingsWindow::deleteGoods()
     QFETCH(bool, confirm);
     QFETCH(QStringList, left);
     TestDatabase db;
-    db.exec("INSERT INTO spxx VALUES ('苹果', 5), ('香蕉', 3), ('梨', 4)");
+    db.exec("INSERT INTO spxx (品名, 单价) VALUES ('苹果', 5), ('香蕉', 3), ('梨', 4)");
     SettingsForms forms;
     QVERIFY(forms.selectGoods("香蕉"));
     ui::MessageRecorder messages;
@@ -434,7 +434,7 @@ void TestSettingsWindow::refreshShowsRowsOthersWrote()
     TestDatabase db;
     SettingsForms forms;
     forms.xt->Edit1->setText("typed, not saved");
-    db.exec("INSERT INTO spxx VALUES ('外来', 1); INSERT INTO username VALUES ('新人', '', '普通用户');"
+    db.exec("INSERT INTO spxx (品名, 单价) VALUES ('外来', 1); INSERT INTO username VALUES ('新人', '', '普通用户');"
             "UPDATE dynr SET 店名 = '别处改的'");
     QCOMPARE(forms.xt->DBGridEh2->model()->rowCount(), 0);
     forms.xt->SettingsRefresh();

@@ -301,7 +301,7 @@ void TestShellCounter::closingWithAnOpenSaleAsks()
 
 void TestShellCounter::wholeSaleFromTheKeyboard()
 {
-    ShellFixture shell([](testsupport::TestDatabase& db) { db.exec("INSERT INTO spxx VALUES ('pear', 4.2)"); });
+    ShellFixture shell([](testsupport::TestDatabase& db) { db.exec("INSERT INTO spxx (品名, 单价) VALUES ('pear', 4.2)"); });
     printing::PrintCapture printer;
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();

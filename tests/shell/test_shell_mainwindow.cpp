@@ -264,7 +264,7 @@ void TestShellMainWindow::receiptNumberIsTheTimeOfShowing()
 void TestShellMainWindow::pickListsReloadEmpty()
 {
     ShellFixture shell([](TestDatabase& db) {
-        db.exec("INSERT INTO spxx VALUES ('苹果', 1), ('苹果', 2), ('梨', 3), (NULL, 4)");
+        db.exec("INSERT INTO spxx (品名, 单价) VALUES ('苹果', 1), ('苹果', 2), ('梨', 3), (NULL, 4)");
         db.exec("INSERT INTO username VALUES ('lin', '', '普通用户'), ('lin', '', '普通用户')");
     });
     QVERIFY(shell.logIn());
@@ -297,7 +297,7 @@ void TestShellMainWindow::newsFromTheSettingsWindow()
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
     TXtForm& settings = *shell.forms->XtForm;
-    shell.db.exec("INSERT INTO spxx VALUES ('新货', 9)");
+    shell.db.exec("INSERT INTO spxx (品名, 单价) VALUES ('新货', 9)");
     shell.db.exec("INSERT INTO username VALUES ('新人', '', '普通用户')");
 
     emit settings.goodsChanged();
