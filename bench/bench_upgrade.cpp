@@ -1,8 +1,8 @@
 // Brings the data.mdb of the working directory to the newest schema, as the start does (checked
 // copy, then the steps), and reports the time: quorvel_bench_upgrade LABEL -> upgrade_ms_LABEL.
 #include "BenchSupport.h"
+#include "core/Error.h"
 #include "store/Connection.h"
-#include "store/Error.h"
 #include "store/Upgrades.h"
 
 #include <QCoreApplication>
@@ -19,7 +19,7 @@ int main(int argc, char** argv)
         timer.start();
         store::upgradeDatabase(connection);
         bench::report(QStringLiteral("upgrade_ms_%1").arg(label), timer.nsecsElapsed() / 1e6, "ms");
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         std::fprintf(stderr, "%s\n", qPrintable(error.message()));
         return 1;
     }

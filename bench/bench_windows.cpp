@@ -6,7 +6,7 @@
 //           a cashier search and a sale's detail
 //   export  exporting every sale of the history (run it on a 100,000-sale file)
 #include "BenchSupport.h"
-#include "printing/PrintSeam.h"
+#include "printing/PrintHandOff.h"
 #include "records/SalesExport.h"
 #include "records/XscxUnit.h"
 #include "records/XstjUnit.h"
@@ -15,9 +15,10 @@
 #include "store/Catalogue.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
+#include "support/DesktopRecorders.h"
+#include "support/PrintCapture.h"
 #include "ui/Fonts.h"
 #include "ui/Messages.h"
-#include "ui/Seams.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/report/RowSource.h"
+#include "report/RowSource.h"
 
 namespace store {
 class Dataset;

@@ -1,7 +1,7 @@
 #include "printing/EscPos.h"
 
-#include "store/Error.h"
-#include "ui/report/Report.h"
+#include "core/Error.h"
+#include "report/Report.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -14,7 +14,7 @@ namespace {
 constexpr char Esc = 0x1b;
 constexpr char Gs = 0x1d;
 
-constexpr double MillimetresPerUnit = 25.4 / 96;
+constexpr double MillimetresPerUnit = 25.4 / report::UnitsPerInch;
 constexpr double ThermalDotsPerMm = 8;
 // An impact head puts its 8 pins 1/72 inch apart; double density spreads 400 dots over 63.5 mm.
 constexpr double ImpactRowsPerMm = 72 / 25.4;
@@ -56,10 +56,10 @@ void requireDots(const EscPosSettings& settings)
 {
     const int most = settings.mode == EscPosMode::Raster ? MaxRasterDots : ImpactDoubleDensityDots;
     if (settings.dots < MinDots || settings.dots > most)
-        throw store::Error(QStringLiteral("每行点数 %1 不可用：此打印方式应在 %2 到 %3 之间。")
-                               .arg(settings.dots)
-                               .arg(MinDots)
-                               .arg(most));
+        throw core::Error(QStringLiteral("每行点数 %1 不可用：此打印方式应在 %2 到 %3 之间。")
+                              .arg(settings.dots)
+                              .arg(MinDots)
+                              .arg(most));
 }
 
 // Dots per layout unit across and down the paper for the full-size picture.
@@ -144,7 +144,7 @@ QImage receiptDots(report::Report& report, const EscPosSettings& settings)
 
     QImage grey(settings.dots, height, QImage::Format_Grayscale8);
     if (grey.isNull())
-        throw store::Error(QStringLiteral("内存不足，无法生成小票图像（%1 × %2 点）").arg(settings.dots).arg(height));
+        throw core::Error(QStringLiteral("内存不足，无法生成小票图像（%1 × %2 点）").arg(settings.dots).arg(height));
     grey.fill(Qt::white);
     {
         QPainter painter(&grey);

@@ -47,7 +47,7 @@ int defaultDots(EscPosMode mode, bool wideLayout);
 // The report's page drawn for the printer: settings.dots wide, one bit per dot (Format_Mono, colour
 // index 1 black), as long as the page. What the page prints is centred and kept whole inside the
 // dots, shrunk only when it is wider than the paper; text is thresholded to solid black. Throws
-// store::Error when the dots are out of range for the mode.
+// core::Error when the dots are out of range for the mode.
 QImage receiptDots(report::Report& report, const EscPosSettings& settings);
 bool isBlack(const QImage& dots, int x, int y);
 

@@ -1,14 +1,14 @@
 #include "printing/PrintRun.h"
 
+#include "core/Error.h"
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
-#include "printing/PrintSeam.h"
+#include "printing/PrintHandOff.h"
 #include "printing/ReceiptLayouts.h"
 #include "printing/RemarkLines.h"
 #include "store/Catalogue.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
-#include "store/Error.h"
 #include "store/ValueCheck.h"
 #include "ui/Seams.h"
 
@@ -101,10 +101,9 @@ void requireRecordable(const HistoryRow& row, store::Dataset& target)
         if (!refusal)
             continue;
         if (refusal->reason != store::ValueRefusal::Reason::TooLong)
-            throw store::Error(
-                QStringLiteral("“%1”不是有效的数字，不能记入销售记录的“%2”。小票没有打印，本单保持不变。")
-                    .arg(store::excerptForMessage(text), column));
-        throw store::Error(
+            throw core::Error(QStringLiteral("“%1”不是有效的数字，不能记入销售记录的“%2”。小票没有打印，本单保持不变。")
+                                  .arg(core::excerptForMessage(text), column));
+        throw core::Error(
             QStringLiteral("“%1”的内容太长（%2 个字符），销售记录中最多 %3 个字符。小票没有打印，本单保持不变。")
                 .arg(column)
                 .arg(refusal->characters)
@@ -127,7 +126,7 @@ void writeLabelMap(ReceiptLayoutForm& form, const SaleToPrint& sale)
                 continue;
             report::Label* label = form.quickRep(r + 1).label(QString::fromLatin1(row.names[r]));
             if (!label)
-                throw store::Error(QStringLiteral("小票格式中没有“%1”").arg(QString::fromLatin1(row.names[r])));
+                throw core::Error(QStringLiteral("小票格式中没有“%1”").arg(QString::fromLatin1(row.names[r])));
             label->setText(sale.*row.value);
         }
     }
@@ -207,12 +206,12 @@ QString printAndRecord(const SaleToPrint& sale, TDy58Form& dy58, TDy76Form& dy76
         jobs = form->printReceipt(reportFor(sale.customer, sale.phone), copies, QStringLiteral("小票 ") + sale.number);
     try {
         transaction.commit();
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         if (!printing)
             throw;
         // The cashier holds a receipt the history does not know of.
-        throw store::Error(QStringLiteral("小票已打印，但这笔销售没有记入销售记录，仍留在当前销售中。") +
-                           error.message());
+        throw core::Error(QStringLiteral("小票已打印，但这笔销售没有记入销售记录，仍留在当前销售中。") +
+                          error.message());
     }
     // Recorded: a receipt held up in the queue prints once the printer is back.
     return waitForJobs(jobs, jobWaitMs());

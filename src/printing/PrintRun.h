@@ -1,5 +1,7 @@
 #pragma once
 
+#include "printing/SaleToPrint.h"
+
 #include <QString>
 
 class QDateTime;
@@ -14,21 +16,10 @@ class TDy76Form;
 
 namespace printing {
 
-// What the main window's controls hold about the sale being printed, as text.
-struct SaleToPrint
-{
-    QString layout; // "58" or "76"; any other text prints nothing and still records
-    QString copies; // "1" or "2"; any other text prints nothing and still records
-    bool customer = false;
-    bool phone = false;
-    QString remark;
-    QString number, time, cashier, customerName, phoneNumber, totalQuantity, totalAmount, totalDue, received, change;
-};
-
 // Prints the receipt(s) of the sale in xsxx on the chosen layout and report, and records it: one xstj row,
 // one xsmx row per xsxx line and the emptied xsxx, in ONE transaction on mainConnection (the connection of the
 // three datasets, which belong to the main window: saleLines = select * from xsxx, history = xstj,
-// historyLines = xsmx) that commits only after the receipt has printed. Throws store::Error, with nothing
+// historyLines = xsmx) that commits only after the receipt has printed. Throws core::Error, with nothing
 // written, when the sale cannot be recorded (a text too long for its column, checked before printing),
 // printing fails (no default printer, queue stopped or refusing jobs) or the store refuses a row.
 // Once recorded, waits a few seconds for the printer: returns what the cashier must be told when
@@ -39,7 +30,7 @@ QString printAndRecord(const SaleToPrint& sale, TDy58Form& dy58, TDy76Form& dy76
 // The receipt alone, as the print run prints it (same layout, report, sizes and labels), and
 // nothing recorded: the layout form's ADODataSet1 gives the lines, whatever statement it was set
 // to. Returns, as the print run does, what the cashier must be told when the receipt is still
-// waiting in the queue, else "". Throws store::Error as printing does.
+// waiting in the queue, else "". Throws core::Error as printing does.
 QString printReceiptOnly(const SaleToPrint& sale, int saleLineCount, TDy58Form& dy58, TDy76Form& dy76);
 
 // "预览": chooses the page on both forms by the switches, fills the chosen layout's reports with the

@@ -1,13 +1,13 @@
 #include "printing/ReceiptLayoutForm.h"
 
-#include "printing/PrintSeam.h"
+#include "core/Error.h"
+#include "printing/PrintHandOff.h"
 #include "printing/RemarkLines.h"
+#include "report/ReportView.h"
 #include "store/Catalogue.h"
-#include "store/Error.h"
 #include "store/Numbers.h"
 #include "ui/Fonts.h"
 #include "ui/Seams.h"
-#include "ui/report/ReportView.h"
 
 #include <QFontMetricsF>
 #include <QFrame>
@@ -78,7 +78,7 @@ QList<report::DataField*> dataFields(const report::Band& band)
 void requireReportNumber(int number)
 {
     if (number < 1 || number > ReceiptReports)
-        throw store::Error(QStringLiteral("没有第 %1 个小票报表").arg(number));
+        throw core::Error(QStringLiteral("没有第 %1 个小票报表").arg(number));
 }
 
 } // namespace

@@ -3,9 +3,9 @@
 #include "printing/DatasetRowSource.h"
 #include "printing/ReceiptLayouts.h"
 #include "printing/ReceiptPrinter.h"
+#include "report/Report.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
-#include "ui/report/Report.h"
 #include "ui_ReceiptLayoutForm.h"
 
 #include <QDialog>
@@ -58,7 +58,7 @@ public:
 
     // Prints the report copies times, reading the sale, on the default printer in the language its
     // queue takes (PDF or ESC/POS); the preview is redrawn after. Every receipt goes out here.
-    // Throws store::Error when the queue is not ready or refuses the job; the jobs returned can be
+    // Throws core::Error when the queue is not ready or refuses the job; the jobs returned can be
     // handed to waitForJobs() to hear whether they printed.
     HandedJobs printReceipt(int number, int copies, const QString& documentName);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printing/PrintRun.h"
+#include "printing/SaleToPrint.h"
 
 #include <QList>
 #include <QPointF>

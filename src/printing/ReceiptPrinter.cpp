@@ -1,6 +1,6 @@
 #include "printing/ReceiptPrinter.h"
 
-#include "store/Error.h"
+#include "core/Error.h"
 
 #include <QDeadlineTimer>
 #include <QThread>
@@ -141,11 +141,11 @@ QString optionValue(const QList<std::pair<QString, QString>>& options, const QSt
     return {};
 }
 
-store::Error badOption(const ReceiptPrinter& printer, const QString& option, const QString& value,
-                       const QString& allowed)
+core::Error badOption(const ReceiptPrinter& printer, const QString& option, const QString& value,
+                      const QString& allowed)
 {
-    return store::Error(QStringLiteral("打印机“%1”的设置 %2=%3 无效，可用的值：%4。小票没有打印，本单保持不变。")
-                            .arg(printer.queue, option, value, allowed));
+    return core::Error(QStringLiteral("打印机“%1”的设置 %2=%3 无效，可用的值：%4。小票没有打印，本单保持不变。")
+                           .arg(printer.queue, option, value, allowed));
 }
 
 QString orUnknown(const QString& message)
@@ -256,10 +256,10 @@ ReceiptPrinter defaultReceiptPrinter()
         for (const char* variable : {"LPDEST", "PRINTER"}) {
             const QString named = qEnvironmentVariable(variable);
             if (!named.isEmpty())
-                throw store::Error(
+                throw core::Error(
                     QStringLiteral("默认打印机“%1”不存在，小票无法打印。请在系统中重新设置默认打印机。").arg(named));
         }
-        throw store::Error(QStringLiteral("没有默认打印机，小票无法打印。请先在系统中设置默认打印机。"));
+        throw core::Error(QStringLiteral("没有默认打印机，小票无法打印。请先在系统中设置默认打印机。"));
     }
     ReceiptPrinter printer;
     printer.queue = QString::fromUtf8(dest->name);
@@ -283,12 +283,12 @@ void requireReady(const ReceiptPrinter& printer)
     const QueueState state = queueState(printer.queue);
     const QString why = orUnknown(state.message.isEmpty() ? describeReasons(printer.reasons, {}) : state.message);
     if (!printer.accepting)
-        throw store::Error(QStringLiteral("打印机“%1”不接受打印任务：%2。小票没有打印，本单保持不变；"
-                                          "用 cupsaccept %1 让它重新接受打印任务。")
-                               .arg(printer.queue, why));
-    throw store::Error(QStringLiteral("打印机“%1”已停止：%2。小票没有打印，本单保持不变；"
-                                      "排除故障后用 cupsenable %1 恢复。")
-                           .arg(printer.queue, why));
+        throw core::Error(QStringLiteral("打印机“%1”不接受打印任务：%2。小票没有打印，本单保持不变；"
+                                         "用 cupsaccept %1 让它重新接受打印任务。")
+                              .arg(printer.queue, why));
+    throw core::Error(QStringLiteral("打印机“%1”已停止：%2。小票没有打印，本单保持不变；"
+                                     "排除故障后用 cupsenable %1 恢复。")
+                          .arg(printer.queue, why));
 }
 
 int submitRawJob(const QString& queue, const QString& title, const QByteArray& data)
@@ -297,7 +297,7 @@ int submitRawJob(const QString& queue, const QString& title, const QByteArray& d
     const QByteArray jobTitle = title.toUtf8();
     const int id = cupsCreateJob(CUPS_HTTP_DEFAULT, name.constData(), jobTitle.constData(), 0, nullptr);
     const auto refused = [&] {
-        return store::Error(QStringLiteral("打印机“%1”拒绝了打印任务：%2").arg(queue, lastCupsError()));
+        return core::Error(QStringLiteral("打印机“%1”拒绝了打印任务：%2").arg(queue, lastCupsError()));
     };
     if (id <= 0)
         throw refused();
@@ -308,7 +308,7 @@ int submitRawJob(const QString& queue, const QString& title, const QByteArray& d
     // Finishing also ends a document whose data failed, so the job does not hang half-sent.
     const bool finished = cupsFinishDocument(CUPS_HTTP_DEFAULT, name.constData()) < IPP_STATUS_ERROR_BAD_REQUEST;
     if (!sent || !finished) {
-        const store::Error error = refused();
+        const core::Error error = refused();
         cupsCancelJob2(CUPS_HTTP_DEFAULT, name.constData(), id, 0);
         throw error;
     }

@@ -35,17 +35,17 @@ struct ReceiptPrinter
     EscPosSettings escPos(bool wideLayout) const;
 };
 
-// The receipt options read from a queue's options (names without "-default"). Throws store::Error
+// The receipt options read from a queue's options (names without "-default"). Throws core::Error
 // naming the queue, the option and the values it takes when one is not understood.
 void readReceiptOptions(ReceiptPrinter& printer, const QList<std::pair<QString, QString>>& options);
 
-// Asks CUPS for the default queue. Throws store::Error when there is none or it does not exist.
+// Asks CUPS for the default queue. Throws core::Error when there is none or it does not exist.
 ReceiptPrinter defaultReceiptPrinter();
 
-// Throws store::Error naming the queue and CUPS's reason when it is stopped or refuses jobs.
+// Throws core::Error naming the queue and CUPS's reason when it is stopped or refuses jobs.
 void requireReady(const ReceiptPrinter& printer);
 
-// Hands data to the queue as one raw job; returns its id. Throws store::Error when refused.
+// Hands data to the queue as one raw job; returns its id. Throws core::Error when refused.
 int submitRawJob(const QString& queue, const QString& title, const QByteArray& data);
 
 // The jobs one receipt went out as: ids where known, else found by their title.

@@ -1,7 +1,7 @@
 #include "printing/RemarkLines.h"
 
+#include "report/Elements.h"
 #include "ui/Fonts.h"
-#include "ui/report/Elements.h"
 
 #include <QRegularExpression>
 

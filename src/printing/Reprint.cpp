@@ -1,10 +1,10 @@
 #include "printing/Reprint.h"
 
+#include "core/Error.h"
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
 #include "store/Catalogue.h"
 #include "store/Dataset.h"
-#include "store/Error.h"
 
 #include <array>
 #include <vector>
@@ -64,13 +64,13 @@ int readRecordedSale(const QString& number, store::Connection& connection, SaleT
     store::Dataset record(connection, store::sql::XstjOfSale, number);
     record.open();
     if (record.recordCount() == 0)
-        throw store::Error(QStringLiteral("销售记录中没有单号为“%1”的销售，无法重打小票。")
-                               .arg(store::excerptForMessage(number)));
+        throw core::Error(QStringLiteral("销售记录中没有单号为“%1”的销售，无法重打小票。")
+                               .arg(core::excerptForMessage(number)));
     store::Dataset lines(connection, store::sql::XsmxOfSale, number);
     lines.open();
     const int lineCount = lines.recordCount();
     if (lineCount == 0)
-        throw store::Error(QStringLiteral("单号“%1”的销售没有明细行，无法重打小票。").arg(store::excerptForMessage(number)));
+        throw core::Error(QStringLiteral("单号“%1”的销售没有明细行，无法重打小票。").arg(core::excerptForMessage(number)));
 
     sale.number = record.field(QStringLiteral("单号")) + QLatin1Char(' ') + ReprintMark;
     sale.time = record.field(QStringLiteral("时间"));
@@ -91,11 +91,11 @@ int readRecordedSale(const QString& number, store::Connection& connection, SaleT
 QString reprintSale(const QString& number, const SaleToPrint& settings, TDy58Form& dy58, TDy76Form& dy76)
 {
     if (settings.layout != QLatin1String("58") && settings.layout != QLatin1String("76"))
-        throw store::Error(QStringLiteral("“POS选择”是“%1”，不是 58 或 76，无法重打小票。")
-                               .arg(store::excerptForMessage(settings.layout)));
+        throw core::Error(QStringLiteral("“POS选择”是“%1”，不是 58 或 76，无法重打小票。")
+                               .arg(core::excerptForMessage(settings.layout)));
     if (settings.copies != QLatin1String("1") && settings.copies != QLatin1String("2"))
-        throw store::Error(QStringLiteral("打印份数是“%1”，不是 1 或 2，无法重打小票。")
-                               .arg(store::excerptForMessage(settings.copies)));
+        throw core::Error(QStringLiteral("打印份数是“%1”，不是 1 或 2，无法重打小票。")
+                               .arg(core::excerptForMessage(settings.copies)));
     SaleToPrint sale = settings;
     const int lineCount = readRecordedSale(number, dy58.ADOConnection1, sale);
     ReprintLayout layout(number, dy58, dy76);

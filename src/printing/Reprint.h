@@ -14,7 +14,7 @@ inline const QString ReprintMark = QStringLiteral("重打");
 // that `settings` carries, through the print run's own receipt path. The history is only read.
 // The amount received and the change are not kept in the history, so their lines are left off.
 // Returns what the cashier must be told when the receipt is still waiting in the queue, else "".
-// Throws store::Error when the sale or its lines are not found, the width or copies print
+// Throws core::Error when the sale or its lines are not found, the width or copies print
 // nothing, or printing fails.
 QString reprintSale(const QString& number, const SaleToPrint& settings, TDy58Form& dy58, TDy76Form& dy76);
 

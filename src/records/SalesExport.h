@@ -21,7 +21,7 @@ QString exportFileName(const QString& chosen);
 // of the list in list order, number columns as numbers and text columns as text (a receipt
 // number keeps all 14 digits), NULL as an empty cell. Afterwards the list stands on its last
 // row. Rows are read and written one at a time, so memory does not grow with the list.
-// Throws store::Error when the list cannot be read or the file cannot be written; the file is
+// Throws core::Error when the list cannot be read or the file cannot be written; the file is
 // then left as it was.
 void exportSales(store::Dataset& list, const QString& path, QWidget* owner);
 

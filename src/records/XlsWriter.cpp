@@ -1,11 +1,11 @@
 #include "records/XlsWriter.h"
 
+#include "core/Error.h"
 #include "records/xls/Bytes.h"
 #include "records/xls/CompoundFile.h"
 #include "records/xls/SharedStrings.h"
 #include "records/xls/Spool.h"
 #include "records/xls/WorkbookRecords.h"
-#include "store/Error.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -45,20 +45,20 @@ struct Sheet
     xls::Extent dataExtent;
 };
 
-store::Error textTooLong(const QString& where, qsizetype length)
+core::Error textTooLong(const QString& where, qsizetype length)
 {
-    return store::Error(QStringLiteral("%1的文字有 %2 个字符，超过了 Excel 单元格最多 %3 个字符的限制，无法导出。")
-                            .arg(where)
-                            .arg(length)
-                            .arg(XlsWriter::MaxTextLength));
+    return core::Error(QStringLiteral("%1的文字有 %2 个字符，超过了 Excel 单元格最多 %3 个字符的限制，无法导出。")
+                           .arg(where)
+                           .arg(length)
+                           .arg(XlsWriter::MaxTextLength));
 }
 
-store::Error tooManyColumns(const QString& where, qsizetype count)
+core::Error tooManyColumns(const QString& where, qsizetype count)
 {
-    return store::Error(QStringLiteral("%1有 %2 列，超过了 xls 文件最多 %3 列的限制，无法导出。")
-                            .arg(where)
-                            .arg(count)
-                            .arg(XlsWriter::MaxColumns));
+    return core::Error(QStringLiteral("%1有 %2 列，超过了 xls 文件最多 %3 列的限制，无法导出。")
+                           .arg(where)
+                           .arg(count)
+                           .arg(XlsWriter::MaxColumns));
 }
 
 QString cellLocation(qint64 rowNumber, qsizetype column)
@@ -66,9 +66,9 @@ QString cellLocation(qint64 rowNumber, qsizetype column)
     return QStringLiteral("第 %1 行第 %2 列").arg(rowNumber).arg(column + 1);
 }
 
-store::Error tooMuchData()
+core::Error tooMuchData()
 {
-    return store::Error(QStringLiteral("导出的数据太多，超出了 xls 文件 2GB 的容量，请缩小导出范围。"));
+    return core::Error(QStringLiteral("导出的数据太多，超出了 xls 文件 2GB 的容量，请缩小导出范围。"));
 }
 
 // Messages are only built on failure: this runs for every exported row.
@@ -81,7 +81,7 @@ void checkRow(const QVector<XlsCell>& cells, qint64 rowNumber)
         if (cell.kind == XlsCell::Kind::Text && cell.text.size() > XlsWriter::MaxTextLength)
             throw textTooLong(cellLocation(rowNumber, column), cell.text.size());
         if (cell.kind == XlsCell::Kind::Number && !std::isfinite(cell.number))
-            throw store::Error(QStringLiteral("%1不是有效的数值，无法导出。").arg(cellLocation(rowNumber, column)));
+            throw core::Error(QStringLiteral("%1不是有效的数值，无法导出。").arg(cellLocation(rowNumber, column)));
     }
 }
 
@@ -127,7 +127,7 @@ void XlsWriter::Impl::widen(int column, int characters)
 void XlsWriter::Impl::ensureOpenForRows() const
 {
     if (finishing)
-        throw store::Error(
+        throw core::Error(
             QStringLiteral("导出文件“%1”已经在写出，不能再添加内容。").arg(QDir::toNativeSeparators(path)));
 }
 
@@ -182,7 +182,7 @@ void XlsWriter::Impl::writeRow(const QVector<XlsCell>& row)
             }
             extent.include(rowIndex, column);
         }
-    } catch (const store::Error&) {
+    } catch (const core::Error&) {
         // A row goes in whole or not at all; strings it already added stay in the table unused, which is harmless.
         out.resize(rowStart);
         if (newSheet)
@@ -301,7 +301,7 @@ XlsWriter::~XlsWriter() = default;
 void XlsWriter::setHeader(const QStringList& names)
 {
     if (d->headerFixed)
-        throw store::Error(QStringLiteral("导出表头必须在写入数据行之前设置。"));
+        throw core::Error(QStringLiteral("导出表头必须在写入数据行之前设置。"));
     if (names.size() > MaxColumns)
         throw tooManyColumns(QStringLiteral("表头"), names.size());
     for (qsizetype column = 0; column < names.size(); ++column) {

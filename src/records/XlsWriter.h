@@ -27,7 +27,7 @@ struct XlsCell
 
 // Writes an Excel 97-2003 workbook (.xls) row by row. Rows are spooled to temporary files beside the target as they
 // come, so memory stays flat however many rows there are; finish() assembles the workbook and replaces the target
-// in one step. Every failure is a store::Error with a message for the user: a folder that cannot be written, a full
+// in one step. Every failure is a core::Error with a message for the user: a folder that cannot be written, a full
 // disk, a text too long for a cell, too many columns. A rejected row is not written; the rows before it stay.
 class XlsWriter
 {

@@ -1,6 +1,6 @@
 #include "records/XscxUnit.h"
 
-#include "records/XstjUnit.h"
+#include "records/SalesListOwner.h"
 #include "store/Catalogue.h"
 #include "ui/ControlEvents.h"
 #include "ui/DataGridModel.h"
@@ -51,7 +51,7 @@ void emptyText(QComboBox* box)
 
 } // namespace
 
-TXscxForm::TXscxForm(TXstjForm* statistics, QWidget* parent)
+TXscxForm::TXscxForm(records::SalesListOwner* statistics, QWidget* parent)
     : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TXscxForm")),
       ADOQuery1(ADOConnection1, store::sql::SelectXstj), ADOQuery2(ADOConnection1, store::sql::SelectUsername),
       m_statistics(statistics)
@@ -129,9 +129,9 @@ void TXscxForm::SpeedButton1Click()
     if (!m_statistics)
         return;
     if (!number.isEmpty())
-        m_statistics->ADOQuery1.requery(store::sql::XstjByNumber, number);
+        m_statistics->showMatching(records::SalesSearch::ByNumber, number);
     else
-        m_statistics->ADOQuery1.requery(store::sql::XstjByCashier, cashier);
+        m_statistics->showMatching(records::SalesSearch::ByCashier, cashier);
     close();
 }
 

@@ -1,13 +1,10 @@
 #pragma once
 
+#include "records/SalesListOwner.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
 #include "ui/SkinnedWindow.h"
 #include "ui_XscxUnit.h"
-
-#include <QPointer>
-
-class TXstjForm;
 
 namespace ui {
 class DataGridModel;
@@ -20,7 +17,7 @@ class TXscxForm : public ui::SkinnedWindow, public Ui::TXscxForm
     Q_OBJECT
 
 public:
-    explicit TXscxForm(TXstjForm* statistics, QWidget* parent = nullptr);
+    explicit TXscxForm(records::SalesListOwner* statistics, QWidget* parent = nullptr);
 
     store::Connection ADOConnection1;
     store::Dataset ADOQuery1; // receipt numbers, listed in ComboBox1
@@ -41,6 +38,6 @@ private:
     void fillReceiptNumbers();
     void fillUserNames();
 
-    QPointer<TXstjForm> m_statistics;
+    records::SalesListOwner* m_statistics;
     ui::DataGridModel* m_receiptNumbers = nullptr;
 };

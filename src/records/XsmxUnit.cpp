@@ -1,7 +1,7 @@
 #include "records/XsmxUnit.h"
 
+#include "records/SalesListOwner.h"
 #include "records/SoldColumns.h"
-#include "records/XstjUnit.h"
 #include "store/Catalogue.h"
 #include "ui/DataGrid.h"
 #include "ui/Guard.h"
@@ -28,7 +28,7 @@ QList<ui::GridColumn> lineColumns()
 
 } // namespace
 
-TXsmxForm::TXsmxForm(TXstjForm* statistics, QWidget* parent)
+TXsmxForm::TXsmxForm(records::SalesListOwner* statistics, QWidget* parent)
     : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TXsmxForm")),
       ADOQuery1(ADOConnection1, store::sql::SelectXsmx), m_statistics(statistics)
 {
@@ -37,8 +37,27 @@ TXsmxForm::TXsmxForm(TXstjForm* statistics, QWidget* parent)
     setUpGrid();
     SpeedButton1->setIcon(ui::icon(QStringLiteral("reprint")));
     ui::connectGuarded(SpeedButton1, &QToolButton::clicked, this, &TXsmxForm::SpeedButton1Click);
+    setShowHandler([this] { FormShow(); });
     ADOConnection1.open();
     ADOQuery1.open();
+}
+
+QString TXsmxForm::statisticsNumber() const
+{
+    return m_statistics ? m_statistics->selectedReceiptNumber() : QString();
+}
+
+// The connection closes its datasets without telling their views, so the lines are closed
+// first: should the file be gone, the grid then shows the empty list it really is.
+void TXsmxForm::reconnect()
+{
+    ADOQuery1.close();
+    ADOConnection1.reconnect();
+}
+
+void TXsmxForm::readLinesOf(const QString& receiptNumber)
+{
+    ADOQuery1.requery(store::sql::XsmxOfSale, receiptNumber);
 }
 
 void TXsmxForm::setUpGrid()
@@ -53,20 +72,18 @@ void TXsmxForm::showEvent(QShowEvent* event)
     // history (the initial query) while the program starts.
     if (!DBGridEh1->dataset())
         DBGridEh1->setDataset(&ADOQuery1);
-    if (!event->spontaneous())
-        ui::runGuarded(this, [this] { FormShow(); });
     ui::SkinnedWindow::showEvent(event);
 }
 
 void TXsmxForm::FormShow()
 {
-    const QString number = m_statistics ? m_statistics->Edit1->text() : QString();
+    const QString number = statisticsNumber();
     setCaption(QStringLiteral("单号：") + number);
 }
 
 void TXsmxForm::SpeedButton1Click()
 {
-    const QString number = m_statistics ? m_statistics->Edit1->text() : QString();
+    const QString number = statisticsNumber();
     if (number.isEmpty() || ADOQuery1.recordCount() == 0)
         return;
     emit reprintRequested(number);

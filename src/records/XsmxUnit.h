@@ -1,25 +1,27 @@
 #pragma once
 
+#include "records/SalesListOwner.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
 #include "ui/SkinnedWindow.h"
 #include "ui_XsmxUnit.h"
 
-#include <QPointer>
-
-class TXstjForm;
-
 // "销售明细": the lines of one printed sale, opened by a double click in the statistics list,
-// titled with the receipt number the statistics window keeps in its Edit1.
+// titled with the receipt number the statistics window gives as its selected one.
 class TXsmxForm : public ui::SkinnedWindow, public Ui::TXsmxForm
 {
     Q_OBJECT
 
 public:
-    explicit TXsmxForm(TXstjForm* statistics, QWidget* parent = nullptr);
+    explicit TXsmxForm(records::SalesListOwner* statistics, QWidget* parent = nullptr);
 
     store::Connection ADOConnection1;
     store::Dataset ADOQuery1;
+
+    // What the statistics window's double click does before showing it: a fresh connection,
+    // then the sale's lines.
+    void reconnect();
+    void readLinesOf(const QString& receiptNumber);
 
     void FormShow();          // the title: "单号：" and the number
     void SpeedButton1Click(); // "重打小票": the shown sale's receipt again
@@ -33,5 +35,7 @@ protected:
 private:
     void setUpGrid();
 
-    QPointer<TXstjForm> m_statistics;
+    QString statisticsNumber() const;
+
+    records::SalesListOwner* m_statistics;
 };

@@ -118,6 +118,19 @@ void TXstjForm::applyRights(bool administrator)
     N6->setEnabled(administrator);
 }
 
+void TXstjForm::showMatching(records::SalesSearch search, const QString& text)
+{
+    if (search == records::SalesSearch::ByNumber)
+        ADOQuery1.requery(store::sql::XstjByNumber, text);
+    else
+        ADOQuery1.requery(store::sql::XstjByCashier, text);
+}
+
+QString TXstjForm::selectedReceiptNumber() const
+{
+    return Edit1->text();
+}
+
 void TXstjForm::setUpButtons()
 {
     SpeedButton1->setIcon(ui::icon(QStringLiteral("search")));
@@ -285,9 +298,9 @@ void TXstjForm::DBGridEh1DblClick()
 {
     if (!m_detail)
         return;
-    reconnectFor(m_detail->ADOConnection1, m_detail->ADOQuery1);
+    m_detail->reconnect();
     Edit1->setText(ADOQuery1.field(ReceiptNumber));
-    m_detail->ADOQuery1.requery(store::sql::XsmxOfSale, Edit1->text());
+    m_detail->readLinesOf(Edit1->text());
     m_detail->centreOnScreen();
     ui::showModal(m_detail);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "records/SalesListOwner.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
 #include "ui/SkinnedWindow.h"
@@ -14,7 +15,7 @@ class TXsmxForm;
 
 // "销售统计": the printed sales in xstj with sum footers; from here the list is searched,
 // a sale's lines opened, the list exported and, by administrators, sales deleted.
-class TXstjForm : public ui::SkinnedWindow, public Ui::TXstjForm
+class TXstjForm : public ui::SkinnedWindow, public Ui::TXstjForm, public records::SalesListOwner
 {
     Q_OBJECT
 
@@ -28,6 +29,9 @@ public:
     void OpenFromMain();
     // What the login's right allows here: only an administrator deletes sales.
     void applyRights(bool administrator);
+    // Asked by the query and detail dialogs.
+    void showMatching(records::SalesSearch search, const QString& text) override;
+    QString selectedReceiptNumber() const override;
 
     store::Connection ADOConnection1;
     store::Dataset ADOQuery1;

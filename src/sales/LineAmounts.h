@@ -13,7 +13,7 @@ struct LineAmounts
 };
 
 // From the texts of the price, quantity and discount boxes, in extended precision; throws
-// store::Error when a text is not a number (a lone "." for instance).
+// core::Error when a text is not a number (a lone "." for instance).
 LineAmounts computeLineAmounts(const QString& price, const QString& quantity, const QString& discount);
 
 // The discount pick list in tenths: "10", "9.9", ..., "1.0", "0.9", ..., "0.1".

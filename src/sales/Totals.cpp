@@ -1,7 +1,7 @@
 #include "sales/Totals.h"
 
+#include "core/Error.h"
 #include "store/Dataset.h"
-#include "store/Error.h"
 #include "store/Numbers.h"
 
 #include <QStringList>
@@ -34,7 +34,7 @@ void TenThousandthsSum::add(double value)
     const long double scaled = std::nearbyint(static_cast<long double>(value) * UnitsPerOne);
     qint64 sum = 0;
     if (!(std::fabs(scaled) <= LargestUnits) || __builtin_add_overflow(m_units, static_cast<qint64>(scaled), &sum))
-        throw store::Error(outOfRangeMessage());
+        throw core::Error(outOfRangeMessage());
     m_units = sum;
 }
 

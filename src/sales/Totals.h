@@ -18,7 +18,7 @@ QString outOfRangeMessage();
 
 // A running sum kept in whole ten-thousandths: each value is scaled by 10000 and rounded to
 // the nearest whole number, ties to even, before it is added. A NULL adds nothing. A value or
-// sum beyond what 64 bits hold throws store::Error instead of wrapping round to a negative total.
+// sum beyond what 64 bits hold throws core::Error instead of wrapping round to a negative total.
 class TenThousandthsSum
 {
 public:
@@ -55,7 +55,7 @@ struct LineTexts
 };
 
 // Whether the line, stored in place of the row at replacedIndex (0-based; -1 to add it), keeps
-// every one of its values and every total of the sale within LargestAmount. Throws store::Error
+// every one of its values and every total of the sale within LargestAmount. Throws core::Error
 // when a text is not a number.
 bool lineFitsTheSale(store::Dataset& lines, const LineTexts& line, int replacedIndex);
 

@@ -4,7 +4,7 @@
 #include "store/Backup.h"
 #include "store/BackupSettings.h"
 #include "store/Connection.h"
-#include "store/Error.h"
+#include "core/Error.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
 #include "ui/Seams.h"

@@ -4,7 +4,7 @@
 #include "ui_QxsmUnit.h"
 
 // What an ordinary user may not do, as the login's rights model sets it.
-class TQxsmForm : public ui::SkinnedWindow, public Ui::TQxsmForm
+class TQxsmForm : public ui::SkinnedWindow, private Ui::TQxsmForm
 {
     Q_OBJECT
 

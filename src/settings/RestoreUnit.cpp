@@ -1,7 +1,7 @@
 #include "settings/RestoreUnit.h"
 
 #include "store/Connection.h"
-#include "store/Error.h"
+#include "core/Error.h"
 #include "store/Restore.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
@@ -92,7 +92,7 @@ void TRestoreForm::RestoreButtonClick()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
         m_staged = store::restore::prepare(facts.path, store::Connection::databasePath());
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         QApplication::restoreOverrideCursor();
         ui::message(this, error.message(), ui::MessageStyle::Error);
         return;

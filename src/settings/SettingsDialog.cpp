@@ -1,7 +1,6 @@
 #include "settings/SettingsDialog.h"
 
-#include "settings/XtUnit.h"
-#include "store/Error.h"
+#include "core/Error.h"
 #include "ui/Messages.h"
 
 #include <QCheckBox>
@@ -9,21 +8,24 @@
 
 namespace settings {
 
-SettingsDialog::SettingsDialog(TXtForm* settings, QWidget* parent) : ui::SkinnedWindow(parent), m_settings(settings) {}
+SettingsDialog::SettingsDialog(SettingsOwner* settings, QWidget* parent)
+    : ui::SkinnedWindow(parent), m_settings(settings)
+{
+}
 
 void SettingsDialog::SpeedButton2Click()
 {
     close();
 }
 
-TXtForm* SettingsDialog::settingsWindow() const
+SettingsOwner* SettingsDialog::settingsWindow() const
 {
     if (!m_settings)
-        throw store::Error(QStringLiteral("设置窗口尚未创建"));
+        throw core::Error(QStringLiteral("设置窗口尚未创建"));
     return m_settings;
 }
 
-AddDialog::AddDialog(TXtForm* settings, const QString& name, const store::Statement& table, QWidget* parent)
+AddDialog::AddDialog(SettingsOwner* settings, const QString& name, const store::Statement& table, QWidget* parent)
     : SettingsDialog(settings, parent), ADOConnection1(name), ADOQuery1(ADOConnection1, table)
 {
 }

@@ -11,12 +11,27 @@
 
 class QCheckBox;
 class QLineEdit;
-class TXtForm;
 
 namespace settings {
 
-// The small dialogs of the settings window: each works on that window's data, does its work on
-// SpeedButton1 and closes on SpeedButton2.
+// What the settings window's dialogs ask of it: the selected rows of its two grids, and a fresh
+// read of them. The window outlives its dialogs.
+class SettingsOwner
+{
+public:
+    virtual bool hasSelectedUser() = 0;
+    virtual QString selectedUserPassword() = 0; // as stored
+    virtual void modifySelectedUser(const QString& storedPassword, const QString& right) = 0;
+    virtual bool hasSelectedGoods() = 0;
+    virtual void modifySelectedGoods(const QString& name, const QString& price) = 0;
+    virtual void SettingsRequery() = 0;
+
+protected:
+    ~SettingsOwner() = default;
+};
+
+// The small dialogs of the settings window: each works on that window's data through it, does
+// its work on SpeedButton1 and closes on SpeedButton2.
 class SettingsDialog : public ui::SkinnedWindow
 {
     Q_OBJECT
@@ -25,7 +40,7 @@ public:
     void SpeedButton2Click();
 
 protected:
-    SettingsDialog(TXtForm* settings, QWidget* parent);
+    SettingsDialog(SettingsOwner* settings, QWidget* parent);
 
     template <typename Dialog> void connectButtons(Dialog* dialog)
     {
@@ -34,9 +49,9 @@ protected:
         centreOnScreen();
     }
 
-    TXtForm* settingsWindow() const; // throws store::Error before the settings window exists
+    SettingsOwner* settingsWindow() const; // throws core::Error before the settings window exists
 
-    TXtForm* m_settings;
+    SettingsOwner* m_settings;
 };
 
 // The add dialogs write through a connection of their own. Once a row is in, the boxes are
@@ -53,7 +68,7 @@ public:
     void FormCreate();
 
 protected:
-    AddDialog(TXtForm* settings, const QString& name, const store::Statement& table, QWidget* parent);
+    AddDialog(SettingsOwner* settings, const QString& name, const store::Statement& table, QWidget* parent);
 
     // True when the dialog stays open for the next row.
     bool finishAdd(std::initializer_list<QLineEdit*> boxes, const QString& done, const std::function<void()>& announce,

@@ -1,13 +1,12 @@
 #include "settings/SptjUnit.h"
 
-#include "settings/XtUnit.h"
 #include "store/Catalogue.h"
 #include "ui/ControlEvents.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
 #include "ui/NumberKeyFilter.h"
 
-TSptjForm::TSptjForm(TXtForm* settings, QWidget* parent)
+TSptjForm::TSptjForm(settings::SettingsOwner* settings, QWidget* parent)
     : settings::AddDialog(settings, QStringLiteral("TSptjForm"), store::sql::SelectSpxx, parent)
 {
     setupWindow(*this, QStringLiteral("TSptjForm"), QStringLiteral("添加新商品"), QSize(264, 227),
@@ -17,6 +16,12 @@ TSptjForm::TSptjForm(TXtForm* settings, QWidget* parent)
     ui::onEnterKey(Edit1, this, [this] { Edit2->setFocus(Qt::TabFocusReason); });
     connectButtons(this);
     FormCreate();
+}
+
+void TSptjForm::emptyBoxes()
+{
+    Edit1->clear();
+    Edit2->clear();
 }
 
 void TSptjForm::SpeedButton1Click()

@@ -10,8 +10,10 @@ class TSptjForm : public settings::AddDialog, public Ui::TSptjForm
     Q_OBJECT
 
 public:
-    explicit TSptjForm(TXtForm* settings, QWidget* parent = nullptr);
+    explicit TSptjForm(settings::SettingsOwner* settings, QWidget* parent = nullptr);
 
+    // What the settings window's "添加" does before showing it.
+    void emptyBoxes();
     void SpeedButton1Click(); // ADOQuery1 holds spxx
 
 signals:

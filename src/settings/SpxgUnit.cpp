@@ -1,12 +1,12 @@
 #include "settings/SpxgUnit.h"
 
-#include "settings/XtUnit.h"
-#include "store/Error.h"
+#include "core/Error.h"
+#include "store/Numbers.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
 #include "ui/NumberKeyFilter.h"
 
-TSpxgForm::TSpxgForm(TXtForm* settings, QWidget* parent) : settings::SettingsDialog(settings, parent)
+TSpxgForm::TSpxgForm(settings::SettingsOwner* settings, QWidget* parent) : settings::SettingsDialog(settings, parent)
 {
     setupWindow(*this, QStringLiteral("TSpxgForm"), QStringLiteral("修改商品信息"), QSize(264, 223),
                 ui::ControlBox | ui::Close);
@@ -14,18 +14,22 @@ TSpxgForm::TSpxgForm(TXtForm* settings, QWidget* parent) : settings::SettingsDia
     connectButtons(this);
 }
 
+void TSpxgForm::showGoods(const QString& name, const QString& price)
+{
+    Edit1->setText(name);
+    // A row stored without a price opens with an empty box, so it can still be given one.
+    Edit2->setText(price.isEmpty() ? price : store::normalisePrice(price));
+}
+
 void TSpxgForm::SpeedButton1Click()
 {
-    store::Dataset& goods = settingsWindow()->ADOQuery2;
+    settings::SettingsOwner* owner = settingsWindow();
     // With no row to stand on, an edit would insert one instead.
-    if (goods.recordCount() == 0) {
+    if (!owner->hasSelectedGoods()) {
         ui::message(this, QStringLiteral("商品信息为空！"), ui::MessageStyle::Plain);
         return;
     }
-    goods.edit();
-    goods.setField(QStringLiteral("品名"), Edit1->text());
-    goods.setField(QStringLiteral("单价"), Edit2->text());
-    goods.post();
+    owner->modifySelectedGoods(Edit1->text(), Edit2->text());
     ui::message(this, QStringLiteral("修改商品信息成功！"), ui::MessageStyle::Plain);
     emit goodsChanged();
     close();

@@ -1,14 +1,13 @@
 #include "settings/XtUnit.h"
 
 #include "settings/BackupPanel.h"
+#include "core/Error.h"
 #include "settings/QxsmUnit.h"
 #include "settings/SptjUnit.h"
 #include "settings/SpxgUnit.h"
 #include "settings/YhtjUnit.h"
 #include "settings/YhxgUnit.h"
 #include "store/Catalogue.h"
-#include "store/Error.h"
-#include "store/Numbers.h"
 #include "ui/BoxLooks.h"
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
@@ -22,7 +21,6 @@
 namespace {
 
 const QString AdminName = QStringLiteral("admin");
-const QString AdministratorRight = QStringLiteral("管理员");
 
 QList<ui::GridColumn> userColumns()
 {
@@ -62,7 +60,7 @@ void keepUsableBeside(QWidget* dialog, QWidget* window)
 template <typename Dialog> Dialog* required(const QPointer<Dialog>& dialog)
 {
     if (!dialog)
-        throw store::Error(QStringLiteral("设置窗口的对话框尚未创建"));
+        throw core::Error(QStringLiteral("设置窗口的对话框尚未创建"));
     return dialog.data();
 }
 
@@ -194,6 +192,37 @@ void TXtForm::SettingsRequery()
     ADOQuery3.requery(store::sql::SelectDynr);
 }
 
+bool TXtForm::hasSelectedUser()
+{
+    return ADOQuery1.recordCount() > 0;
+}
+
+QString TXtForm::selectedUserPassword()
+{
+    return ADOQuery1.field(QStringLiteral("密码"));
+}
+
+void TXtForm::modifySelectedUser(const QString& storedPassword, const QString& right)
+{
+    ADOQuery1.edit();
+    ADOQuery1.setField(QStringLiteral("密码"), storedPassword);
+    ADOQuery1.setField(QStringLiteral("权限"), right);
+    ADOQuery1.post();
+}
+
+bool TXtForm::hasSelectedGoods()
+{
+    return ADOQuery2.recordCount() > 0;
+}
+
+void TXtForm::modifySelectedGoods(const QString& name, const QString& price)
+{
+    ADOQuery2.edit();
+    ADOQuery2.setField(QStringLiteral("品名"), name);
+    ADOQuery2.setField(QStringLiteral("单价"), price);
+    ADOQuery2.post();
+}
+
 void TXtForm::SettingsRefresh()
 {
     SettingsRequery();
@@ -202,20 +231,14 @@ void TXtForm::SettingsRefresh()
 void TXtForm::SpeedButton1Click()
 {
     TYhtjForm* dialog = yhtjForm();
-    dialog->Edit1->clear();
-    dialog->Edit2->clear();
+    dialog->emptyBoxes();
     ui::showModal(dialog);
 }
 
 void TXtForm::SpeedButton2Click()
 {
     TYhxgForm* dialog = yhxgForm();
-    dialog->Edit2->clear();
-    dialog->Edit3->clear();
-    dialog->Edit5->clear();
-    dialog->Edit1->setText(ADOQuery1.field(QStringLiteral("用户名")));
-    dialog->Edit4->setText(ADOQuery1.field(QStringLiteral("权限")));
-    dialog->ComboBox1->setCurrentIndex(dialog->Edit4->text() == AdministratorRight ? 0 : 1);
+    dialog->showAccount(ADOQuery1.field(QStringLiteral("用户名")), ADOQuery1.field(QStringLiteral("权限")));
     ui::showModal(dialog);
 }
 
@@ -238,8 +261,7 @@ void TXtForm::SpeedButton3Click()
 void TXtForm::SpeedButton4Click()
 {
     TSptjForm* dialog = sptjForm();
-    dialog->Edit1->clear();
-    dialog->Edit2->clear();
+    dialog->emptyBoxes();
     keepUsableBeside(dialog, this);
     dialog->show();
     dialog->raise();
@@ -253,10 +275,7 @@ void TXtForm::SpeedButton5Click()
         return;
     }
     TSpxgForm* dialog = spxgForm();
-    dialog->Edit1->setText(ADOQuery2.field(QStringLiteral("品名")));
-    // A row stored without a price opens with an empty box, so it can still be given one.
-    const QString price = ADOQuery2.field(QStringLiteral("单价"));
-    dialog->Edit2->setText(price.isEmpty() ? price : store::normalisePrice(price));
+    dialog->showGoods(ADOQuery2.field(QStringLiteral("品名")), ADOQuery2.field(QStringLiteral("单价")));
     ui::showModal(dialog);
 }
 

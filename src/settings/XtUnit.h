@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/SettingsDialog.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
 #include "ui/SkinnedWindow.h"
@@ -18,7 +19,7 @@ class TBackupPanel;
 // The settings window: cashier accounts, goods catalogue and print content. Adding and
 // changing users and goods happen in the dialogs handed over by setDialogs; what the main
 // window must redo afterwards (pick lists, shop name) is announced by the signals below.
-class TXtForm : public ui::SkinnedWindow, public Ui::TXtForm
+class TXtForm : public ui::SkinnedWindow, public Ui::TXtForm, public settings::SettingsOwner
 {
     Q_OBJECT
 
@@ -46,7 +47,13 @@ public:
     void DBGridEh2DblClick();
 
     // Run by the add dialogs after each add: the grids re-read what their connections wrote.
-    void SettingsRequery();
+    void SettingsRequery() override;
+    // Asked by the modify dialogs: the rows selected in the two grids.
+    bool hasSelectedUser() override;
+    QString selectedUserPassword() override;
+    void modifySelectedUser(const QString& storedPassword, const QString& right) override;
+    bool hasSelectedGoods() override;
+    void modifySelectedGoods(const QString& name, const QString& price) override;
     // Run by the main window after a sale line is added or modified.
     void SettingsRefresh();
     // The main window's "设置".

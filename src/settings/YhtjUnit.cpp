@@ -1,12 +1,11 @@
 #include "settings/YhtjUnit.h"
 
-#include "settings/XtUnit.h"
 #include "store/Catalogue.h"
 #include "store/Passwords.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
 
-TYhtjForm::TYhtjForm(TXtForm* settings, QWidget* parent)
+TYhtjForm::TYhtjForm(settings::SettingsOwner* settings, QWidget* parent)
     : settings::AddDialog(settings, QStringLiteral("TYhtjForm"), store::sql::SelectUsername, parent)
 {
     setupWindow(*this, QStringLiteral("TYhtjForm"), QStringLiteral("添加新用户"), QSize(264, 246),
@@ -14,6 +13,12 @@ TYhtjForm::TYhtjForm(TXtForm* settings, QWidget* parent)
     ComboBox1->setCurrentIndex(0);
     connectButtons(this);
     FormCreate();
+}
+
+void TYhtjForm::emptyBoxes()
+{
+    Edit1->clear();
+    Edit2->clear();
 }
 
 void TYhtjForm::SpeedButton1Click()

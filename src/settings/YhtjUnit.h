@@ -9,8 +9,10 @@ class TYhtjForm : public settings::AddDialog, public Ui::TYhtjForm
     Q_OBJECT
 
 public:
-    explicit TYhtjForm(TXtForm* settings, QWidget* parent = nullptr);
+    explicit TYhtjForm(settings::SettingsOwner* settings, QWidget* parent = nullptr);
 
+    // What the settings window's "添加" does before showing it.
+    void emptyBoxes();
     void SpeedButton1Click(); // ADOQuery1 holds username
 
 signals:

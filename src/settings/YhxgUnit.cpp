@@ -1,16 +1,12 @@
 #include "settings/YhxgUnit.h"
 
-#include "settings/XtUnit.h"
-#include "store/Error.h"
+#include "core/Error.h"
+#include "core/LoggedInUser.h"
 #include "store/Passwords.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
 
-#include <QShowEvent>
-
 namespace {
-
-const QString Administrator = QStringLiteral("管理员");
 
 void paintButtonFace(QLineEdit* box)
 {
@@ -21,19 +17,28 @@ void paintButtonFace(QLineEdit* box)
 
 } // namespace
 
-TYhxgForm::TYhxgForm(TXtForm* settings, QWidget* parent) : settings::SettingsDialog(settings, parent)
+TYhxgForm::TYhxgForm(settings::SettingsOwner* settings, QWidget* parent) : settings::SettingsDialog(settings, parent)
 {
     setupWindow(*this, QStringLiteral("TYhxgForm"), QStringLiteral("修改用户信息"), QSize(262, 274),
                 ui::ControlBox | ui::Close);
     paintButtonFace(Edit1);
     connectButtons(this);
+    setShowHandler([this] { FormShow(); });
 }
 
-void TYhxgForm::showEvent(QShowEvent* event)
+void TYhxgForm::setLoggedInUser(const core::LoggedInUser* user)
 {
-    ui::SkinnedWindow::showEvent(event);
-    if (!event->spontaneous())
-        ui::runGuarded(this, [this] { FormShow(); });
+    m_loggedIn = user;
+}
+
+void TYhxgForm::showAccount(const QString& name, const QString& right)
+{
+    Edit2->clear();
+    Edit3->clear();
+    Edit5->clear();
+    Edit1->setText(name);
+    Edit4->setText(right);
+    ComboBox1->setCurrentIndex(Edit4->text() == QStringLiteral("管理员") ? 0 : 1);
 }
 
 void TYhxgForm::FormShow()
@@ -51,7 +56,7 @@ void TYhxgForm::FormShow()
 // everyone else's accounts, still need the password in use.
 bool TYhxgForm::oldPasswordNeeded() const
 {
-    return Edit7->text() != Administrator || Edit1->text() == Edit6->text();
+    return !m_loggedIn || !m_loggedIn->isAdministrator() || Edit1->text() == m_loggedIn->name;
 }
 
 void TYhxgForm::emptyPasswordBoxes()
@@ -63,13 +68,13 @@ void TYhxgForm::emptyPasswordBoxes()
 
 void TYhxgForm::SpeedButton1Click()
 {
-    store::Dataset& users = settingsWindow()->ADOQuery1;
+    settings::SettingsOwner* owner = settingsWindow();
     // With no row to stand on, an edit would insert a nameless account.
-    if (users.recordCount() == 0) {
+    if (!owner->hasSelectedUser()) {
         ui::message(this, QStringLiteral("用户信息为空！"), ui::MessageStyle::Error);
         return;
     }
-    if (oldPasswordNeeded() && !store::verifyPassword(Edit2->text(), users.field(QStringLiteral("密码")))) {
+    if (oldPasswordNeeded() && !store::verifyPassword(Edit2->text(), owner->selectedUserPassword())) {
         ui::message(this, QStringLiteral("旧密码输入错误！"), ui::MessageStyle::Error);
         emptyPasswordBoxes();
         return;
@@ -83,10 +88,7 @@ void TYhxgForm::SpeedButton1Click()
         return;
     }
     const QString password = store::hashPassword(Edit3->text());
-    users.edit();
-    users.setField(QStringLiteral("密码"), password);
-    users.setField(QStringLiteral("权限"), ComboBox1->currentText());
-    users.post();
+    owner->modifySelectedUser(password, ComboBox1->currentText());
     ui::message(this, QStringLiteral("修改用户信息成功！"), ui::MessageStyle::Plain);
     close();
 }

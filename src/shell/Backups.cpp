@@ -1,7 +1,7 @@
 #include "shell/Backups.h"
 
 #include "store/BackupSettings.h"
-#include "store/Error.h"
+#include "core/Error.h"
 #include "ui/Messages.h"
 
 #include <QDateTime>
@@ -31,7 +31,7 @@ QString BackupSchedule::secondFolder()
 {
     try {
         return store::BackupSettings(m_connection).secondFolder();
-    } catch (const store::Error&) {
+    } catch (const core::Error&) {
         return {}; // the main copy is still made; the settings window shows what is wrong
     }
 }
@@ -140,7 +140,7 @@ void BackupSchedule::tellOnceToday(Trouble trouble, const QString& text)
         if (settings.toldOn(trouble, today))
             return;
         settings.setToldOn(trouble, today);
-    } catch (const store::Error&) {
+    } catch (const core::Error&) {
         // Told anyway: the day is then told again at the next start, which is better than never.
     }
     ui::message(m_owner, text, ui::MessageStyle::Warning);

@@ -1,6 +1,6 @@
 #include "shell/DataFolder.h"
 
-#include "store/Error.h"
+#include "core/Error.h"
 #include "store/NewDatabase.h"
 
 #include <QCoreApplication>
@@ -29,7 +29,7 @@ QString shown(const QString& path)
 
 [[noreturn]] void fail(const QString& folder, const QString& reason)
 {
-    throw store::Error(QStringLiteral("无法建立数据文件夹 %1：%2").arg(shown(folder), reason));
+    throw core::Error(QStringLiteral("无法建立数据文件夹 %1：%2").arg(shown(folder), reason));
 }
 
 QByteArray digestOf(const QString& path)
@@ -122,7 +122,7 @@ QString enterDataFolder()
 {
     const QString folder = dataFolderPath();
     if (folder.isEmpty())
-        throw store::Error(QStringLiteral("找不到用户的主文件夹，无法确定数据文件夹"));
+        throw core::Error(QStringLiteral("找不到用户的主文件夹，无法确定数据文件夹"));
     const QString help = deliveredFile(HelpName);
     if (makeDataFolder(folder, deliveredFile(SchemaName), help)) {
         std::fputs(qPrintable(QStringLiteral("新建了数据文件夹 %1\n").arg(shown(folder))), stderr);

@@ -17,7 +17,7 @@ QString deliveredFile(const QString& name);
 // (when there is one), all in a temporary folder renamed into place, so a failed start leaves
 // nothing half-made. Returns false, touching nothing, when folder exists already: a data.mdb
 // missing from a used folder is reported, never silently replaced by an empty one.
-// Throws store::Error naming the folder and the reason.
+// Throws core::Error naming the folder and the reason.
 bool makeDataFolder(const QString& folder, const QString& schemaFile, const QString& helpFile);
 
 // Puts the delivered help file into folder when it is missing there or differs (after an
@@ -26,7 +26,7 @@ QString refreshHelpFile(const QString& folder, const QString& helpFile);
 
 // Start-up: makes the data folder on the first start, refreshes the help in it and makes it the
 // working directory, where data.mdb and the help file are looked up. Returns the folder.
-// Throws store::Error with a message for the user.
+// Throws core::Error with a message for the user.
 QString enterDataFolder();
 
 } // namespace shell

@@ -1,6 +1,6 @@
 #include "shell/DesktopEntry.h"
 
-#include "store/Error.h"
+#include "core/Error.h"
 #include "ui/Icons.h"
 
 #include <QDir>
@@ -58,7 +58,7 @@ QString withTrailingSeparator(const QString& folder)
 
 [[noreturn]] void fail(const QString& path, const QString& reason)
 {
-    throw store::Error(QStringLiteral("无法写入桌面快捷方式 %1：%2").arg(QDir::toNativeSeparators(path), reason));
+    throw core::Error(QStringLiteral("无法写入桌面快捷方式 %1：%2").arg(QDir::toNativeSeparators(path), reason));
 }
 
 // The icon the entry points at; written once into the working folder (the program's own folder

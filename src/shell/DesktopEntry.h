@@ -11,7 +11,7 @@ QString desktopEntryFileName(); // "Quorvel销售小票打印软件.desktop"
 QString desktopEntryText(const QString& executable, const QString& workingFolder, const QString& iconFile);
 
 // Writes (over any earlier one) the entry into desktopFolder, made executable so the desktop
-// offers to launch it. Throws store::Error naming the file and the reason.
+// offers to launch it. Throws core::Error naming the file and the reason.
 void writeDesktopEntry(const QString& desktopFolder, const QString& executable, const QString& workingFolder);
 
 } // namespace shell

@@ -11,6 +11,7 @@
 #include "settings/XtUnit.h"
 #include "settings/YhtjUnit.h"
 #include "settings/YhxgUnit.h"
+#include "shell/DesktopEntry.h"
 #include "shell/LoginUnit.h"
 #include "shell/MainUnit.h"
 #include "shell/Startup.h"
@@ -18,6 +19,8 @@
 #include "ui/Seams.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
 #include <QKeyEvent>
 
 namespace {
@@ -59,7 +62,7 @@ template <typename Window, typename... Arguments> Window* Forms::create(Argument
 
 Forms::Forms()
 {
-    MainForm = create<TMainForm>(*this);
+    MainForm = create<TMainForm>();
     XtForm = create<TXtForm>();
     YhtjForm = create<TYhtjForm>(XtForm);
     YhxgForm = create<TYhxgForm>(XtForm);
@@ -94,10 +97,17 @@ void introduceRecordsDialogs(TXstjForm& statistics, TXsmxForm& detail, TXscxForm
     statistics.setDialogs(&detail, &query);
 }
 
+void introduceReceiptForms(TMainForm& main, TDy58Form& dy58, TDy76Form& dy76)
+{
+    main.setReceiptForms(&dy58, &dy76);
+}
+
 void Forms::introduceWindows()
 {
+    introduceReceiptForms(*MainForm, *Dy58Form, *Dy76Form);
     introduceSettingsDialogs(*XtForm, *YhtjForm, *YhxgForm, *SptjForm, *SpxgForm, *QxsmForm);
     introduceRecordsDialogs(*XstjForm, *XsmxForm, *XscxForm);
+    YhxgForm->setLoggedInUser(&m_loggedIn);
 }
 
 // What the lower windows announce, the main window carries out at once, inside their handlers.
@@ -107,13 +117,7 @@ void Forms::connectNews()
     const auto direct = Qt::DirectConnection;
     ui::connectGuarded(XtForm, &TXtForm::goodsChanged, main, &TMainForm::reloadGoodsPickList, direct);
     ui::connectGuarded(XtForm, &TXtForm::usersChanged, main, &TMainForm::reloadCashierPickList, direct);
-    ui::connectGuarded(
-        XtForm, &TXtForm::printContentSaved, main,
-        [main](const QString& shopName, const QString& remark) {
-            main->Edit5->setText(shopName);
-            main->Memo1->setPlainText(remark);
-        },
-        direct);
+    ui::connectGuarded(XtForm, &TXtForm::printContentSaved, main, &TMainForm::showPrintContent, direct);
     ui::connectGuarded(YhtjForm, &TYhtjForm::usersChanged, main, &TMainForm::reloadCashierPickList, direct);
     ui::connectGuarded(SptjForm, &TSptjForm::goodsChanged, main, &TMainForm::reloadGoodsPickList, direct);
     ui::connectGuarded(SpxgForm, &TSpxgForm::goodsChanged, main, &TMainForm::reloadGoodsPickList, direct);
@@ -121,6 +125,11 @@ void Forms::connectNews()
     const auto reprint = [main](const QString& number) { main->ReprintSale(number); };
     ui::connectGuarded(XstjForm, &TXstjForm::reprintRequested, XstjForm, reprint, direct);
     ui::connectGuarded(XsmxForm, &TXsmxForm::reprintRequested, XsmxForm, reprint, direct);
+    // What the main window asks of the others is a step of its own handler: unguarded, so an
+    // error stops that handler as a direct call would.
+    QObject::connect(main, &TMainForm::settingsRequested, XtForm, &TXtForm::OpenOnUsersTab, direct);
+    QObject::connect(main, &TMainForm::statisticsRequested, XstjForm, &TXstjForm::OpenFromMain, direct);
+    QObject::connect(main, &TMainForm::settingsRefreshRequested, XtForm, &TXtForm::SettingsRefresh, direct);
     QObject::connect(XtForm, &TXtForm::restoreRequested, qApp, [] { shell::restartOnRestoredCopy(); });
 }
 
@@ -137,8 +146,37 @@ void Forms::showMainWindow()
 
 bool Forms::runLoginGate()
 {
-    TLoginForm login(*this);
+    TLoginForm login(loginFirstSteps());
     const int shown = ui::showModal(&login);
     // Only the confirm operation sets OK; a dialog shown without blocking never has.
-    return shown == QDialog::Accepted && login.result() == QDialog::Accepted;
+    const bool confirmed = shown == QDialog::Accepted && login.result() == QDialog::Accepted;
+    if (confirmed)
+        applyLogin(login.outcome());
+    return confirmed;
+}
+
+std::function<void()> Forms::loginFirstSteps()
+{
+    return [this] {
+        shell::writeDesktopEntry(ui::desktopFolder(), QCoreApplication::applicationFilePath(), QDir::currentPath());
+        MainForm->discardUnprintedSale();
+    };
+}
+
+void Forms::applyLogin(const core::LoggedInUser& user)
+{
+    m_loggedIn = user;
+    MainForm->showLoggedIn(user);
+    // Any other right leaves every control as designed.
+    if (user.isAdministrator())
+        applyRights(true);
+    if (user.isOrdinaryUser())
+        applyRights(false);
+}
+
+void Forms::applyRights(bool administrator)
+{
+    MainForm->applyRights(administrator);
+    XtForm->applyRights(administrator);
+    XstjForm->applyRights(administrator);
 }

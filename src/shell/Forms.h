@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/LoggedInUser.h"
+
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -20,11 +23,11 @@ class TDy76Form;
 
 // Owns every window of the program. The constructor creates them once, in the fixed order,
 // each opening its own connection; they live until Forms goes and are destroyed in reverse.
-// Windows reach one another through these members.
+// Forms introduces them to one another and carries their news (signals) to the window that acts.
 class Forms
 {
 public:
-    Forms(); // throws store::Error when a window cannot open the database
+    Forms(); // throws core::Error when a window cannot open the database
     ~Forms();
     Forms(const Forms&) = delete;
     Forms& operator=(const Forms&) = delete;
@@ -33,6 +36,13 @@ public:
     bool start();
     void showMainWindow();
     bool runLoginGate();
+
+    // What the login window runs at its creation before its user list: the desktop entry and
+    // emptying the sale left unprinted by an earlier run.
+    std::function<void()> loginFirstSteps();
+    // A confirmed login's outcome, applied to the windows: the cashier, the status bar, the rights.
+    void applyLogin(const core::LoggedInUser& user);
+    const core::LoggedInUser& loggedInUser() const { return m_loggedIn; }
 
     TMainForm* MainForm = nullptr;
     // The settings window and the dialogs it opens.
@@ -54,9 +64,11 @@ private:
     template <typename Window, typename... Arguments> Window* create(Arguments&&... arguments);
     void introduceWindows();
     void connectNews();
+    void applyRights(bool administrator);
 
     std::vector<std::unique_ptr<QWidget>> m_windows; // in creation order
     std::unique_ptr<QObject> m_helpKey;
+    core::LoggedInUser m_loggedIn;
 };
 
 // How a window is handed the dialogs it opens, which are created after it and hold it. Forms
@@ -64,3 +76,4 @@ private:
 void introduceSettingsDialogs(TXtForm& settings, TYhtjForm& yhtj, TYhxgForm& yhxg, TSptjForm& sptj, TSpxgForm& spxg,
                               TQxsmForm& qxsm);
 void introduceRecordsDialogs(TXstjForm& statistics, TXsmxForm& detail, TXscxForm& query);
+void introduceReceiptForms(TMainForm& main, TDy58Form& dy58, TDy76Form& dy76);

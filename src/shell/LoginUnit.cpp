@@ -1,12 +1,6 @@
 #include "shell/LoginUnit.h"
 
-#include "records/XstjUnit.h"
-#include "settings/XtUnit.h"
-#include "settings/YhxgUnit.h"
-#include "shell/DesktopEntry.h"
-#include "shell/Forms.h"
 #include "shell/Looks.h"
-#include "shell/MainUnit.h"
 #include "shell/PickList.h"
 #include "store/Catalogue.h"
 #include "store/Passwords.h"
@@ -14,35 +8,21 @@
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
-#include "ui/Seams.h"
-
-#include <QAction>
-#include <QCoreApplication>
-#include <QDir>
-#include <QShowEvent>
-
-namespace shell {
-
-const QString SiteAddress = QStringLiteral("www.quorvel.cn");
-
-} // namespace shell
 
 namespace {
 
 const QString Caption = QStringLiteral("登录软件");
 const QSize ClientSize(346, 265);
-const QString Administrator = QStringLiteral("管理员");
-const QString OrdinaryUser = QStringLiteral("普通用户");
 const QColor HintBlue(0x00, 0x00, 0xFF);
 
 } // namespace
 
-TLoginForm::TLoginForm(Forms& forms, QWidget* parent)
+TLoginForm::TLoginForm(std::function<void()> firstSteps, QWidget* parent)
     : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("LoginForm")),
-      ADOQuery1(ADOConnection1, store::sql::SelectUsername), m_forms(forms)
+      ADOQuery1(ADOConnection1, store::sql::SelectUsername), m_firstSteps(std::move(firstSteps))
 {
     // Only the control-box icon: leaving is "关闭", which ends the program.
-    setupWindow(*this, QStringLiteral("LoginForm"), Caption, ClientSize, ui::ControlBox);
+    setupWindow(static_cast<Ui::TLoginForm&>(*this), QStringLiteral("LoginForm"), Caption, ClientSize, ui::ControlBox);
 
     clientArea()->setAutoFillBackground(true);
     QPalette background = clientArea()->palette();
@@ -56,32 +36,17 @@ TLoginForm::TLoginForm(Forms& forms, QWidget* parent)
     ui::connectGuarded(SpeedButton1, &QPushButton::clicked, this, &TLoginForm::SpeedButton1Click);
     ui::connectGuarded(SpeedButton2, &QPushButton::clicked, this, &TLoginForm::SpeedButton2Click);
     centreOnScreen();
+    setShowHandler([this] { FormShow(); });
     ui::runGuarded(this, [this] { FormCreate(); });
 }
 
 TLoginForm::~TLoginForm() = default;
 
-void TLoginForm::showEvent(QShowEvent* event)
-{
-    ui::SkinnedWindow::showEvent(event);
-    if (!event->spontaneous())
-        ui::runGuarded(this, [this] { FormShow(); });
-}
-
 void TLoginForm::FormCreate()
 {
-    shell::writeDesktopEntry(ui::desktopFolder(), QCoreApplication::applicationFilePath(), QDir::currentPath());
-    emptyCurrentSale();
+    if (m_firstSteps)
+        m_firstSteps();
     fillUserList();
-}
-
-// Lines entered but never printed in an earlier run are discarded.
-void TLoginForm::emptyCurrentSale()
-{
-    store::Dataset& lines = m_forms.MainForm->ADOQuery2;
-    lines.first();
-    while (!lines.eof())
-        lines.deleteCurrent();
 }
 
 void TLoginForm::fillUserList()
@@ -108,44 +73,8 @@ void TLoginForm::SpeedButton1Click()
         Edit1->clear();
         return;
     }
+    m_outcome = {ComboBox1->currentText(), Edit3->text()};
     accept();
-    showLoginOnMainWindow();
-    applyRights(Edit3->text());
-    tellAccountDialog();
-}
-
-// The modify-user dialog decides by these whether the old password is asked.
-void TLoginForm::tellAccountDialog()
-{
-    TYhxgForm* dialog = m_forms.YhxgForm;
-    if (!dialog)
-        return;
-    dialog->Edit6->setText(ComboBox1->currentText());
-    dialog->Edit7->setText(Edit3->text());
-}
-
-void TLoginForm::showLoginOnMainWindow()
-{
-    TMainForm* main = m_forms.MainForm;
-    main->ComboBox6->setEditText(ComboBox1->currentText());
-    main->setStatusText(0, QStringLiteral("  网站：") + shell::SiteAddress);
-    main->setStatusText(1, QStringLiteral("  用户权限：") + Edit3->text());
-}
-
-void TLoginForm::applyRights(const QString& right)
-{
-    // Any other right leaves every control as designed.
-    if (right == Administrator)
-        setRights(true);
-    if (right == OrdinaryUser)
-        setRights(false);
-}
-
-void TLoginForm::setRights(bool administrator)
-{
-    m_forms.MainForm->applyRights(administrator);
-    m_forms.XtForm->applyRights(administrator);
-    m_forms.XstjForm->applyRights(administrator);
 }
 
 void TLoginForm::SpeedButton2Click()

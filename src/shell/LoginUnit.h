@@ -1,23 +1,24 @@
 #pragma once
 
+#include "core/LoggedInUser.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
 #include "ui/SkinnedWindow.h"
 #include "ui_LoginUnit.h"
 
 #include <QString>
+#include <functional>
 
-class Forms;
-
-// The login gate's window. Created, shown modally and destroyed by Forms; a confirmed login
-// leaves its outcome only in other windows' controls: the cashier, the status bar and the
-// rights model.
-class TLoginForm : public ui::SkinnedWindow, public Ui::TLoginForm
+// The login gate's window. Created, shown modally and destroyed by Forms, which applies a
+// confirmed login's outcome to the other windows: the cashier, the status bar and the rights.
+class TLoginForm : public ui::SkinnedWindow, private Ui::TLoginForm
 {
     Q_OBJECT
 
 public:
-    explicit TLoginForm(Forms& forms, QWidget* parent = nullptr);
+    // firstSteps run at creation before the user list is filled (the desktop entry, emptying the
+    // unprinted sale); one that fails is reported and stops the steps after it.
+    explicit TLoginForm(std::function<void()> firstSteps = {}, QWidget* parent = nullptr);
     ~TLoginForm() override;
 
     store::Connection ADOConnection1;
@@ -28,23 +29,12 @@ public:
     void SpeedButton1Click(); // 确定
     void SpeedButton2Click(); // 关闭
 
-protected:
-    void showEvent(QShowEvent* event) override;
+    // Who logged in, once SpeedButton1Click has accepted; empty before.
+    const core::LoggedInUser& outcome() const { return m_outcome; }
 
 private:
-    void emptyCurrentSale();
     void fillUserList();
-    void showLoginOnMainWindow();
-    void applyRights(const QString& right);
-    void tellAccountDialog();
-    void setRights(bool administrator);
 
-    Forms& m_forms;
+    std::function<void()> m_firstSteps;
+    core::LoggedInUser m_outcome;
 };
-
-namespace shell {
-
-// The maker's web site, shown in the main window's status bar after login.
-extern const QString SiteAddress;
-
-} // namespace shell

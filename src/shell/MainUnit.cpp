@@ -1,13 +1,14 @@
 #include "shell/MainUnit.h"
 
+#include "core/Error.h"
+#include "core/LoggedInUser.h"
+#include "printing/Dy58Unit.h"
+#include "printing/Dy76Unit.h"
 #include "printing/PrintRun.h"
 #include "printing/Reprint.h"
-#include "records/XstjUnit.h"
 #include "sales/Goods.h"
 #include "sales/LineAmounts.h"
 #include "sales/Totals.h"
-#include "settings/XtUnit.h"
-#include "shell/Forms.h"
 #include "shell/MainLooks.h"
 #include "shell/PickList.h"
 #include "shell/SaleEntry.h"
@@ -29,8 +30,13 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QShowEvent>
 #include <QTableView>
+
+namespace shell {
+
+const QString SiteAddress = QStringLiteral("www.quorvel.cn");
+
+} // namespace shell
 
 namespace {
 
@@ -79,12 +85,12 @@ private:
 
 } // namespace
 
-TMainForm::TMainForm(Forms& forms, QWidget* parent)
+TMainForm::TMainForm(QWidget* parent)
     : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("MainForm")),
       ADOQuery1(ADOConnection1, store::sql::SelectSpxx), ADOQuery2(ADOConnection1, store::sql::SelectXsxx),
       ADOQuery3(ADOConnection1, store::sql::SelectDynr), ADOQuery4(ADOConnection1, store::sql::SelectXstj),
       ADOQuery5(ADOConnection1, store::sql::SelectXsmx), ADOQuery6(ADOConnection1, store::sql::SelectId),
-      ADOQuery7(ADOConnection1, store::sql::SelectUsername), m_forms(forms)
+      ADOQuery7(ADOConnection1, store::sql::SelectUsername)
 {
     setupWindow(*this, QStringLiteral("MainForm"), Caption, ClientSize, ui::ControlBox | ui::Minimise | ui::Close);
     // Esc must not end the program in the middle of a sale.
@@ -117,6 +123,7 @@ TMainForm::TMainForm(Forms& forms, QWidget* parent)
     // The time box is filled at once rather than a second late.
     Timer1Timer();
     centreOnScreen();
+    setShowHandler([this] { FormShow(); });
     ui::runGuarded(this, [this] { FormCreate(); });
 }
 
@@ -198,13 +205,6 @@ void TMainForm::closeEvent(QCloseEvent* event)
         return;
     }
     ui::SkinnedWindow::closeEvent(event);
-}
-
-void TMainForm::showEvent(QShowEvent* event)
-{
-    ui::SkinnedWindow::showEvent(event);
-    if (!event->spontaneous())
-        ui::runGuarded(this, [this] { FormShow(); });
 }
 
 // ---- Window frame -------------------------------------------------------------------------
@@ -322,12 +322,32 @@ void TMainForm::ComboBox3Change()
 
 void TMainForm::SpeedButton1Click()
 {
-    m_forms.XtForm->OpenOnUsersTab();
+    emit settingsRequested();
 }
 
 void TMainForm::SpeedButton5Click()
 {
-    printing::showPreview(shell::saleOnScreen(*this), *m_forms.Dy58Form, *m_forms.Dy76Form);
+    printing::showPreview(shell::saleOnScreen(*this), dy58Form(), dy76Form());
+}
+
+void TMainForm::setReceiptForms(TDy58Form* dy58, TDy76Form* dy76)
+{
+    m_dy58 = dy58;
+    m_dy76 = dy76;
+}
+
+TDy58Form& TMainForm::dy58Form() const
+{
+    if (!m_dy58)
+        throw core::Error(QStringLiteral("58mm小票窗口尚未创建"));
+    return *m_dy58;
+}
+
+TDy76Form& TMainForm::dy76Form() const
+{
+    if (!m_dy76)
+        throw core::Error(QStringLiteral("76mm小票窗口尚未创建"));
+    return *m_dy76;
 }
 
 void TMainForm::SpeedButton6Click()
@@ -337,7 +357,7 @@ void TMainForm::SpeedButton6Click()
 
 void TMainForm::SpeedButton7Click()
 {
-    m_forms.XstjForm->OpenFromMain();
+    emit statisticsRequested();
 }
 
 void TMainForm::WMHotKey(int virtualKey)
@@ -380,6 +400,26 @@ void TMainForm::applyRights(bool administrator)
     ui::setEditable(Memo1, false);
 }
 
+void TMainForm::showLoggedIn(const core::LoggedInUser& user)
+{
+    ComboBox6->setEditText(user.name);
+    setStatusText(0, QStringLiteral("  网站：") + shell::SiteAddress);
+    setStatusText(1, QStringLiteral("  用户权限：") + user.right);
+}
+
+void TMainForm::discardUnprintedSale()
+{
+    ADOQuery2.first();
+    while (!ADOQuery2.eof())
+        ADOQuery2.deleteCurrent();
+}
+
+void TMainForm::showPrintContent(const QString& shopName, const QString& remark)
+{
+    Edit5->setText(shopName);
+    Memo1->setPlainText(remark);
+}
+
 void TMainForm::setStatusText(int panel, const QString& text)
 {
     if (panel >= 0 && panel < m_statusPanels.size())
@@ -406,6 +446,11 @@ void TMainForm::computeLineAmounts()
         return;
     if (shell::anyLonePoint({Edit3->text(), Edit4->text(), ComboBox2->currentText()}))
         return;
+    showLineAmounts();
+}
+
+void TMainForm::showLineAmounts()
+{
     const sales::LineAmounts amounts =
         sales::computeLineAmounts(Edit3->text(), Edit4->text(), ComboBox2->currentText());
     Edit11->setText(amounts.amount);
@@ -440,12 +485,8 @@ void TMainForm::ComboBox1Click()
         Edit3->setText(store::normalisePrice(Edit3->text()));
         // As the line amount computation, but an empty quantity or discount is an error here;
         // one still being typed is not.
-        if (!shell::anyLonePoint({Edit4->text(), ComboBox2->currentText()})) {
-            const sales::LineAmounts amounts =
-                sales::computeLineAmounts(Edit3->text(), Edit4->text(), ComboBox2->currentText());
-            Edit11->setText(amounts.amount);
-            Edit12->setText(amounts.afterDiscount);
-        }
+        if (!shell::anyLonePoint({Edit4->text(), ComboBox2->currentText()}))
+            showLineAmounts();
     }
     ComboBox4->clearEditText();
     computeChange();
@@ -466,7 +507,7 @@ void TMainForm::mainRequery()
 
 void TMainForm::settingsRefresh()
 {
-    m_forms.XtForm->SettingsRefresh();
+    emit settingsRefreshRequested();
 }
 
 void TMainForm::lookUpAndUpdateGoods()
@@ -562,10 +603,7 @@ void TMainForm::SpeedButton4Click()
     if (ADOQuery2.recordCount() == 0)
         return;
     ADOQuery2.deleteCurrent();
-    ComboBox1->clearEditText();
-    Edit3->clear();
-    Edit4->setText(QStringLiteral("1"));
-    ComboBox2->setEditText(QStringLiteral("10"));
+    shell::resetEntryBoxes(*this);
     refreshTotals();
     SpeedButton3->setEnabled(false);
     SpeedButton4->setEnabled(false);
@@ -634,8 +672,8 @@ void TMainForm::PrintCurrentSale()
     }
     // Opening it reads nothing; a start whose earlier steps failed may have left it closed.
     ADOQuery5.open();
-    const QString notice = printing::printAndRecord(shell::saleOnScreen(*this), *m_forms.Dy58Form, *m_forms.Dy76Form,
-                                                    ADOConnection1, ADOQuery2, ADOQuery4, ADOQuery5);
+    const QString notice = printing::printAndRecord(shell::saleOnScreen(*this), dy58Form(), dy76Form(), ADOConnection1,
+                                                    ADOQuery2, ADOQuery4, ADOQuery5);
     resetAfterPrint();
     if (!notice.isEmpty())
         ui::message(this, notice, ui::MessageStyle::Warning);
@@ -644,8 +682,7 @@ void TMainForm::PrintCurrentSale()
 void TMainForm::ReprintSale(const QString& receiptNumber)
 {
     // Only the width, copies, switches and remark of the current settings are used.
-    const QString notice =
-        printing::reprintSale(receiptNumber, shell::saleOnScreen(*this), *m_forms.Dy58Form, *m_forms.Dy76Form);
+    const QString notice = printing::reprintSale(receiptNumber, shell::saleOnScreen(*this), dy58Form(), dy76Form());
     if (!notice.isEmpty())
         ui::message(this, notice, ui::MessageStyle::Warning);
 }

@@ -5,16 +5,30 @@
 #include "ui/SkinnedWindow.h"
 #include "ui_MainUnit.h"
 
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
-class Forms;
 class QLabel;
 class QShortcut;
+class TDy58Form;
+class TDy76Form;
+
+namespace core {
+struct LoggedInUser;
+}
+
+namespace shell {
+
+// The maker's web site, shown in the main window's status bar after login.
+extern const QString SiteAddress;
+
+} // namespace shell
 
 // The cashier's working screen and the program's main window: the sale being entered, the
 // receipt header, the print settings, and the buttons that open everything else. Closing it
-// ends the program.
+// ends the program. The windows it opens are asked for by signals; the receipt layouts it
+// prints on are handed over by setReceiptForms.
 class TMainForm : public ui::SkinnedWindow, public Ui::TMainForm
 {
     Q_OBJECT
@@ -23,8 +37,11 @@ public:
     static constexpr int HelpKey = 112;  // F1, as the hot-key handler tells the keys apart
     static constexpr int PrintKey = 116; // F5
 
-    explicit TMainForm(Forms& forms, QWidget* parent = nullptr);
+    explicit TMainForm(QWidget* parent = nullptr);
     ~TMainForm() override;
+
+    // The two receipt layouts, created after this window.
+    void setReceiptForms(TDy58Form* dy58, TDy76Form* dy76);
 
     store::Connection ADOConnection1;
     store::Dataset ADOQuery1; // spxx: goods pick list and price lookup
@@ -58,6 +75,12 @@ public:
     // What the login's right allows here: only an administrator types over the receipt number.
     void applyRights(bool administrator);
     QString statusText(int panel) const;
+    // What a confirmed login shows here: the cashier and, in the status bar, the site and the right.
+    void showLoggedIn(const core::LoggedInUser& user);
+    // Lines entered but never printed in an earlier run are discarded.
+    void discardUnprintedSale();
+    // The settings window saved the print content.
+    void showPrintContent(const QString& shopName, const QString& remark);
 
     // Sale lines.
     void SpeedButton2Click();
@@ -86,8 +109,13 @@ public:
     // or earlier than the previous one.
     static QString newReceiptNumber(const QString& previous);
 
+signals:
+    void settingsRequested();   // "设置"
+    void statisticsRequested(); // "统计"
+    // A sale line was added or modified: the settings window re-reads its grids.
+    void settingsRefreshRequested();
+
 protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -98,6 +126,7 @@ private:
     void writeSetting(const QString& column, const QString& value);
     void writeSettings(const QString& customer, const QString& phone);
     void computeLineAmounts();
+    void showLineAmounts();
     void computeChange();
     void mainRequery();
     void settingsRefresh();
@@ -107,8 +136,11 @@ private:
     void focusGoodsName();
     void resetAfterPrint();
     void setLineButtons(bool add, bool modifyAndDelete);
+    TDy58Form& dy58Form() const;
+    TDy76Form& dy76Form() const;
 
-    Forms& m_forms;
+    QPointer<TDy58Form> m_dy58;
+    QPointer<TDy76Form> m_dy76;
     QList<QLabel*> m_statusPanels;
     QShortcut* m_printKey = nullptr;
 };

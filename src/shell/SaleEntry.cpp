@@ -51,12 +51,17 @@ bool reportEmptyEntryBoxes(QWidget* owner, Ui::TMainForm& form)
     return firstEmpty != nullptr;
 }
 
-void resetEntry(Ui::TMainForm& form)
+void resetEntryBoxes(Ui::TMainForm& form)
 {
     form.ComboBox1->clearEditText();
     form.Edit3->clear();
     form.Edit4->setText(QStringLiteral("1"));
     form.ComboBox2->setEditText(QStringLiteral("10"));
+}
+
+void resetEntry(Ui::TMainForm& form)
+{
+    resetEntryBoxes(form);
     form.Edit11->clear();
     form.Edit12->clear();
 }

@@ -30,6 +30,8 @@ bool anyLonePoint(const QStringList& texts);
 // the focus. True when any was empty.
 bool reportEmptyEntryBoxes(QWidget* owner, Ui::TMainForm& form);
 // The boxes ready for the next line: no goods, no price, quantity 1, discount 10.
+void resetEntryBoxes(Ui::TMainForm& form);
+// And the line's amounts emptied too.
 void resetEntry(Ui::TMainForm& form);
 // The line in the boxes, with the receipt number and time, into the current row of lines; posted.
 void writeLine(store::Dataset& lines, const Ui::TMainForm& form);

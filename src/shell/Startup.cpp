@@ -1,12 +1,12 @@
 #include "shell/Startup.h"
 
+#include "core/Error.h"
 #include "shell/Backups.h"
 #include "shell/DataFolder.h"
 #include "shell/Forms.h"
 #include "shell/MainUnit.h"
 #include "shell/SingleInstance.h"
 #include "store/Connection.h"
-#include "store/Error.h"
 #include "store/Restore.h"
 #include "store/Upgrades.h"
 #include "ui/Messages.h"
@@ -58,7 +58,7 @@ bool dataFolderEntered()
     try {
         enterDataFolder();
         return true;
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         tellStartFailure(error.message());
     }
     return false;
@@ -81,7 +81,7 @@ bool databaseIsUsable()
         store::upgradeDatabase(start);
         store::verifyDatabase(start);
         return true;
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         tellStartFailure(namingTheFile(error.message()));
     }
     return false;
@@ -108,7 +108,7 @@ void putRestoredCopyInPlace()
     const std::unique_ptr<QThread> job(QThread::create([&failure] {
         try {
             store::restore::replaceWithStaged(store::Connection::databasePath());
-        } catch (const store::Error& error) {
+        } catch (const core::Error& error) {
             failure = error.message();
         }
     }));
@@ -157,7 +157,7 @@ int runProgram()
     std::unique_ptr<Forms> forms;
     try {
         forms = std::make_unique<Forms>();
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         tellStartFailure(namingTheFile(error.message()));
         return StartFailed;
     } catch (const std::exception& error) {

@@ -1,5 +1,7 @@
 #include "store/Backup.h"
 
+#include "core/Error.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

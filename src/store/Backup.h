@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/Error.h"
+#include "core/Error.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -68,7 +68,7 @@ public:
 // Makes a checked copy of the database at databasePath under fileName in folder (made when
 // missing; a copy of the same name is replaced) and returns its path. The copy is written in
 // steps of pages inside one read transaction of the source, so it is consistent and can be
-// abandoned between steps. Throws store::Error saying in words what went wrong; then nothing
+// abandoned between steps. Throws core::Error saying in words what went wrong; then nothing
 // half-made is left behind and the earlier copies stay as they were.
 QString makeBackupNamed(const QString& databasePath, const QString& folder, const QString& fileName,
                         Abandon* abandon = nullptr);

@@ -15,7 +15,7 @@ public:
     explicit BackupSettings(Connection& connection) : m_connection(connection) {}
 
     QString secondFolder() const; // empty: none chosen
-    void setSecondFolder(const QString& folder); // throws store::Error, e.g. a path too long to keep
+    void setSecondFolder(const QString& folder); // throws core::Error, e.g. a path too long to keep
 
     enum class Trouble
     {

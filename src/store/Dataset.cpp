@@ -1,7 +1,7 @@
 #include "store/Dataset.h"
 
+#include "core/Error.h"
 #include "store/Connection.h"
-#include "store/Error.h"
 #include "store/Numbers.h"
 #include "store/Query.h"
 #include "store/ValueCheck.h"

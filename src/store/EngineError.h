@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/Error.h"
+#include "core/Error.h"
 
 #include <QSqlError>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "store/NewDatabase.h"
 
-#include "store/Error.h"
+#include "core/Error.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "store/Numbers.h"
 
-#include "store/Error.h"
+#include "core/Error.h"
 
 #include <charconv>
 #include <cmath>

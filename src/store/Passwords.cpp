@@ -1,6 +1,6 @@
 #include "store/Passwords.h"
 
-#include "store/Error.h"
+#include "core/Error.h"
 
 #include <sodium.h>
 

@@ -2,7 +2,7 @@
 
 #include "store/Backup.h"
 #include "store/Catalogue.h"
-#include "store/Error.h"
+#include "core/Error.h"
 #include "store/Upgrades.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "store/Upgrades.h"
 
+#include "core/Error.h"
 #include "store/Backup.h"
 #include "store/Connection.h"
-#include "store/Error.h"
 #include "store/Query.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "ui/DataGrid.h"
 
+#include "core/Error.h"
 #include "store/Dataset.h"
-#include "store/Error.h"
 #include "store/Numbers.h"
 
 #include <QEvent>
@@ -41,7 +41,7 @@ QFont cellFont()
 
 QString messageOf(const std::exception& error)
 {
-    if (const auto* storeError = dynamic_cast<const store::Error*>(&error))
+    if (const auto* storeError = dynamic_cast<const core::Error*>(&error))
         return storeError->message();
     return QString::fromLocal8Bit(error.what());
 }

@@ -1,6 +1,6 @@
 #include "ui/Guard.h"
 
-#include "store/Error.h"
+#include "core/Error.h"
 #include "ui/Messages.h"
 
 #include <exception>
@@ -43,7 +43,7 @@ bool runGuarded(QWidget* owner, const std::function<void()>& f)
     try {
         f();
         return true;
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         text = error.message();
     } catch (const std::exception& error) {
         text = textOf(error);

@@ -55,8 +55,8 @@ bool showBox(QWidget* owner, const QString& text, MessageStyle style)
 
 bool ask(QWidget* owner, const QString& text, MessageStyle style, bool isErrorReport)
 {
-    if (MessageRecorder::active())
-        return MessageRecorder::active()->record({ownerNameOf(owner), text, style, isErrorReport});
+    if (MessageHook::active())
+        return MessageHook::active()->record({ownerNameOf(owner), text, style, isErrorReport});
     return showBox(owner, text, style);
 }
 
@@ -70,33 +70,6 @@ bool message(QWidget* owner, const QString& text, MessageStyle style)
 void reportError(QWidget* owner, const QString& text)
 {
     ask(owner, text, MessageStyle::Error, true);
-}
-
-void MessageRecorder::setNextAnswers(const QList<bool>& answers)
-{
-    m_answers = answers;
-}
-
-QStringList MessageRecorder::texts() const
-{
-    QStringList all;
-    for (const RecordedMessage& recorded : m_messages)
-        all << recorded.text;
-    return all;
-}
-
-void MessageRecorder::clear()
-{
-    m_messages.clear();
-    m_answers.clear();
-}
-
-bool MessageRecorder::record(const RecordedMessage& message)
-{
-    m_messages << message;
-    if (!hasCancel(message.style) || m_answers.isEmpty())
-        return true;
-    return m_answers.takeFirst();
 }
 
 } // namespace ui

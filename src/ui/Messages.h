@@ -2,9 +2,7 @@
 
 #include "ui/NestedOverride.h"
 
-#include <QList>
 #include <QString>
-#include <QStringList>
 
 class QWidget;
 
@@ -33,22 +31,13 @@ struct RecordedMessage
     bool isErrorReport = false;
 };
 
-// For tests: while one lives no box is shown; each call is recorded and answered from the
-// queue (OK when it is empty). Only OK/Cancel boxes take an answer from the queue, since a
-// box with only OK cannot answer anything else. Recorders nest; the newest one records.
-class MessageRecorder : public NestedOverride<MessageRecorder>
+// While one lives no box is shown: each message goes to it, and it gives the answer. Hooks nest;
+// the newest takes the messages (tests/support holds the recorder).
+class MessageHook : public NestedOverride<MessageHook>
 {
 public:
-    void setNextAnswers(const QList<bool>& answers);
-    QList<RecordedMessage> messages() const { return m_messages; }
-    QStringList texts() const;
-    void clear();
-
-    bool record(const RecordedMessage& message); // called by message() and reportError()
-
-private:
-    QList<RecordedMessage> m_messages;
-    QList<bool> m_answers;
+    virtual ~MessageHook() = default;
+    virtual bool record(const RecordedMessage& message) = 0;
 };
 
 } // namespace ui

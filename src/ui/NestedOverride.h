@@ -7,18 +7,19 @@ namespace ui {
 template <typename Override> class NestedOverride
 {
 public:
-    static Override* active() { return s_active; }
+    static Override* active() { return static_cast<Override*>(s_active); }
 
     NestedOverride(const NestedOverride&) = delete;
     NestedOverride& operator=(const NestedOverride&) = delete;
 
 protected:
-    NestedOverride() : m_previous(s_active) { s_active = static_cast<Override*>(this); }
+    // Kept as the base until asked for: the derived part is not built yet while this runs.
+    NestedOverride() : m_previous(s_active) { s_active = this; }
     ~NestedOverride() { s_active = m_previous; }
 
 private:
-    Override* m_previous;
-    static inline Override* s_active = nullptr;
+    NestedOverride* m_previous;
+    static inline NestedOverride* s_active = nullptr;
 };
 
 } // namespace ui

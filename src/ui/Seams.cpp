@@ -9,22 +9,12 @@
 
 namespace ui {
 
-namespace {
-
-QString nameOf(const QDialog* dialog)
-{
-    const QString name = dialog->objectName();
-    return name.isEmpty() ? QString::fromLatin1(dialog->metaObject()->className()) : name;
-}
-
-} // namespace
-
 int showModal(QDialog* dialog)
 {
     if (!dialog)
         return QDialog::Rejected;
-    if (ModalRecorder::active())
-        return ModalRecorder::active()->handle(dialog);
+    if (ModalHook::active())
+        return ModalHook::active()->handle(dialog);
     return dialog->exec();
 }
 
@@ -33,8 +23,8 @@ int showModal(QDialog* dialog)
 bool openWithDesktop(const QString& filePath)
 {
     const QString absolute = QFileInfo(filePath).absoluteFilePath();
-    if (OpenRecorder::active())
-        return OpenRecorder::active()->handle(absolute);
+    if (OpenHook::active())
+        return OpenHook::active()->handle(absolute);
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
     if (opener.isEmpty() || query.isEmpty())
@@ -50,8 +40,8 @@ bool openWithDesktop(const QString& filePath)
 
 QString desktopFolder()
 {
-    if (DesktopFolderOverride::active())
-        return DesktopFolderOverride::active()->folder();
+    if (DesktopFolderHook::active())
+        return DesktopFolderHook::active()->folder();
     return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
 }
 
@@ -73,48 +63,10 @@ QString askFolder(QWidget* parent, const QString& caption)
 
 QString askSaveFileName(QWidget* parent)
 {
-    if (SaveNameOverride::active())
-        return SaveNameOverride::active()->handle();
+    if (SaveNameHook::active())
+        return SaveNameHook::active()->handle();
     return QFileDialog::getSaveFileName(parent, QString(), saveDialogFolder(), QString(), nullptr,
                                         QFileDialog::DontConfirmOverwrite);
-}
-
-void ModalRecorder::setNextResults(const QList<int>& results)
-{
-    m_results = results;
-}
-
-void ModalRecorder::clear()
-{
-    m_names.clear();
-    m_dialogs.clear();
-    m_results.clear();
-}
-
-int ModalRecorder::handle(QDialog* dialog)
-{
-    m_names << nameOf(dialog);
-    m_dialogs << QPointer<QDialog>(dialog);
-    dialog->show();
-    if (m_whileShown)
-        m_whileShown(dialog);
-    return m_results.isEmpty() ? int(QDialog::Accepted) : m_results.takeFirst();
-}
-
-DesktopFolderOverride::DesktopFolderOverride(const QString& folder) : m_folder(folder) {}
-
-bool OpenRecorder::handle(const QString& absolutePath)
-{
-    m_paths << absolutePath;
-    return m_viewerPresent;
-}
-
-SaveNameOverride::SaveNameOverride(const QStringList& answers) : m_answers(answers) {}
-
-QString SaveNameOverride::handle()
-{
-    ++m_asked;
-    return m_answers.isEmpty() ? QString() : m_answers.takeFirst();
 }
 
 } // namespace ui

@@ -3,18 +3,13 @@
 #include "ui/NestedOverride.h"
 
 #include <QDialog>
-#include <QList>
-#include <QPointer>
 #include <QString>
-#include <QStringList>
-#include <functional>
 
 class QWidget;
 
 namespace ui {
 
-// Calls to the desktop that tests must not make for real. Each has one RAII override below:
-// while it lives the call goes to it, and its destructor brings back what was there before.
+// Calls to the desktop that tests must not make for real.
 
 int showModal(QDialog* dialog);                // dialog->exec(); Rejected for no dialog
 bool openWithDesktop(const QString& filePath); // the desktop's viewer; false when none is set up for the file
@@ -23,65 +18,34 @@ QString askSaveFileName(QWidget* parent);      // a save dialog, no filter, no o
 QString saveDialogFolder();                    // where the save dialog opens: documents, else home
 QString askFolder(QWidget* parent, const QString& caption); // a folder dialog; "" on cancel
 
-// Records each dialog and shows it without blocking; answers from a queue, Accepted when empty.
-class ModalRecorder : public NestedOverride<ModalRecorder>
+// Where a test installs itself. While a hook lives the call goes to it; hooks nest, the newest
+// wins, and each one's destructor brings back the one before (tests/support holds the recorders).
+class ModalHook : public NestedOverride<ModalHook>
 {
 public:
-    void setNextResults(const QList<int>& results);
-    // Called with each dialog right after it is shown, before the opener goes on: what a user
-    // would see while it is open.
-    void setWhileShown(std::function<void(QDialog*)> look) { m_whileShown = std::move(look); }
-    QStringList shown() const { return m_names; } // objectNames (class name when unnamed), in order
-    QList<QPointer<QDialog>> dialogs() const { return m_dialogs; }
-    void clear();
-
-    int handle(QDialog* dialog);
-
-private:
-    QStringList m_names;
-    QList<QPointer<QDialog>> m_dialogs;
-    QList<int> m_results;
-    std::function<void(QDialog*)> m_whileShown;
+    virtual ~ModalHook() = default;
+    virtual int handle(QDialog* dialog) = 0;
 };
 
-// Records the absolute paths given to openWithDesktop; opens nothing. Answers as a desktop with
-// (the default) or without a viewer for the files would.
-class OpenRecorder : public NestedOverride<OpenRecorder>
+class OpenHook : public NestedOverride<OpenHook>
 {
 public:
-    QStringList opened() const { return m_paths; }
-    void setViewerPresent(bool present) { m_viewerPresent = present; }
-    bool handle(const QString& absolutePath);
-
-private:
-    QStringList m_paths;
-    bool m_viewerPresent = true;
+    virtual ~OpenHook() = default;
+    virtual bool handle(const QString& absolutePath) = 0;
 };
 
-class DesktopFolderOverride : public NestedOverride<DesktopFolderOverride>
+class DesktopFolderHook : public NestedOverride<DesktopFolderHook>
 {
 public:
-    explicit DesktopFolderOverride(const QString& folder);
-
-    QString folder() const { return m_folder; }
-
-private:
-    QString m_folder;
+    virtual ~DesktopFolderHook() = default;
+    virtual QString folder() const = 0;
 };
 
-// Answers save dialogs from a queue; an empty queue answers "" as a cancelled dialog does.
-class SaveNameOverride : public NestedOverride<SaveNameOverride>
+class SaveNameHook : public NestedOverride<SaveNameHook>
 {
 public:
-    explicit SaveNameOverride(const QStringList& answers = {});
-
-    void setNextAnswers(const QStringList& answers) { m_answers = answers; }
-    int asked() const { return m_asked; }
-    QString handle();
-
-private:
-    QStringList m_answers;
-    int m_asked = 0;
+    virtual ~SaveNameHook() = default;
+    virtual QString handle() = 0;
 };
 
 // Answers folder dialogs from a queue; an empty queue answers "" as a cancelled dialog does.

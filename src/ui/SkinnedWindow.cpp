@@ -151,6 +151,13 @@ void SkinnedWindow::showEvent(QShowEvent* event)
         m_open = true;
     // Widgets the window added after construction must not cover the border.
     m_border->raise();
+    if (!event->spontaneous() && m_showHandler)
+        runGuarded(this, m_showHandler);
+}
+
+void SkinnedWindow::setShowHandler(std::function<void()> handler)
+{
+    m_showHandler = std::move(handler);
 }
 
 void SkinnedWindow::hideEvent(QHideEvent* event)

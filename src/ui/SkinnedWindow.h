@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QSize>
+#include <functional>
 
 namespace ui {
 
@@ -50,6 +51,11 @@ public:
     // Esc rejects the window only when it has a Close button, unless set otherwise here.
     void setEscapeCloses(bool closes);
 
+    // The window's show handler (its FormShow), run guarded each time the program shows the
+    // window, after the window's own show steps; not when the desktop shows it again after
+    // minimising.
+    void setShowHandler(std::function<void()> handler);
+
 signals:
     // Once each time a shown window is closed, accepted, rejected or hidden; not on minimising,
     // and not when the window is destroyed while open.
@@ -75,6 +81,7 @@ private:
     bool m_escapeCloses = true;
     bool m_escapeChosen = false;
     bool m_changingFlags = false;
+    std::function<void()> m_showHandler;
 };
 
 } // namespace ui

@@ -3,7 +3,7 @@
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
 #include "printing/PrintRun.h"
-#include "printing/PrintSeam.h"
+#include "support/PrintCapture.h"
 #include "support/PrintingSale.h"
 #include "ui/Fonts.h"
 

@@ -2,14 +2,14 @@
 // played by this test listening on a local port. Needs a running cupsd and the right to add a
 // queue; skips with the reason otherwise.
 
+#include "core/Error.h"
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
 #include "printing/EscPos.h"
 #include "printing/PrintRun.h"
-#include "printing/PrintSeam.h"
 #include "store/Catalogue.h"
-#include "store/Error.h"
 #include "support/EscPosDecoder.h"
+#include "support/PrintCapture.h"
 #include "support/PrintingQueue.h"
 #include "support/PrintingSale.h"
 #include "support/TestDatabase.h"
@@ -255,7 +255,7 @@ void TestPrintingCups::refusesAStoppedQueueBeforeRecording()
     try {
         shop.run(cupsSale("58", "1"));
         QFAIL("a receipt went to a queue that cannot print it");
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         for (const QString& part : {"“" + queue.name() + "”", said, reason, undo})
             QVERIFY2(error.message().contains(part), qPrintable(error.message()));
     }
@@ -334,7 +334,7 @@ void TestPrintingCups::printsPdfReceiptsToANetworkPrinter()
     try {
         printing::printAndRecord(sale, dy58, dy76, main.connection, main.saleLines, main.history, main.historyLines);
         QFAIL("a refused job was taken for a printed receipt");
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         QVERIFY2(error.message().contains(Queue), qPrintable(error.message()));
     }
     QCOMPARE(db.scalar("SELECT count(*) FROM xsxx"), QStringLiteral("3"));

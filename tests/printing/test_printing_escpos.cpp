@@ -1,12 +1,12 @@
 // ESC/POS as receipt printers get it, the receipt options of a queue, the words for a printer's
 // state and the receipt numbers; no print spooler needed.
 
+#include "core/Error.h"
 #include "printing/EscPos.h"
 #include "printing/PrintRun.h"
 #include "printing/ReceiptPrinter.h"
-#include "store/Error.h"
+#include "report/Report.h"
 #include "support/EscPosDecoder.h"
-#include "ui/report/Report.h"
 
 #include <QDateTime>
 #include <QtTest>
@@ -243,7 +243,7 @@ void TestPrintingEscPos::refusesDotsAPrinterCannotHave()
     try {
         printing::receiptDots(small.rep, settings);
         QFAIL("dots out of range were drawn");
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         QVERIFY2(error.message().contains(QString::number(dots)), qPrintable(error.message()));
     }
 }
@@ -330,7 +330,7 @@ void TestPrintingEscPos::refusesOptionsItCannotUse()
     try {
         printing::readReceiptOptions(printer, {{option, value}});
         QFAIL("an option it cannot use was taken");
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         for (const QString& part : {QStringLiteral("“receipt”"), option + "=" + value})
             QVERIFY2(error.message().contains(part), qPrintable(error.message()));
     }

@@ -2,13 +2,13 @@
 #include "printing/Dy76Unit.h"
 #include "printing/EscPos.h"
 #include "printing/PrintRun.h"
-#include "printing/PrintSeam.h"
 #include "printing/RemarkLines.h"
+#include "report/ReportView.h"
+#include "support/DesktopRecorders.h"
 #include "support/EscPosDecoder.h"
+#include "support/PrintCapture.h"
 #include "support/PrintingSale.h"
 #include "support/TestDatabase.h"
-#include "ui/Seams.h"
-#include "ui/report/ReportView.h"
 
 #include <QFrame>
 #include <QLabel>

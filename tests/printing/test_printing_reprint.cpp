@@ -1,12 +1,12 @@
+#include "core/Error.h"
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
-#include "printing/PrintSeam.h"
 #include "printing/Reprint.h"
 #include "records/XsmxUnit.h"
 #include "records/XstjUnit.h"
 #include "shell/Forms.h"
 #include "shell/MainUnit.h"
-#include "store/Error.h"
+#include "support/PrintCapture.h"
 #include "support/PrintingQueue.h"
 #include "support/PrintingSale.h"
 #include "support/RecordsHistory.h"
@@ -181,7 +181,7 @@ void TestPrintingReprint::refusesWhatCannotBeReprinted()
     try {
         printing::reprintSale(number, settings(layout, copies, false, false), dy58, dy76);
         QFAIL("reprinted what cannot be");
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         QVERIFY2(error.message().contains(said), qPrintable(error.message()));
     }
     QVERIFY(capture.jobs().isEmpty());

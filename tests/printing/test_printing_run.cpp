@@ -1,9 +1,9 @@
+#include "core/Error.h"
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
 #include "printing/PrintRun.h"
-#include "printing/PrintSeam.h"
 #include "printing/RemarkLines.h"
-#include "store/Error.h"
+#include "support/PrintCapture.h"
 #include "support/PrintingSale.h"
 #include "support/TestDatabase.h"
 
@@ -423,7 +423,7 @@ void TestPrintingRun::printFailureLeavesTheSale()
         sale.copies = "2";
         shop.run(sale);
         QFAIL("the run reported a failed print as done");
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         QVERIFY2(error.message().contains(message), qPrintable(error.message()));
     }
     QCOMPARE(shop.db.rows("SELECT * FROM xsxx"), before);
@@ -469,10 +469,10 @@ void TestPrintingRun::refusesWhatTheHistoryCannotHold()
     else
         sale.totalQuantity = text;
 
-    QVERIFY_THROWS_EXCEPTION(store::Error, shop.run(sale));
+    QVERIFY_THROWS_EXCEPTION(core::Error, shop.run(sale));
     try {
         shop.run(sale);
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         QVERIFY2(error.message().contains(message), qPrintable(error.message()));
         QVERIFY2(error.message().contains("小票没有打印"), qPrintable(error.message()));
     }
@@ -492,7 +492,7 @@ void TestPrintingRun::storeFailureMidwayWritesNothing()
                  "WHEN (SELECT count(*) FROM xsmx) >= 1 BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
     const QStringList before = shop.db.rows("SELECT * FROM xsxx");
 
-    QVERIFY_THROWS_EXCEPTION(store::Error, shop.run(saleWith("58", false, false, "")));
+    QVERIFY_THROWS_EXCEPTION(core::Error, shop.run(saleWith("58", false, false, "")));
 
     QCOMPARE(shop.count("xstj"), QStringLiteral("0"));
     QCOMPARE(shop.count("xsmx"), QStringLiteral("0"));

@@ -1,12 +1,12 @@
 #include "records/XsmxUnit.h"
 #include "records/XstjUnit.h"
 #include "store/Catalogue.h"
+#include "support/DesktopRecorders.h"
 #include "support/RecordsHistory.h"
 #include "support/RecordsWindows.h"
 #include "support/TestDatabase.h"
 #include "ui/DataGrid.h"
 #include "ui/Messages.h"
-#include "ui/Seams.h"
 
 #include <QStatusBar>
 #include <QTableView>

@@ -2,13 +2,13 @@
 // decimals, the header row bold. Read back with xlrd and laid out by LibreOffice.
 
 #include "records/XstjUnit.h"
+#include "support/DesktopRecorders.h"
 #include "support/PrintingQueue.h"
 #include "support/RecordsHistory.h"
 #include "support/RecordsWindows.h"
 #include "support/RecordsWorkbook.h"
 #include "support/TestDatabase.h"
 #include "ui/Messages.h"
-#include "ui/Seams.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
+#include "core/Error.h"
 #include "records/XlsWriter.h"
-#include "store/Error.h"
 
 #include <QDir>
 #include <QFile>
@@ -225,11 +225,11 @@ QStringList folderEntries(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
-std::optional<store::Error> errorOf(const std::function<void()>& action)
+std::optional<core::Error> errorOf(const std::function<void()>& action)
 {
     try {
         action();
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         return error;
     }
     return std::nullopt;
@@ -383,13 +383,13 @@ void TestRecordsXlsWriter::rejectedRowLeavesTheOthers()
 void TestRecordsXlsWriter::rejectsBadHeader()
 {
     XlsWriter writer(m_dir.filePath(QStringLiteral("header.xls")));
-    QVERIFY_THROWS_EXCEPTION(store::Error,
+    QVERIFY_THROWS_EXCEPTION(core::Error,
                              writer.setHeader(QStringList(XlsWriter::MaxColumns + 1, QStringLiteral("列"))));
-    QVERIFY_THROWS_EXCEPTION(store::Error, writer.setHeader({QString(XlsWriter::MaxTextLength + 1, QLatin1Char('h'))}));
+    QVERIFY_THROWS_EXCEPTION(core::Error, writer.setHeader({QString(XlsWriter::MaxTextLength + 1, QLatin1Char('h'))}));
     writer.setHeader({QStringLiteral("名称")});
     writer.addRow({XlsCell::of(QStringLiteral("可乐"))});
     // Rows already written have their row numbers; a header now would overwrite the first of them.
-    QVERIFY_THROWS_EXCEPTION(store::Error, writer.setHeader({QStringLiteral("另一个")}));
+    QVERIFY_THROWS_EXCEPTION(core::Error, writer.setHeader({QStringLiteral("另一个")}));
 }
 
 void TestRecordsXlsWriter::unwritablePath_data()

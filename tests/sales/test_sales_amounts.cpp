@@ -1,9 +1,9 @@
 // The arithmetic behind the sales entry: line amounts, discount list, the totals' rounding,
 // change and dropping the fraction, each as the texts the boxes show.
 
+#include "core/Error.h"
 #include "sales/LineAmounts.h"
 #include "sales/Totals.h"
-#include "store/Error.h"
 
 #include <QtTest>
 
@@ -108,7 +108,7 @@ void TestSalesAmounts::lineAmountsRefuseNonNumbers()
     QFETCH(QString, price);
     QFETCH(QString, quantity);
     QFETCH(QString, discount);
-    QVERIFY_THROWS_EXCEPTION(store::Error, sales::computeLineAmounts(price, quantity, discount));
+    QVERIFY_THROWS_EXCEPTION(core::Error, sales::computeLineAmounts(price, quantity, discount));
 }
 
 void TestSalesAmounts::discountItemsCountDownInTenths()

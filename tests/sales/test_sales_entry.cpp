@@ -1,9 +1,9 @@
 // The sale-line editor of the main window, driven as a cashier drives it: keys typed into the
 // boxes (their releases run the amount computation), buttons and grid rows clicked.
 
-#include "printing/PrintSeam.h"
 #include "shell/Forms.h"
 #include "shell/MainUnit.h"
+#include "support/PrintCapture.h"
 #include "support/ShellFixture.h"
 #include "ui/DataGrid.h"
 

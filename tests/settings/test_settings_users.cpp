@@ -1,8 +1,9 @@
+#include "core/LoggedInUser.h"
 #include "store/Passwords.h"
+#include "support/DesktopRecorders.h"
 #include "support/SettingsForms.h"
 #include "support/TestDatabase.h"
 #include "ui/Messages.h"
-#include "ui/Seams.h"
 
 #include <QtTest>
 
@@ -360,8 +361,8 @@ void TestSettingsUsers::oldPasswordByWhoLoggedIn()
                 .arg(store::hashPassword("Forgotten1"), store::hashPassword("Forgotten2")));
     SettingsForms forms;
     TYhxgForm& dialog = *forms.yhxg;
-    dialog.Edit6->setText(loggedIn);
-    dialog.Edit7->setText(right);
+    const core::LoggedInUser user{loggedIn, right};
+    dialog.setLoggedInUser(&user);
     QVERIFY(forms.selectUser(account));
     const QStringList before = storedUser(db, account);
     ui::ModalRecorder modal;
@@ -458,7 +459,7 @@ void TestSettingsUsers::rightsExplanation()
                 dialog.findChild<QLabel*>(QStringLiteral("Label%1").arg(i))->y());
     for (QLabel* label : dialog.findChildren<QLabel*>())
         QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(label->text()));
-    dialog.SpeedButton1->click();
+    dialog.findChild<QPushButton*>(QStringLiteral("SpeedButton1"))->click();
     QVERIFY(!dialog.isVisible());
 }
 

@@ -1,7 +1,7 @@
+#include "support/DesktopRecorders.h"
 #include "support/SettingsForms.h"
 #include "support/TestDatabase.h"
 #include "ui/Messages.h"
-#include "ui/Seams.h"
 
 #include <QTableView>
 #include <QtTest>

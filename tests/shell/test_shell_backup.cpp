@@ -1,10 +1,10 @@
-#include "printing/PrintSeam.h"
 #include "shell/Backups.h"
 #include "shell/MainUnit.h"
 #include "store/Backup.h"
 #include "store/BackupSettings.h"
 #include "store/Connection.h"
 #include "support/FileSizeLimit.h"
+#include "support/PrintCapture.h"
 #include "support/ShellFixture.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // The main window at the counter, typed into as a cashier types: keys go to the focused box of
 // the active window, where Qt completes text, so whatever the boxes would make of the keys shows.
 
-#include "printing/PrintSeam.h"
+#include "core/Error.h"
 #include "records/XscxUnit.h"
 #include "records/XstjUnit.h"
 #include "sales/Totals.h"
@@ -9,7 +9,7 @@
 #include "settings/XtUnit.h"
 #include "shell/Forms.h"
 #include "shell/MainUnit.h"
-#include "store/Error.h"
+#include "support/PrintCapture.h"
 #include "support/ShellFixture.h"
 #include "ui/DataGrid.h"
 
@@ -239,9 +239,9 @@ void TestShellCounter::storedLinesBeyondTheBoundGiveNoNegativeTotal()
                   "('1', 'a', 99999.99, 99999999999999, 9999998999999900000, 9999998999999900000), "
                   "('1', 'b', 1, 1, 1, 1)");
     main.ADOQuery2.requery(main.ADOQuery2.statement());
-    QVERIFY_THROWS_EXCEPTION(store::Error, main.refreshTotals());
+    QVERIFY_THROWS_EXCEPTION(core::Error, main.refreshTotals());
     QVERIFY(!isNegative(main.Label15->text()));
-    QVERIFY_THROWS_EXCEPTION(store::Error, sales::totalsOf(main.ADOQuery2));
+    QVERIFY_THROWS_EXCEPTION(core::Error, sales::totalsOf(main.ADOQuery2));
 }
 
 void TestShellCounter::cashierStaysAfterTheSettingsClose()

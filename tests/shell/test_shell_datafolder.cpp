@@ -1,9 +1,9 @@
 // The data folder made on the first start: a database the program accepts, the help beside it,
 // nothing half-made after a failure, and the shop's files never replaced afterwards.
 
+#include "core/Error.h"
 #include "shell/DataFolder.h"
 #include "store/Connection.h"
-#include "store/Error.h"
 #include "store/NewDatabase.h"
 
 #include <QCryptographicHash>
@@ -45,7 +45,7 @@ QString startCheckIn(const QString& folder)
     try {
         store::Connection connection(QStringLiteral("check"));
         store::verifyDatabase(connection);
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         problem = error.message();
     }
     QDir::setCurrent(previous);
@@ -129,7 +129,7 @@ void TestShellDataFolder::failedFirstStartLeavesNothing()
     QString message;
     try {
         shell::makeDataFolder(folder, schemaFile, QString());
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         message = error.message();
     }
     QVERIFY2(message.contains(folder) && message.contains(reason), qPrintable(message));
@@ -197,7 +197,7 @@ void TestShellDataFolder::newDatabaseNeverReplacesAFile()
     QString message;
     try {
         store::createDatabaseFromSchema(path, Schema);
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         message = error.message();
     }
     QVERIFY2(message.contains(path), qPrintable(message));

@@ -2,9 +2,9 @@
 // full, the file deleted or replaced. Each time the cashier is told why, the program goes on,
 // nothing of the history is half-written, and the sale being entered is kept.
 
-#include "printing/PrintSeam.h"
 #include "shell/MainUnit.h"
 #include "support/FileSizeLimit.h"
+#include "support/PrintCapture.h"
 #include "support/ShellFixture.h"
 #include "ui/Guard.h"
 

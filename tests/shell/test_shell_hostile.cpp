@@ -1,7 +1,6 @@
 // Hostile texts pasted into every box of the login, main, query and statistics windows, with
 // each action that uses the box: the text is stored exactly as pasted, or refused with a
 // message and nothing stored changes. Searches match such texts literally.
-#include "printing/PrintSeam.h"
 #include "records/XscxUnit.h"
 #include "records/XsmxUnit.h"
 #include "records/XstjUnit.h"
@@ -9,7 +8,9 @@
 #include "shell/LoginUnit.h"
 #include "shell/MainUnit.h"
 #include "store/Dataset.h"
+#include "support/DesktopRecorders.h"
 #include "support/HostileTexts.h"
+#include "support/PrintCapture.h"
 #include "support/RecordsHistory.h"
 #include "support/RecordsWindows.h"
 #include "support/RecordsWorkbook.h"
@@ -144,38 +145,40 @@ void TestShellHostile::login()
             db.exec(addAccount);
     });
     shell.forms->showMainWindow();
-    TLoginForm login(*shell.forms);
+    TLoginForm login(shell.forms->loginFirstSteps());
     login.show();
     TMainForm& main = shell.main();
 
     // admin's password is empty: nothing pasted in its place logs in.
-    login.ComboBox1->setCurrentIndex(login.ComboBox1->findText(QStringLiteral("admin")));
-    pasteInto(login.Edit1, text);
-    login.SpeedButton1->click();
+    loginControls(login).ComboBox1->setCurrentIndex(loginControls(login).ComboBox1->findText(QStringLiteral("admin")));
+    pasteInto(loginControls(login).Edit1, text);
+    loginControls(login).SpeedButton1->click();
     QCOMPARE(shell.messages.texts(), QStringList{WrongPassword});
     QVERIFY(login.result() != QDialog::Accepted);
-    QVERIFY(login.Edit1->text().isEmpty());
+    QVERIFY(loginControls(login).Edit1->text().isEmpty());
     QCOMPARE(main.ComboBox6->currentText(), QString());
     if (!storable)
         return;
 
     // The list offers the stored name as it is; once its account is gone that name logs in as
     // nobody, in particular not as admin for a '%' or '_'.
-    const int index = login.ComboBox1->findText(text);
+    const int index = loginControls(login).ComboBox1->findText(text);
     QVERIFY(index >= 0);
-    login.ComboBox1->setCurrentIndex(index);
+    loginControls(login).ComboBox1->setCurrentIndex(index);
     shell.db.exec(QStringLiteral("DELETE FROM username WHERE 用户名 = %1;").arg(sqlText(text)));
     shell.messages.clear();
-    login.SpeedButton1->click();
+    loginControls(login).SpeedButton1->click();
     QCOMPARE(shell.messages.texts(), QStringList{WrongPassword});
     QVERIFY(login.result() != QDialog::Accepted);
     QCOMPARE(main.ComboBox6->currentText(), QString());
 
     shell.db.exec(addAccount);
     shell.messages.clear();
-    login.SpeedButton1->click();
+    loginControls(login).SpeedButton1->click();
     QCOMPARE(shell.messages.texts(), QStringList());
     QCOMPARE(login.result(), int(QDialog::Accepted));
+    QCOMPARE(login.outcome().name, text);
+    shell.forms->applyLogin(login.outcome());
     QCOMPARE(main.ComboBox6->currentText(), text);
 }
 

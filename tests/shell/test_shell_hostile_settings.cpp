@@ -2,13 +2,13 @@
 // with the buttons that use them: stored exactly as pasted, or refused with a message and
 // nothing stored changes. Rows whose names are such texts are acted on as themselves.
 #include "store/Passwords.h"
+#include "support/DesktopRecorders.h"
 #include "support/HostileTexts.h"
 #include "support/RecordsHistory.h"
 #include "support/SettingsForms.h"
 #include "support/TestDatabase.h"
 #include "ui/DataGrid.h"
 #include "ui/Messages.h"
-#include "ui/Seams.h"
 
 #include <QtTest>
 

@@ -10,6 +10,7 @@
 #include "shell/LoginUnit.h"
 #include "shell/MainUnit.h"
 #include "store/Passwords.h"
+#include "support/DesktopRecorders.h"
 #include "support/ShellFixture.h"
 #include "ui/BoxLooks.h"
 #include "ui/DataGrid.h"
@@ -22,6 +23,7 @@
 #include <QTimer>
 #include <QtTest>
 
+using testsupport::loginControls;
 using testsupport::ShellFixture;
 using testsupport::TestDatabase;
 
@@ -81,6 +83,8 @@ private slots:
     void nameWithoutAccountIsRefused();
     void rightsModel_data();
     void rightsModel();
+    void outcomeAppliesRights_data();
+    void outcomeAppliesRights();
     void unprintedLinesAreGone();
     void userListIsDistinctAndFirstIsChosen();
     void loginWindowLooksAsDesigned();
@@ -129,11 +133,11 @@ void TestShellLogin::passwordIsCheckedExactly()
     QFETCH(bool, accepted);
     ShellFixture shell(users({"admin|" + stored + "|管理员"}));
     shell.forms->showMainWindow();
-    TLoginForm login(*shell.forms);
+    TLoginForm login(shell.forms->loginFirstSteps());
     login.show();
-    QTest::keyClicks(login.Edit1, typed);
-    QCOMPARE(login.Edit1->text(), typed);
-    QTest::mouseClick(login.SpeedButton1, Qt::LeftButton);
+    QTest::keyClicks(loginControls(login).Edit1, typed);
+    QCOMPARE(loginControls(login).Edit1->text(), typed);
+    QTest::mouseClick(loginControls(login).SpeedButton1, Qt::LeftButton);
 
     QCOMPARE(login.result() == QDialog::Accepted, accepted);
     if (accepted) {
@@ -143,12 +147,12 @@ void TestShellLogin::passwordIsCheckedExactly()
     QCOMPARE(shell.messages.texts(), QStringList{"登录软件密码错误！"});
     QCOMPARE(shell.messages.messages().first().style, ui::MessageStyle::Error);
     QCOMPARE(shell.messages.messages().first().ownerName, QStringLiteral("LoginForm"));
-    QCOMPARE(login.Edit1->text(), QString());
+    QCOMPARE(loginControls(login).Edit1->text(), QString());
     QVERIFY(login.isVisible());
     QCOMPARE(shell.main().ComboBox6->currentText(), QString());
     // Attempts are not limited: the right password still gets in.
-    QTest::keyClicks(login.Edit1, stored);
-    QTest::mouseClick(login.SpeedButton1, Qt::LeftButton);
+    QTest::keyClicks(loginControls(login).Edit1, stored);
+    QTest::mouseClick(loginControls(login).SpeedButton1, Qt::LeftButton);
     QCOMPARE(login.result(), int(QDialog::Accepted));
 }
 
@@ -177,9 +181,9 @@ void TestShellLogin::nameWithoutAccountIsRefused()
     // With no user at all the list is empty; an empty password must not open the program.
     ShellFixture shell(users({}));
     shell.forms->showMainWindow();
-    TLoginForm login(*shell.forms);
-    QCOMPARE(login.ComboBox1->count(), 0);
-    QTest::mouseClick(login.SpeedButton1, Qt::LeftButton);
+    TLoginForm login(shell.forms->loginFirstSteps());
+    QCOMPARE(loginControls(login).ComboBox1->count(), 0);
+    QTest::mouseClick(loginControls(login).SpeedButton1, Qt::LeftButton);
     QCOMPARE(login.result(), int(QDialog::Rejected));
     QCOMPARE(shell.messages.texts(), QStringList{"登录软件密码错误！"});
     QVERIFY(!shell.main().Edit5->property("readOnly").toBool()); // nothing applied
@@ -204,9 +208,9 @@ void TestShellLogin::rightsModel()
     ShellFixture shell(users({"kim|k|" + right}));
     QVERIFY(shell.logIn("kim", "k"));
     QCOMPARE(shell.main().statusText(1), QStringLiteral("  用户权限：") + right);
-    // The modify-user dialog learns who logged in, to know whose old password it may skip.
-    QCOMPARE(shell.forms->YhxgForm->Edit6->text(), QStringLiteral("kim"));
-    QCOMPARE(shell.forms->YhxgForm->Edit7->text(), right);
+    // The run keeps who logged in, for the modify-user dialog to know whose old password it may skip.
+    QCOMPARE(shell.forms->loggedInUser().name, QStringLiteral("kim"));
+    QCOMPARE(shell.forms->loggedInUser().right, right);
     TMainForm& main = shell.main();
     TXtForm& settings = *shell.forms->XtForm;
     TXstjForm& statistics = *shell.forms->XstjForm;
@@ -242,6 +246,47 @@ void TestShellLogin::rightsModel()
     QCOMPARE(main.Edit1->text() == number, !administrator);
 }
 
+void TestShellLogin::outcomeAppliesRights_data()
+{
+    QTest::addColumn<QString>("right");
+    QTest::addColumn<bool>("administrator");
+    QTest::newRow("administrator") << "管理员" << true;
+    QTest::newRow("ordinary user") << "普通用户" << false;
+}
+
+// What Forms does with the login's outcome, without a login window: the rights, and the
+// modify-user dialog asking the old password of another's account only of an ordinary user.
+void TestShellLogin::outcomeAppliesRights()
+{
+    QFETCH(QString, right);
+    QFETCH(bool, administrator);
+    ShellFixture shell(users({"admin||管理员", "kim|k|" + right}));
+    shell.forms->showMainWindow();
+    shell.forms->applyLogin({QStringLiteral("kim"), right});
+    TMainForm& main = shell.main();
+    QCOMPARE(main.ComboBox6->currentText(), QStringLiteral("kim"));
+    QCOMPARE(main.statusText(1), QStringLiteral("  用户权限：") + right);
+    QCOMPARE(main.Edit1->isReadOnly(), !administrator);
+    QVERIFY(main.Edit5->isReadOnly());
+    TXtForm& settings = *shell.forms->XtForm;
+    QCOMPARE(settings.Edit1->isReadOnly(), !administrator);
+    QCOMPARE(settings.SpeedButton3->isEnabled(), administrator);
+    QCOMPARE(shell.forms->XstjForm->N6->isEnabled(), administrator);
+
+    TYhxgForm& dialog = *shell.forms->YhxgForm;
+    for (const QString& account : {QStringLiteral("admin"), QStringLiteral("kim")}) {
+        settings.ADOQuery1.first();
+        while (!settings.ADOQuery1.eof() && settings.ADOQuery1.field(QStringLiteral("用户名")) != account)
+            settings.ADOQuery1.next();
+        QVERIFY(!settings.ADOQuery1.eof());
+        settings.SpeedButton2Click();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const bool oldNeeded = !administrator || account == QStringLiteral("kim");
+        QVERIFY2(dialog.Edit2->isEnabled() == oldNeeded, qPrintable(account));
+        dialog.close();
+    }
+}
+
 void TestShellLogin::unprintedLinesAreGone()
 {
     ShellFixture shell([](TestDatabase& db) {
@@ -249,7 +294,7 @@ void TestShellLogin::unprintedLinesAreGone()
         db.exec("INSERT INTO xsxx (单号, 品名, 单价, 数量, 金额, 折后) VALUES ('1', '梨', 3, 1, 3, 3)");
     });
     QCOMPARE(shell.main().DBGridEh1->view()->model()->rowCount(), 2);
-    TLoginForm login(*shell.forms);
+    TLoginForm login(shell.forms->loginFirstSteps());
     QCOMPARE(shell.db.scalar("SELECT count(*) FROM xsxx"), QStringLiteral("0"));
     QCOMPARE(shell.main().DBGridEh1->view()->model()->rowCount(), 0);
     QVERIFY(shell.messages.texts().isEmpty());
@@ -258,38 +303,38 @@ void TestShellLogin::unprintedLinesAreGone()
 void TestShellLogin::userListIsDistinctAndFirstIsChosen()
 {
     ShellFixture shell(users({"lin|a|普通用户", "lin|b|普通用户", "admin||管理员"}));
-    TLoginForm login(*shell.forms);
+    TLoginForm login(shell.forms->loginFirstSteps());
     QStringList names;
-    for (int i = 0; i < login.ComboBox1->count(); ++i)
-        names << login.ComboBox1->itemText(i);
+    for (int i = 0; i < loginControls(login).ComboBox1->count(); ++i)
+        names << loginControls(login).ComboBox1->itemText(i);
     names.sort();
     QCOMPARE(names, (QStringList{"admin", "lin"}));
-    QCOMPARE(login.ComboBox1->currentIndex(), 0);
-    QVERIFY(!login.ComboBox1->isEditable());
+    QCOMPARE(loginControls(login).ComboBox1->currentIndex(), 0);
+    QVERIFY(!loginControls(login).ComboBox1->isEditable());
 }
 
 void TestShellLogin::loginWindowLooksAsDesigned()
 {
     ShellFixture shell;
     shell.forms->showMainWindow();
-    TLoginForm login(*shell.forms);
+    TLoginForm login(shell.forms->loginFirstSteps());
     login.show();
     QVERIFY(QTest::qWaitForWindowExposed(&login));
     QCOMPARE(login.clientArea()->size(), QSize(346, 265));
     // No close button: leaving is "关闭", which ends the program.
     QCOMPARE(login.titleBar()->buttons(), ui::TitleButtons(ui::ControlBox));
-    QTest::keyClicks(login.Edit1, "ab");
-    QCOMPARE(login.Edit1->displayText(), QStringLiteral("**"));
-    QTRY_COMPARE(QApplication::focusWidget(), login.Edit1);
+    QTest::keyClicks(loginControls(login).Edit1, "ab");
+    QCOMPARE(loginControls(login).Edit1->displayText(), QStringLiteral("**"));
+    QTRY_COMPARE(QApplication::focusWidget(), loginControls(login).Edit1);
 }
 
 void TestShellLogin::closeEndsWithoutMessage()
 {
     ShellFixture shell;
     shell.forms->showMainWindow();
-    TLoginForm login(*shell.forms);
+    TLoginForm login(shell.forms->loginFirstSteps());
     login.show();
-    QTest::mouseClick(login.SpeedButton2, Qt::LeftButton);
+    QTest::mouseClick(loginControls(login).SpeedButton2, Qt::LeftButton);
     QCOMPARE(login.result(), int(QDialog::Rejected));
     QVERIFY(!login.isVisible());
     QVERIFY(shell.messages.texts().isEmpty());
@@ -320,11 +365,11 @@ void TestShellLogin::gateRunsTheRealDialog()
         if (!login)
             return;
         driven = true;
-        QTest::keyClicks(login->Edit1, password);
+        QTest::keyClicks(loginControls(*login).Edit1, password);
         if (!password.isEmpty() || !close)
-            QTest::mouseClick(login->SpeedButton1, Qt::LeftButton);
+            QTest::mouseClick(loginControls(*login).SpeedButton1, Qt::LeftButton);
         if (close && login->isVisible())
-            QTest::mouseClick(login->SpeedButton2, Qt::LeftButton);
+            QTest::mouseClick(loginControls(*login).SpeedButton2, Qt::LeftButton);
     });
     QCOMPARE(shell.forms->runLoginGate(), success);
     QVERIFY(driven);
@@ -337,7 +382,7 @@ void TestShellLogin::desktopEntryIsRewrittenAtEveryStart()
     const QString path = desktopEntryPath(shell);
     QVERIFY(!QFileInfo::exists(path));
     {
-        TLoginForm login(*shell.forms);
+        TLoginForm login(shell.forms->loginFirstSteps());
     }
     const QString written = readAll(path);
     const QString program = QCoreApplication::applicationFilePath();
@@ -360,7 +405,7 @@ void TestShellLogin::desktopEntryIsRewrittenAtEveryStart()
     }
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     {
-        TLoginForm login(*shell.forms);
+        TLoginForm login(shell.forms->loginFirstSteps());
     }
     QCOMPARE(readAll(path), written);
     QVERIFY(QFileInfo(path).permissions().testFlag(QFile::ExeOwner));
@@ -409,13 +454,13 @@ void TestShellLogin::unwritableDesktopStopsTheRemainingSteps()
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
     ui::DesktopFolderOverride desktop(blocked);
-    TLoginForm login(*shell.forms);
+    TLoginForm login(shell.forms->loginFirstSteps());
     QCOMPARE(shell.messages.messages().size(), 1);
     QVERIFY(shell.messages.messages().first().isErrorReport);
     QVERIFY(shell.messages.texts().first().contains(shell::desktopEntryFileName()));
     // The steps after the shortcut did not run.
     QCOMPARE(shell.db.scalar("SELECT count(*) FROM xsxx"), QStringLiteral("1"));
-    QCOMPARE(login.ComboBox1->count(), 0);
+    QCOMPARE(loginControls(login).ComboBox1->count(), 0);
 }
 
 QTEST_MAIN(TestShellLogin)

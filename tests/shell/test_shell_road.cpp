@@ -14,12 +14,12 @@
 #include "shell/Forms.h"
 #include "shell/MainUnit.h"
 #include "store/Passwords.h"
+#include "support/DesktopRecorders.h"
 #include "support/PrintingQueue.h"
 #include "support/RecordsWorkbook.h"
 #include "support/ShellFixture.h"
 #include "ui/DataGrid.h"
 #include "ui/Messages.h"
-#include "ui/Seams.h"
 
 #include <QAbstractItemView>
 #include <QAction>

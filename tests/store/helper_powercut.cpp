@@ -5,7 +5,7 @@
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
 #include "printing/PrintRun.h"
-#include "printing/PrintSeam.h"
+#include "support/PrintCapture.h"
 #include "store/Backup.h"
 #include "support/PowerCutVfs.h"
 #include "support/PrintingSale.h"

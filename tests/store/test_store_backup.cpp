@@ -1,6 +1,6 @@
+#include "core/Error.h"
 #include "store/Backup.h"
 #include "store/Connection.h"
-#include "store/Error.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestDatabase.h"
 

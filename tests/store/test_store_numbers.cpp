@@ -1,4 +1,4 @@
-#include "store/Error.h"
+#include "core/Error.h"
 #include "store/Numbers.h"
 
 #include <QRandomGenerator>

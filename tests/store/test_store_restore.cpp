@@ -1,6 +1,6 @@
 #include "store/Backup.h"
 #include "store/Connection.h"
-#include "store/Error.h"
+#include "core/Error.h"
 #include "store/Restore.h"
 #include "store/Upgrades.h"
 #include "support/TestDatabase.h"

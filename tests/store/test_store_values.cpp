@@ -1,6 +1,6 @@
+#include "core/Error.h"
 #include "store/Catalogue.h"
 #include "store/Connection.h"
-#include "store/Error.h"
 #include "store/Query.h"
 #include "store/ValueCheck.h"
 #include "support/TestDatabase.h"
@@ -122,7 +122,7 @@ void TestStoreValues::queryRunsAgainWithFreshValues()
 {
     // A statement prepared once and run for one row after another, as a list reads its rows.
     TestDatabase db;
-    db.exec("INSERT INTO spxx VALUES ('苹果', 2.5), ('梨', 4)");
+    db.exec("INSERT INTO spxx (品名, 单价) VALUES ('苹果', 2.5), ('梨', 4)");
     Connection c("test");
     c.open();
     Query byName(c.database(), "SELECT 单价 FROM spxx WHERE 品名 = ?", "读取测试");

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "printing/PrintRun.h"
+#include "report/Elements.h"
 #include "store/Catalogue.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
-#include "ui/report/Elements.h"
 
 #include <QStringList>
 

@@ -1,6 +1,7 @@
 #include "support/SettingsForms.h"
 
 #include "shell/Forms.h"
+#include "support/DesktopRecorders.h"
 
 namespace testsupport {
 

@@ -6,6 +6,7 @@
 #include "settings/XtUnit.h"
 #include "settings/YhtjUnit.h"
 #include "settings/YhxgUnit.h"
+#include "support/DesktopRecorders.h"
 #include "ui/Messages.h"
 
 #include <QList>

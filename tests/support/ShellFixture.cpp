@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 namespace testsupport {
@@ -18,6 +19,14 @@ QString prepared(TestDatabase& db, const std::function<void(TestDatabase&)>& pre
     if (prepare)
         prepare(db);
     return {};
+}
+
+template <typename Control> Control* named(const QWidget& window, const char* name)
+{
+    auto* found = window.findChild<Control*>(QLatin1String(name));
+    if (!found)
+        qFatal("%s has no control %s", qPrintable(window.objectName()), name);
+    return found;
 }
 
 } // namespace
@@ -44,19 +53,29 @@ bool ShellFixture::logIn(const QString& user, const QString& password)
     return testsupport::logIn(*forms, user, password);
 }
 
+LoginControls loginControls(const TLoginForm& login)
+{
+    return {named<QComboBox>(login, "ComboBox1"), named<QLineEdit>(login, "Edit1"),
+            named<QPushButton>(login, "SpeedButton1"), named<QPushButton>(login, "SpeedButton2")};
+}
+
 bool logIn(Forms& forms, const QString& user, const QString& password)
 {
     forms.showMainWindow();
-    TLoginForm login(forms);
+    TLoginForm login(forms.loginFirstSteps());
     login.show();
-    const int index = login.ComboBox1->findText(user);
+    const int index = loginControls(login).ComboBox1->findText(user);
     if (index < 0)
         return false;
-    login.ComboBox1->setCurrentIndex(index);
-    login.Edit1->clear();
-    typeInto(login.Edit1, password);
-    QTest::mouseClick(login.SpeedButton1, Qt::LeftButton);
-    return login.result() == QDialog::Accepted;
+    loginControls(login).ComboBox1->setCurrentIndex(index);
+    loginControls(login).Edit1->clear();
+    typeInto(loginControls(login).Edit1, password);
+    QTest::mouseClick(loginControls(login).SpeedButton1, Qt::LeftButton);
+    // As the login gate does once the modal loop ends.
+    if (login.result() != QDialog::Accepted)
+        return false;
+    forms.applyLogin(login.outcome());
+    return true;
 }
 
 void typeInto(QWidget* widget, const QString& text)

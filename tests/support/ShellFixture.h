@@ -1,8 +1,8 @@
 #pragma once
 
+#include "support/DesktopRecorders.h"
 #include "support/TestDatabase.h"
 #include "ui/Messages.h"
-#include "ui/Seams.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -13,6 +13,7 @@
 class Forms;
 class QComboBox;
 class QLineEdit;
+class QPushButton;
 class TLoginForm;
 class TMainForm;
 
@@ -43,6 +44,16 @@ public:
     ui::OpenRecorder opened;
     std::unique_ptr<Forms> forms;
 };
+
+// The login window's controls, found by their object names.
+struct LoginControls
+{
+    QComboBox* ComboBox1;      // users
+    QLineEdit* Edit1;          // password
+    QPushButton* SpeedButton1; // 确定
+    QPushButton* SpeedButton2; // 关闭
+};
+LoginControls loginControls(const TLoginForm& login);
 
 // The same login on any Forms (a second start of the program on the same data.mdb, say).
 bool logIn(Forms& forms, const QString& user, const QString& password);

@@ -1,6 +1,6 @@
-#include "store/Error.h"
-#include "ui/report/Report.h"
-#include "ui/report/ReportView.h"
+#include "core/Error.h"
+#include "report/Report.h"
+#include "report/ReportView.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -462,7 +462,7 @@ void TestUiReport::printerThatCannotStartThrows()
     try {
         receipt.report.print(printer);
         QFAIL("printing into a missing folder was not refused");
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         QVERIFY2(error.message().startsWith("无法开始打印：") && error.message().contains("missing-folder"),
                  qPrintable(error.message()));
     }
@@ -498,7 +498,7 @@ void TestUiReport::refusesBadSizes()
         {"elementTop", [&] { report.element("item")->setTop(value); }},
         {"imageScale", [&] { report.toImage(value); }},
     };
-    QVERIFY_THROWS_EXCEPTION(store::Error, setters.value(what)());
+    QVERIFY_THROWS_EXCEPTION(core::Error, setters.value(what)());
     QCOMPARE(QSizeF(report.pageWidth(), report.pageLength()), QSizeF(219, 297 * 96 / 25.4));
     QCOMPARE(drawnBy(report.layout(), "item").at(2).position, before);
 }
@@ -514,7 +514,7 @@ void TestUiReport::viewPaintsReportAndSurvivesFailingHook()
     QVERIFY(countPixels(painted, textRect(drawnBy(receipt.report.layout(), "name").at(0), 1.0), isDark) > 0);
     QCOMPARE(countPixels(painted, QRect(0, 0, 219, 30), isDark), 0); // the top margin
 
-    receipt.report.band(BandKind::Summary)->setBeforePrint([] { throw store::Error("汇总失败"); });
+    receipt.report.band(BandKind::Summary)->setBeforePrint([] { throw core::Error("汇总失败"); });
     view.refresh();
     const QImage failed = view.grab().toImage();
     QVERIFY(countPixels(failed, failed.rect(), [](QRgb pixel) { return qRed(pixel) > qGreen(pixel) + 60; }) > 0);

@@ -1,4 +1,5 @@
-#include "store/Error.h"
+#include "core/Error.h"
+#include "support/DesktopRecorders.h"
 #include "ui/ControlEvents.h"
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
@@ -392,7 +393,7 @@ void TestUiToolkit::comboClickErrorStopsChange()
     box->addItems({QStringLiteral("a"), QStringLiteral("b")});
     int changes = 0;
     ui::wireCombo(
-        box, &window, [] { throw store::Error(QStringLiteral("没有这个商品")); }, [&] { ++changes; });
+        box, &window, [] { throw core::Error(QStringLiteral("没有这个商品")); }, [&] { ++changes; });
     ui::MessageRecorder recorder;
     QTest::keyClick(box, Qt::Key_Down);
     QCOMPARE(recorder.texts(), QStringList{"没有这个商品"});
@@ -425,7 +426,7 @@ void TestUiToolkit::guardReports_data()
     QTest::addColumn<std::function<void()>>("handler");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("store error") << std::function<void()>([] { throw store::Error(QStringLiteral("库存不足 <b>")); })
+    QTest::newRow("store error") << std::function<void()>([] { throw core::Error(QStringLiteral("库存不足 <b>")); })
                                  << "库存不足 <b>";
     QTest::newRow("std exception") << std::function<void()>([] { throw std::runtime_error("disk full"); })
                                    << "disk full";
@@ -476,7 +477,7 @@ void TestUiToolkit::guardOutlivesItsOwner()
     QPushButton button;
     ui::connectGuarded(&button, &QPushButton::clicked, window, [window] {
         delete window;
-        throw store::Error(QStringLiteral("窗口已关闭"));
+        throw core::Error(QStringLiteral("窗口已关闭"));
     });
     ui::MessageRecorder recorder;
     button.click();

@@ -57,10 +57,10 @@ void putChars(QByteArray& out, const QChar* chars, qsizetype count, bool wide)
     }
 }
 
-store::Error writeFailure(const QString& target, const QString& reason)
+core::Error writeFailure(const QString& target, const QString& reason)
 {
-    return store::Error(QStringLiteral("无法写入导出文件“%1”：%2")
-                            .arg(store::excerptForMessage(QDir::toNativeSeparators(target)), reason));
+    return core::Error(QStringLiteral("无法写入导出文件“%1”：%2")
+                           .arg(core::excerptForMessage(QDir::toNativeSeparators(target)), reason));
 }
 
 void Output::write(const char* data, qint64 size)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/Error.h"
+#include "core/Error.h"
 
 #include <QByteArray>
 #include <QChar>
@@ -21,7 +21,7 @@ void putZeros(QByteArray& out, qsizetype count);
 // UTF-16 units as one byte each (only for units that fit) or as UTF-16LE.
 void putChars(QByteArray& out, const QChar* chars, qsizetype count, bool wide);
 
-store::Error writeFailure(const QString& target, const QString& reason);
+core::Error writeFailure(const QString& target, const QString& reason);
 
 // The final file, with a running count of what was written so the layout computed beforehand can be checked.
 class Output

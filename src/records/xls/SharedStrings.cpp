@@ -1,7 +1,7 @@
 #include "records/xls/SharedStrings.h"
 
+#include "core/Error.h"
 #include "records/xls/Bytes.h"
-#include "store/Error.h"
 
 #include <algorithm>
 
@@ -61,7 +61,7 @@ void SharedStrings::noteBucketStart()
         return;
     if (m_buckets.size() == MaxBuckets) {
         if (m_bucketStep > 0x7FFF)
-            throw store::Error(QStringLiteral("导出的文字太多，超出了 xls 文件的容量，请缩小导出范围。"));
+            throw core::Error(QStringLiteral("导出的文字太多，超出了 xls 文件的容量，请缩小导出范围。"));
         for (int i = 0; i < MaxBuckets / 2; ++i)
             m_buckets[i] = m_buckets[2 * i];
         m_buckets.resize(MaxBuckets / 2);

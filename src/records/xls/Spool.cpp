@@ -32,20 +32,20 @@ void Spool::open()
 {
     if (!m_file.open()) {
         m_failure = writeFailure(m_target, m_file.errorString()).message();
-        throw store::Error(m_failure);
+        throw core::Error(m_failure);
     }
 }
 
 void Spool::flush()
 {
     if (!m_failure.isEmpty())
-        throw store::Error(m_failure);
+        throw core::Error(m_failure);
     if (!m_file.isOpen())
         open();
     const bool written = m_file.write(m_buffer) == m_buffer.size() && m_file.flush();
     if (!written) {
         m_failure = writeFailure(m_target, m_file.errorString()).message();
-        throw store::Error(m_failure);
+        throw core::Error(m_failure);
     }
     m_flushed += m_buffer.size();
     m_buffer.resize(0); // keeps the capacity for the next rows

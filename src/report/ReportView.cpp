@@ -1,7 +1,7 @@
-#include "ui/report/ReportView.h"
+#include "report/ReportView.h"
 
-#include "store/Error.h"
-#include "ui/report/Report.h"
+#include "core/Error.h"
+#include "report/Report.h"
 
 #include <QPainter>
 #include <cmath>
@@ -23,7 +23,7 @@ void ReportView::setReport(Report* report)
 void ReportView::setScale(double scale)
 {
     if (!std::isfinite(scale) || scale <= 0)
-        throw store::Error(QStringLiteral("预览缩放比例无效：%1").arg(scale));
+        throw core::Error(QStringLiteral("预览缩放比例无效：%1").arg(scale));
     m_scale = scale;
     refresh();
 }
@@ -69,7 +69,7 @@ void ReportView::paintEvent(QPaintEvent*)
     QString failure;
     try {
         m_report->render(painter, m_scale);
-    } catch (const store::Error& error) {
+    } catch (const core::Error& error) {
         failure = error.message();
     } catch (const std::exception& error) {
         failure = QString::fromLocal8Bit(error.what());

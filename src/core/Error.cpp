@@ -1,8 +1,8 @@
-#include "store/Error.h"
+#include "core/Error.h"
 
 #include <QList>
 
-namespace store {
+namespace core {
 
 Error::Error(const QString& message) : std::runtime_error(message.toStdString()), m_message(message) {}
 
@@ -16,4 +16,4 @@ QString excerptForMessage(const QString& text)
            QStringLiteral("…");
 }
 
-} // namespace store
+} // namespace core

@@ -15,6 +15,7 @@ namespace report {
 class RowSource;
 
 // Layout units are 1/96 inch: the report at 100% zoom.
+constexpr double UnitsPerInch = 96.0;
 double millimetresToUnits(double millimetres);
 double unitsToMillimetres(double units);
 // The lines text takes at that width in that font: broken at word boundaries where it can, else
@@ -47,7 +48,7 @@ struct RowContext
 
 // Something placed on a band. Positions are in layout units from the band's top-left; the top may
 // be negative, above the band. Geometry setters refuse values that are not finite numbers and
-// negative sizes, throwing store::Error.
+// negative sizes, throwing core::Error.
 class Element
 {
 public:
@@ -75,7 +76,7 @@ public:
     bool isVisible() const { return m_visible; }
     void setVisible(bool visible) { m_visible = visible; }
     // Text wider than this (layout units) goes on to further lines below; 0: one line, however
-    // long. Refuses negative or non-number widths (store::Error).
+    // long. Refuses negative or non-number widths (core::Error).
     double wrapWidth() const { return m_wrapWidth; }
     void setWrapWidth(double width);
 

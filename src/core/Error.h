@@ -3,7 +3,7 @@
 #include <QString>
 #include <stdexcept>
 
-namespace store {
+namespace core {
 
 // The one error type of the program: store failures, refused values, conversion errors,
 // print and export failures all carry a message fit to show the user as it stands.
@@ -21,4 +21,10 @@ private:
 // so past a line's worth it is cut and ends in "…".
 QString excerptForMessage(const QString& text);
 
+} // namespace core
+
+// The store throws it by its short name.
+namespace store {
+using core::Error;
+using core::excerptForMessage;
 } // namespace store

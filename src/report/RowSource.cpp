@@ -1,4 +1,4 @@
-#include "ui/report/RowSource.h"
+#include "report/RowSource.h"
 
 namespace report {
 

@@ -1,6 +1,6 @@
-#include "ui/report/Report.h"
+#include "report/Report.h"
 
-#include "store/Error.h"
+#include "core/Error.h"
 
 #include <QFontMetricsF>
 #include <QPageSize>
@@ -14,7 +14,6 @@ namespace {
 
 constexpr double kRollWidthMm = 58;
 constexpr double kDefaultLengthMm = 297;
-constexpr double kPrinterUnitsPerInch = 96.0;
 // Larger images than this are not a receipt preview but a mistake in the page size.
 constexpr int kMaxImageSide = 32767;
 constexpr qint64 kMaxImagePixels = qint64(64) * 1024 * 1024;
@@ -22,20 +21,20 @@ constexpr qint64 kMaxImagePixels = qint64(64) * 1024 * 1024;
 double requirePageSize(double units, const QString& what)
 {
     if (!std::isfinite(units) || units <= 0)
-        throw store::Error(QStringLiteral("页面%1无效：%2").arg(what).arg(units));
+        throw core::Error(QStringLiteral("页面%1无效：%2").arg(what).arg(units));
     return units;
 }
 
 void requireMargin(double millimetres)
 {
     if (!std::isfinite(millimetres) || millimetres < 0)
-        throw store::Error(QStringLiteral("页边距无效：%1").arg(millimetres));
+        throw core::Error(QStringLiteral("页边距无效：%1").arg(millimetres));
 }
 
 void requireScale(double scale)
 {
     if (!std::isfinite(scale) || scale <= 0)
-        throw store::Error(QStringLiteral("报表缩放比例无效：%1").arg(scale));
+        throw core::Error(QStringLiteral("报表缩放比例无效：%1").arg(scale));
 }
 
 QString printerProblem(const QPrinter& printer)
@@ -168,15 +167,15 @@ void Report::print(QPrinter& printer)
 
     QPainter painter;
     if (!painter.begin(&printer))
-        throw store::Error(QStringLiteral("无法开始打印：") + printerProblem(printer));
+        throw core::Error(QStringLiteral("无法开始打印：") + printerProblem(printer));
     try {
-        render(painter, printer.resolution() / kPrinterUnitsPerInch);
+        render(painter, printer.resolution() / UnitsPerInch);
     } catch (...) {
         printer.abort();
         throw;
     }
     if (!painter.end())
-        throw store::Error(QStringLiteral("打印没有完成：") + printerProblem(printer));
+        throw core::Error(QStringLiteral("打印没有完成：") + printerProblem(printer));
 }
 
 QImage Report::toImage(double scale)
@@ -185,10 +184,10 @@ QImage Report::toImage(double scale)
     const double width = std::ceil(m_pageWidth * scale);
     const double height = std::ceil(m_pageLength * scale);
     if (width > kMaxImageSide || height > kMaxImageSide || width * height > double(kMaxImagePixels))
-        throw store::Error(QStringLiteral("页面太大，无法生成预览图像（%1 × %2 像素）").arg(width).arg(height));
+        throw core::Error(QStringLiteral("页面太大，无法生成预览图像（%1 × %2 像素）").arg(width).arg(height));
     QImage image(int(width), int(height), QImage::Format_RGB32);
     if (image.isNull())
-        throw store::Error(QStringLiteral("内存不足，无法生成预览图像"));
+        throw core::Error(QStringLiteral("内存不足，无法生成预览图像"));
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);

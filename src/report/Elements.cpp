@@ -1,7 +1,7 @@
-#include "ui/report/Elements.h"
+#include "report/Elements.h"
 
-#include "store/Error.h"
-#include "ui/report/RowSource.h"
+#include "core/Error.h"
+#include "report/RowSource.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -14,7 +14,6 @@ namespace report {
 
 namespace {
 
-constexpr double kUnitsPerInch = 96.0;
 constexpr double kMillimetresPerInch = 25.4;
 constexpr double kPointsPerInch = 72.0;
 constexpr int kDefaultPixelSize = 12; // 9 pt
@@ -24,7 +23,7 @@ constexpr double kNoSideClip = 1.0e6;
 double requireCoordinate(double value, const char* what)
 {
     if (!std::isfinite(value))
-        throw store::Error(QStringLiteral("报表元素的%1不是有效数字").arg(QString::fromUtf8(what)));
+        throw core::Error(QStringLiteral("报表元素的%1不是有效数字").arg(QString::fromUtf8(what)));
     return value;
 }
 
@@ -32,13 +31,13 @@ double requireSize(double value, const char* what)
 {
     requireCoordinate(value, what);
     if (value < 0)
-        throw store::Error(QStringLiteral("报表元素的%1不能为负数").arg(QString::fromUtf8(what)));
+        throw core::Error(QStringLiteral("报表元素的%1不能为负数").arg(QString::fromUtf8(what)));
     return value;
 }
 
 int pixelSizeOfPoints(double points)
 {
-    return std::max(1, int(std::lround(points * kUnitsPerInch / kPointsPerInch)));
+    return std::max(1, int(std::lround(points * UnitsPerInch / kPointsPerInch)));
 }
 
 QFont withPixelSize(QFont font)
@@ -130,12 +129,12 @@ QStringList brokenLines(const QString& paragraph, const QFont& font, double widt
 
 double millimetresToUnits(double millimetres)
 {
-    return millimetres * kUnitsPerInch / kMillimetresPerInch;
+    return millimetres * UnitsPerInch / kMillimetresPerInch;
 }
 
 double unitsToMillimetres(double units)
 {
-    return units * kMillimetresPerInch / kUnitsPerInch;
+    return units * kMillimetresPerInch / UnitsPerInch;
 }
 
 QFont reportFont(const QString& family, double points)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/report/Band.h"
-#include "ui/report/RowSource.h"
+#include "report/Band.h"
+#include "report/RowSource.h"
 
 #include <QImage>
 
@@ -24,13 +24,13 @@ public:
     QString name() const { return m_name; }
     void setName(const QString& name) { m_name = name; }
 
-    // Refuse sizes that are not positive numbers (store::Error); the old value stays.
+    // Refuse sizes that are not positive numbers (core::Error); the old value stays.
     double pageWidth() const { return m_pageWidth; }
     void setPageWidth(double units);
     double pageLength() const { return m_pageLength; }
     void setPageLength(double units);
 
-    // Refuse negative or non-number margins (store::Error).
+    // Refuse negative or non-number margins (core::Error).
     double topMargin() const { return m_topMargin; }
     double bottomMargin() const { return m_bottomMargin; }
     double leftMargin() const { return m_leftMargin; }
@@ -57,9 +57,9 @@ public:
     QList<DrawnText> render(QPainter& painter, double deviceUnitsPerLayoutUnit);
     // The page length that holds all the report prints, bottom margin included.
     double fittedPageLength();
-    // One page of the report's size, full page, at the printer's resolution. Throws store::Error.
+    // One page of the report's size, full page, at the printer's resolution. Throws core::Error.
     void print(QPrinter& printer);
-    // The page on white, one layout unit as scale pixels. Throws store::Error on a bad scale.
+    // The page on white, one layout unit as scale pixels. Throws core::Error on a bad scale.
     QImage toImage(double scale = 1.0);
 
 private:

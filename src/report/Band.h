@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/report/Elements.h"
+#include "report/Elements.h"
 
 #include <functional>
 #include <memory>
@@ -19,7 +19,7 @@ enum class BandKind
 class Band
 {
 public:
-    Band(BandKind kind, double height); // throws store::Error on a negative or non-number height
+    Band(BandKind kind, double height); // throws core::Error on a negative or non-number height
     ~Band();
     Band(const Band&) = delete;
     Band& operator=(const Band&) = delete;

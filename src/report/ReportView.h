@@ -19,7 +19,7 @@ public:
     Report* report() const { return m_report; }
     void setReport(Report* report); // not owned: the caller keeps it alive, or sets nullptr first
     double scale() const { return m_scale; }
-    void setScale(double scale); // refuses a scale that is not a positive number (store::Error)
+    void setScale(double scale); // refuses a scale that is not a positive number (core::Error)
     QSize sizeHint() const override;
 
     // Shows these dots one screen pixel each instead of the page (a receipt printer's picture of

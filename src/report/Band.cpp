@@ -1,6 +1,6 @@
-#include "ui/report/Band.h"
+#include "report/Band.h"
 
-#include "store/Error.h"
+#include "core/Error.h"
 
 #include <cmath>
 
@@ -16,14 +16,14 @@ Band::~Band() = default;
 void Band::setHeight(double height)
 {
     if (!std::isfinite(height) || height < 0)
-        throw store::Error(QStringLiteral("报表区段的高度无效：%1").arg(height));
+        throw core::Error(QStringLiteral("报表区段的高度无效：%1").arg(height));
     m_height = height;
 }
 
 Element* Band::addElement(std::unique_ptr<Element> element)
 {
     if (!element)
-        throw store::Error(QStringLiteral("不能向报表区段加入空元素"));
+        throw core::Error(QStringLiteral("不能向报表区段加入空元素"));
     m_elements.push_back(std::move(element));
     return m_elements.back().get();
 }

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+namespace printing {
+
+// What the main window's controls hold about the sale being printed, as text.
+struct SaleToPrint
+{
+    QString layout; // "58" or "76"; any other text prints nothing and still records
+    QString copies; // "1" or "2"; any other text prints nothing and still records
+    bool customer = false;
+    bool phone = false;
+    QString remark;
+    QString number, time, cashier, customerName, phoneNumber, totalQuantity, totalAmount, totalDue, received, change;
+};
+
+} // namespace printing
