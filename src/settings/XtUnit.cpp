@@ -1,5 +1,6 @@
 #include "settings/XtUnit.h"
 
+#include "settings/BackupPanel.h"
 #include "core/Error.h"
 #include "settings/DataImportPanel.h"
 #include "settings/QxsmUnit.h"
@@ -77,6 +78,8 @@ TXtForm::TXtForm(QWidget* parent)
     setUpGrids();
     m_importPanel = new settings::DataImportPanel(TabSheet4);
     addDataPanel(m_importPanel);
+    m_backupPanel = new TBackupPanel(ADOConnection1, TabSheet4);
+    addDataPanel(m_backupPanel);
     connectHandlers();
     centreOnScreen();
     FormCreate();
@@ -114,6 +117,10 @@ void TXtForm::connectHandlers()
     ui::connectGuarded(DBGridEh2, &ui::DataGrid::doubleClicked, this, &TXtForm::DBGridEh2DblClick);
     ui::connectGuarded(m_importPanel, &settings::DataImportPanel::legacyImported, this, &TXtForm::showImported);
     ui::connectGuarded(m_importPanel, &settings::DataImportPanel::goodsImported, this, &TXtForm::showImportedGoods);
+    connect(m_backupPanel, &TBackupPanel::restoreReady, this, [this] {
+        accept();
+        emit restoreRequested();
+    });
 }
 
 // What an import wrote is shown here at once and in the main window's lists and boxes.
@@ -179,6 +186,7 @@ void TXtForm::FormCreate()
     ADOQuery3.open();
     Edit1->setText(ADOQuery3.field(QStringLiteral("店名")));
     Memo1->setPlainText(ADOQuery3.field(QStringLiteral("备注")));
+    m_backupPanel->load();
 }
 
 void TXtForm::FormClose()
@@ -200,6 +208,7 @@ void TXtForm::applyRights(bool administrator)
     SpeedButton1->setEnabled(administrator);
     SpeedButton3->setEnabled(administrator);
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet4), administrator);
+    m_backupPanel->applyRights(administrator);
 }
 
 void TXtForm::addDataPanel(QWidget* panel)

@@ -20,6 +20,7 @@ struct ImportCounts;
 namespace settings {
 class DataImportPanel;
 }
+class TBackupPanel;
 
 // The settings window: cashier accounts, goods catalogue and print content. Adding and
 // changing users and goods happen in the dialogs handed over by setDialogs; what the main
@@ -75,6 +76,8 @@ signals:
     void usersChanged();
     void printContentSaved(const QString& shopName, const QString& remark);
     void printSettingsImported();
+    // 数据 → 恢复备份… staged a checked copy: the program is to restart on it.
+    void restoreRequested();
 
 private:
     void setUpLooks();
@@ -96,4 +99,5 @@ private:
     QPointer<TSpxgForm> m_spxg;
     QPointer<TQxsmForm> m_qxsm;
     settings::DataImportPanel* m_importPanel = nullptr;
+    TBackupPanel* m_backupPanel = nullptr;
 };

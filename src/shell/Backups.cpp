@@ -1,32 +1,19 @@
 #include "shell/Backups.h"
 
+#include "store/BackupSettings.h"
 #include "core/Error.h"
-#include "store/Backup.h"
-#include "store/Connection.h"
 #include "ui/Messages.h"
 
 #include <QDateTime>
-#include <QEventLoop>
-#include <QProgressDialog>
 #include <QThread>
-#include <QTimer>
+#include <QWidget>
 
 namespace shell {
 
 namespace {
 
-// Never lets an error out: the caller has a shop to run.
-QString backUpNow(const QString& databasePath)
-{
-    try {
-        store::backup::makeBackup(databasePath, store::backup::folderFor(databasePath), QDateTime::currentDateTime());
-        return {};
-    } catch (const core::Error& error) {
-        return error.message();
-    } catch (const std::exception& error) {
-        return QString::fromLocal8Bit(error.what());
-    }
-}
+using Kind = store::backup::PlaceResult::Kind;
+using Trouble = store::BackupSettings::Trouble;
 
 } // namespace
 
@@ -34,16 +21,32 @@ BackupSchedule::BackupSchedule(QWidget* owner) : m_owner(owner) {}
 
 BackupSchedule::~BackupSchedule()
 {
-    if (m_running)
+    if (m_running) {
+        m_abandon.request();
         m_running->wait();
+    }
+}
+
+QString BackupSchedule::secondFolder()
+{
+    try {
+        return store::BackupSettings(m_connection).secondFolder();
+    } catch (const core::Error&) {
+        return {}; // the main copy is still made; the settings window shows what is wrong
+    }
 }
 
 void BackupSchedule::atStart()
 {
-    const QString database = store::Connection::databasePath();
-    if (isRunning() || store::backup::hasBackupOf(store::backup::folderFor(database), QDate::currentDate()))
+    if (isRunning())
         return;
-    m_running.reset(QThread::create([this, database] { m_runningFailure = backUpNow(database); }));
+    const QString database = store::Connection::databasePath();
+    const QString second = secondFolder();
+    const QDateTime now = QDateTime::currentDateTime();
+    if (!store::backup::dailyCopiesNeeded(database, second, now.date()))
+        return;
+    m_running.reset(QThread::create(
+        [this, database, second, now] { m_result = store::backup::makeDailyCopies(database, second, now, &m_abandon); }));
     connect(m_running.get(), &QThread::finished, this, &BackupSchedule::startBackupEnded, Qt::QueuedConnection);
     m_running->start(QThread::LowPriority);
 }
@@ -67,62 +70,80 @@ void BackupSchedule::startBackupEnded()
     if (!m_running || !m_running->isFinished())
         return;
     m_running.reset();
-    const QString failure = m_runningFailure;
-    m_runningFailure.clear();
-    if (!failure.isEmpty())
-        tellFailure(failure, QStringLiteral("已保存的销售数据没有受影响，程序照常运行。"));
-    emit backupFinished(failure);
+    const store::backup::DailyResult result = m_result;
+    m_result = {};
+    tellOutcome(result);
+    const bool counts = result.here.kind == Kind::Made || result.here.kind == Kind::UpToDate;
+    emit backupFinished(counts ? QString() : result.here.detail);
 }
 
 void BackupSchedule::atExit()
 {
-    // Copying and checking ten years of sales takes seconds: the closed program says what it is
-    // still doing rather than seeming to hang.
-    QProgressDialog notice(QStringLiteral("正在备份数据，请稍候……"), QString(), 0, 0);
-    notice.setWindowTitle(QStringLiteral("备份"));
-    notice.setCancelButton(nullptr);
-    QTimer showLater;
-    showLater.setSingleShot(true);
-    connect(&showLater, &QTimer::timeout, &notice, &QProgressDialog::show);
-    showLater.start(500);
+    if (!m_running)
+        return;
+    // The copy stops at its next step of pages; an exit never keeps the cashier waiting for it.
+    m_running->disconnect(this);
+    m_abandon.request();
+    m_running->wait();
+    m_running.reset();
+    m_result = {};
+}
 
-    if (m_running) {
-        // Handled here, not by the queued signal, which would delete the thread being waited for.
-        m_running->disconnect(this);
-        waitShowing(*m_running);
-        startBackupEnded();
+void BackupSchedule::tellOutcome(const store::backup::DailyResult& result)
+{
+    switch (result.here.kind) {
+    case Kind::Failed:
+        tellFailure(result.here.detail);
+        break;
+    case Kind::NoRoom:
+        tellOnceToday(Trouble::NoRoomHere,
+                      QStringLiteral("今天没有做自动备份：%1。\n已保存的销售数据没有受影响，程序照常运行。请清理磁盘。")
+                          .arg(result.here.detail));
+        break;
+    default:
+        break;
     }
-    const QString database = store::Connection::databasePath();
-    QString failure;
-    const std::unique_ptr<QThread> job(QThread::create([&failure, database] { failure = backUpNow(database); }));
-    job->start();
-    waitShowing(*job);
-    notice.hide();
-    if (!failure.isEmpty())
-        tellFailure(failure, QStringLiteral("已保存的销售数据没有受影响。"));
-    emit backupFinished(failure);
+    switch (result.second.kind) {
+    case Kind::Missing:
+        tellOnceToday(Trouble::SecondPlace,
+                      QStringLiteral("%1（U盘没有插好，或者网络共享没有连接）。\n今天的备份只保存在本机的“备份”文件夹里。")
+                          .arg(result.second.detail));
+        break;
+    case Kind::NoRoom:
+    case Kind::Failed:
+        tellOnceToday(Trouble::SecondPlace,
+                      QStringLiteral("备份没有复制到第二位置：%1。\n本机的“备份”文件夹不受影响。").arg(result.second.detail));
+        break;
+    default:
+        break;
+    }
 }
 
-void BackupSchedule::waitShowing(QThread& job)
+void BackupSchedule::tellFailure(const QString& failure)
 {
-    QEventLoop loop;
-    connect(&job, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    // Asked after connecting: an end between the two still reaches the loop.
-    while (!job.isFinished())
-        loop.exec();
-    job.wait();
-}
-
-void BackupSchedule::tellFailure(const QString& failure, const QString& consequence)
-{
-    // Once: a shop whose disk is full should not hear it at every backup of the day.
+    // Once: a shop whose disk is full should not hear it at every backup.
     if (m_told)
         return;
     m_told = true;
     ui::message(m_owner,
-                QStringLiteral("自动备份没有完成：%1\n%2请检查磁盘空间和数据文件夹“备份”的写入权限。")
-                    .arg(failure, consequence),
+                QStringLiteral("自动备份没有完成：%1\n已保存的销售数据没有受影响，程序照常运行。"
+                               "请检查磁盘空间和数据文件夹“备份”的写入权限。")
+                    .arg(failure),
                 ui::MessageStyle::Warning);
+}
+
+void BackupSchedule::tellOnceToday(Trouble trouble, const QString& text)
+{
+    const QDate today = QDate::currentDate();
+    store::BackupSettings settings(m_connection);
+    try {
+        if (settings.toldOn(trouble, today))
+            return;
+        settings.setToldOn(trouble, today);
+    } catch (const core::Error&) {
+        // Told anyway: the day is then told again at the next start, which is better than never.
+    }
+    ui::message(m_owner, text, ui::MessageStyle::Warning);
 }
 
 } // namespace shell

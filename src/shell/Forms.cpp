@@ -14,6 +14,7 @@
 #include "shell/DesktopEntry.h"
 #include "shell/LoginUnit.h"
 #include "shell/MainUnit.h"
+#include "shell/Startup.h"
 #include "ui/Guard.h"
 #include "ui/Seams.h"
 
@@ -130,6 +131,7 @@ void Forms::connectNews()
     QObject::connect(main, &TMainForm::settingsRequested, XtForm, &TXtForm::OpenOnUsersTab, direct);
     QObject::connect(main, &TMainForm::statisticsRequested, XstjForm, &TXstjForm::OpenFromMain, direct);
     QObject::connect(main, &TMainForm::settingsRefreshRequested, XtForm, &TXtForm::SettingsRefresh, direct);
+    QObject::connect(XtForm, &TXtForm::restoreRequested, qApp, [] { shell::restartOnRestoredCopy(); });
 }
 
 bool Forms::start()

@@ -7,21 +7,30 @@
 #include "shell/MainUnit.h"
 #include "shell/SingleInstance.h"
 #include "store/Connection.h"
+#include "store/Restore.h"
 #include "store/Upgrades.h"
 #include "ui/Messages.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
+#include <unistd.h>
+#include <vector>
 
 namespace shell {
 
 namespace {
 
 constexpr int StartFailed = 1;
+
+bool restartAsked = false;
 
 // Said on stderr as well: without a screen (offscreen, minimal) nobody can answer a box,
 // so there it is the only word, and the program ends instead of waiting.
@@ -88,7 +97,54 @@ bool onlyCopyOnThisData()
     return false;
 }
 
+// Keeping the current data as a copy takes seconds on a long history: the notice says so.
+void putRestoredCopyInPlace()
+{
+    QProgressDialog notice(QStringLiteral("正在恢复备份，请稍候……"), QString(), 0, 0);
+    notice.setWindowTitle(QStringLiteral("恢复备份"));
+    notice.setCancelButton(nullptr);
+    notice.show();
+    QString failure;
+    const std::unique_ptr<QThread> job(QThread::create([&failure] {
+        try {
+            store::restore::replaceWithStaged(store::Connection::databasePath());
+        } catch (const core::Error& error) {
+            failure = error.message();
+        }
+    }));
+    job->start();
+    while (!job->wait(50))
+        QApplication::processEvents();
+    notice.hide();
+    if (!failure.isEmpty())
+        ui::message(nullptr, QStringLiteral("备份没有恢复：%1\n软件用现在的数据重新启动。").arg(failure),
+                    ui::MessageStyle::Error);
+}
+
+// The same program on the same data folder, in this process: the one-copy lock's file is closed
+// on exec, so the new start takes it again.
+void startAgain()
+{
+    const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
+    std::vector<QByteArray> arguments;
+    for (const QString& argument : QCoreApplication::arguments())
+        arguments.push_back(argument.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    ::execv(program.constData(), argv.data());
+    tellStartFailure(QStringLiteral("软件无法重新启动，请手动启动它。"));
+}
+
 } // namespace
+
+void restartOnRestoredCopy()
+{
+    restartAsked = true;
+    // After the handler that asked has returned: the dialogs' own loops end first.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+}
 
 int runProgram()
 {
@@ -111,11 +167,18 @@ int runProgram()
     if (!forms->start())
         return 0;
     // The windows are up: the day's first copy of data.mdb is made while the cashier works.
-    BackupSchedule backups(forms->MainForm);
-    backups.atStart();
+    std::optional<BackupSchedule> backups(std::in_place, forms->MainForm);
+    backups->atStart();
     const int code = QApplication::exec();
-    backups.atExit();
-    return code;
+    backups->atExit();
+    if (!restartAsked)
+        return code;
+    // Nothing may hold data.mdb while it is replaced.
+    backups.reset();
+    forms.reset();
+    putRestoredCopyInPlace();
+    startAgain();
+    return StartFailed;
 }
 
 } // namespace shell

@@ -54,6 +54,13 @@ QString saveDialogFolder()
     return QDir::homePath();
 }
 
+QString askFolder(QWidget* parent, const QString& caption)
+{
+    if (FolderNameOverride::active())
+        return FolderNameOverride::active()->handle();
+    return QFileDialog::getExistingDirectory(parent, caption, QDir::rootPath());
+}
+
 QString askSaveFileName(QWidget* parent)
 {
     if (SaveNameHook::active())

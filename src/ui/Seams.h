@@ -17,6 +17,9 @@ QString desktopFolder();                       // the user's desktop folder
 QString askSaveFileName(QWidget* parent);      // a save dialog, no filter, no overwrite question; "" on cancel
 QString saveDialogFolder();                    // where the save dialog opens: documents, else home
 QString askOpenFileName(QWidget* parent, const QString& filter); // an open dialog; "" on cancel
+};
+
+QString askFolder(QWidget* parent, const QString& caption); // a folder dialog; "" on cancel
 
 // Where a test installs itself. While a hook lives the call goes to it; hooks nest, the newest
 // wins, and each one's destructor brings back the one before (tests/support holds the recorders).
@@ -60,6 +63,17 @@ public:
 private:
     QStringList m_answers;
     QStringList m_filters;
+};
+
+// Answers folder dialogs from a queue; an empty queue answers "" as a cancelled dialog does.
+class FolderNameOverride : public NestedOverride<FolderNameOverride>
+{
+public:
+    explicit FolderNameOverride(const QStringList& answers = {}) : m_answers(answers) {}
+    QString handle() { return m_answers.isEmpty() ? QString() : m_answers.takeFirst(); }
+
+private:
+    QStringList m_answers;
 };
 
 } // namespace ui
