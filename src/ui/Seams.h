@@ -17,9 +17,7 @@ QString desktopFolder();                       // the user's desktop folder
 QString askSaveFileName(QWidget* parent);      // a save dialog, no filter, no overwrite question; "" on cancel
 QString saveDialogFolder();                    // where the save dialog opens: documents, else home
 QString askOpenFileName(QWidget* parent, const QString& filter); // an open dialog; "" on cancel
-};
-
-QString askFolder(QWidget* parent, const QString& caption); // a folder dialog; "" on cancel
+QString askFolder(QWidget* parent, const QString& caption);      // a folder dialog; "" on cancel
 
 // Where a test installs itself. While a hook lives the call goes to it; hooks nest, the newest
 // wins, and each one's destructor brings back the one before (tests/support holds the recorders).
