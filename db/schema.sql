@@ -4,7 +4,7 @@
 -- it makes a user's data folder on the first start, or by hand with sqlite3. Apart from the upgrade
 -- steps, nothing else creates or alters tables.
 PRAGMA journal_mode = WAL;
-PRAGMA user_version = 2;
+PRAGMA user_version = 3;
 
 BEGIN;
 
@@ -37,17 +37,21 @@ CREATE TABLE dynr (
     备注 TEXT CHECK (length(备注) <= 255)
 ) STRICT;
 
--- Sales history: one row per printed sale.
+-- Sales history: one row per printed sale. A return is a row of its own with negative amounts;
+-- 原单号 is the sale it takes back and 授权人 the administrator who allowed a cashier's return.
 CREATE TABLE xstj (
     单号 TEXT CHECK (length(单号) <= 50),
     时间 TEXT CHECK (length(时间) <= 50),
     数量 REAL,
     金额 REAL,
     折后 REAL,
-    收银员 TEXT CHECK (length(收银员) <= 50)
+    收银员 TEXT CHECK (length(收银员) <= 50),
+    原单号 TEXT CHECK (length(原单号) <= 50),
+    授权人 TEXT CHECK (length(授权人) <= 50)
 ) STRICT;
 
--- Sales history lines: one row per line of a printed sale.
+-- Sales history lines: one row per line of a printed sale; a return line's 原行 is the rowid of the
+-- sold line it takes back.
 CREATE TABLE xsmx (
     单号 TEXT CHECK (length(单号) <= 50),
     时间 TEXT CHECK (length(时间) <= 50),
@@ -57,7 +61,18 @@ CREATE TABLE xsmx (
     单价 REAL,
     数量 REAL,
     金额 REAL,
-    折后 REAL
+    折后 REAL,
+    原行 INTEGER
+) STRICT;
+
+-- How each sale was paid, one row a payment, in fen (a split has two; a refund is negative).
+-- 实收 and 找零 are kept for cash only. Sales without rows here were paid in cash.
+CREATE TABLE xsfk (
+    单号 TEXT NOT NULL CHECK (length(单号) <= 50),
+    方式 TEXT NOT NULL CHECK (方式 IN ('现金', '微信', '支付宝', '银行卡')),
+    金额 INTEGER NOT NULL,
+    实收 INTEGER,
+    找零 INTEGER
 ) STRICT;
 
 -- Print settings (one row): receipt width, copies, customer and phone switches.
@@ -85,7 +100,9 @@ CREATE TABLE xtsz (
 CREATE INDEX xstj_时间 ON xstj (时间);
 CREATE INDEX xstj_单号 ON xstj (单号);
 CREATE INDEX xstj_收银员 ON xstj (收银员);
+CREATE INDEX xstj_原单号 ON xstj (原单号) WHERE 原单号 IS NOT NULL;
 CREATE INDEX xsmx_单号 ON xsmx (单号);
+CREATE INDEX xsfk_单号 ON xsfk (单号);
 CREATE INDEX spxx_品名 ON spxx (品名);
 CREATE UNIQUE INDEX spxx_条码 ON spxx (条码) WHERE 条码 IS NOT NULL AND 条码 <> '';
 

@@ -31,6 +31,25 @@ UpgradeStep barcodesAndSettings()
             }};
 }
 
+// Version 3: how each sale was paid (one row a payment, in fen; a split has two), and returns as
+// history entries of their own, tied to the sale and line they take back. Sales from before this
+// step have no payment rows and count as cash.
+UpgradeStep paymentsAndReturns()
+{
+    return {3,
+            QStringLiteral("付款方式和退货"),
+            {
+                QStringLiteral("CREATE TABLE xsfk (单号 TEXT NOT NULL CHECK (length(单号) <= 50), "
+                               "方式 TEXT NOT NULL CHECK (方式 IN ('现金', '微信', '支付宝', '银行卡')), "
+                               "金额 INTEGER NOT NULL, 实收 INTEGER, 找零 INTEGER) STRICT"),
+                QStringLiteral("CREATE INDEX xsfk_单号 ON xsfk (单号)"),
+                QStringLiteral("ALTER TABLE xstj ADD COLUMN 原单号 TEXT CHECK (length(原单号) <= 50)"),
+                QStringLiteral("ALTER TABLE xstj ADD COLUMN 授权人 TEXT CHECK (length(授权人) <= 50)"),
+                QStringLiteral("CREATE INDEX xstj_原单号 ON xstj (原单号) WHERE 原单号 IS NOT NULL"),
+                QStringLiteral("ALTER TABLE xsmx ADD COLUMN 原行 INTEGER"),
+            }};
+}
+
 void requireWritable(Connection& connection, const QString& file)
 {
     if (!QFileInfo(file).isWritable() || !QFileInfo(QFileInfo(file).absolutePath()).isWritable())
@@ -42,7 +61,7 @@ void requireWritable(Connection& connection, const QString& file)
 
 const std::vector<UpgradeStep>& upgradeSteps()
 {
-    static const std::vector<UpgradeStep> steps = {barcodesAndSettings()};
+    static const std::vector<UpgradeStep> steps = {barcodesAndSettings(), paymentsAndReturns()};
     return steps;
 }
 

@@ -224,7 +224,7 @@ void TestLegacyImport::secondImportAddsNothing()
 void TestLegacyImport::uncommittedImportLeavesHistory()
 {
     TestDatabase db;
-    db.exec("INSERT INTO xstj VALUES ('1', '2026-01-01 10:00:00', 1, 2, 2, 'admin')");
+    db.exec("INSERT INTO xstj (单号, 时间, 数量, 金额, 折后, 收银员) VALUES ('1', '2026-01-01 10:00:00', 1, 2, 2, 'admin')");
     const QString before = tableCounts(db);
     {
         legacy::LegacyFile file(Fixture);
@@ -242,7 +242,7 @@ void TestLegacyImport::uncommittedImportLeavesHistory()
 void TestLegacyImport::killedImportLeavesHistory()
 {
     TestDatabase db;
-    db.exec("INSERT INTO xstj VALUES ('1', '2026-01-01 10:00:00', 1, 2, 2, 'admin')");
+    db.exec("INSERT INTO xstj (单号, 时间, 数量, 金额, 折后, 收银员) VALUES ('1', '2026-01-01 10:00:00', 1, 2, 2, 'admin')");
     const QStringList before = db.rows("SELECT * FROM xstj");
     const QString counts = tableCounts(db);
     QProcess helper;

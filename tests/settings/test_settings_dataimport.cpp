@@ -98,7 +98,7 @@ void TestSettingsDataImport::customisedShopIsAsked()
 void TestSettingsDataImport::cancelKeepsNothing()
 {
     TestDatabase db;
-    db.exec("INSERT INTO xstj VALUES ('1', '2026-01-01 10:00:00', 1, 2, 2, 'admin')");
+    db.exec("INSERT INTO xstj (单号, 时间, 数量, 金额, 折后, 收银员) VALUES ('1', '2026-01-01 10:00:00', 1, 2, 2, 'admin')");
     const QStringList before = db.rows("SELECT * FROM xstj");
     SettingsForms forms;
     ui::OpenNameOverride open({Fixture});

@@ -368,7 +368,7 @@ void TestShellCounter::tabLeavesTheGrid()
 void TestShellCounter::enterSearchesInTheQueryDialog()
 {
     ShellFixture shell([](testsupport::TestDatabase& db) {
-        db.exec("INSERT INTO xstj VALUES ('20261209100000', '2026-12-09 10:00:00', 1, 2, 2, 'admin'), "
+        db.exec("INSERT INTO xstj (单号, 时间, 数量, 金额, 折后, 收银员) VALUES ('20261209100000', '2026-12-09 10:00:00', 1, 2, 2, 'admin'), "
                 "('20261209110000', '2026-12-09 11:00:00', 1, 3, 3, 'lin')");
     });
     QVERIFY(shell.logIn());
