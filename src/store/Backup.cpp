@@ -1,6 +1,7 @@
 #include "store/Backup.h"
 
 #include "core/Error.h"
+#include "store/SqliteHandle.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,25 +50,7 @@ std::function<qint64(const QString&)>& freeSpaceAnswer()
 }
 
 // One SQLite handle of our own, closed however we leave.
-class Handle
-{
-public:
-    Handle() = default;
-    ~Handle() { sqlite3_close_v2(m_db); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-
-    int open(const QString& path, int flags)
-    {
-        return sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr);
-    }
-    sqlite3* get() const { return m_db; }
-    QString lastError() const { return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("内存不足"); }
-    int exec(const char* sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr); }
-
-private:
-    sqlite3* m_db = nullptr;
-};
+using Handle = SqliteHandle;
 
 // While it lives, the abandon interrupts this handle.
 class Watched

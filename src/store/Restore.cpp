@@ -3,6 +3,7 @@
 #include "store/Backup.h"
 #include "store/Catalogue.h"
 #include "core/Error.h"
+#include "store/SqliteHandle.h"
 #include "store/Upgrades.h"
 
 #include <QDir>
@@ -22,56 +23,7 @@ QString native(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
-class Handle
-{
-public:
-    Handle() = default;
-    ~Handle() { sqlite3_close_v2(m_db); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-
-    bool open(const QString& path, int flags)
-    {
-        return sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr) == SQLITE_OK;
-    }
-    void close()
-    {
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-    }
-    sqlite3* get() const { return m_db; }
-    QString lastError() const { return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("内存不足"); }
-
-    // Every row's first column; a failure is the engine's text as the last row.
-    QStringList column(const QString& sql, bool* failed = nullptr) const
-    {
-        QStringList rows;
-        sqlite3_stmt* statement = nullptr;
-        int rc = sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &statement, nullptr);
-        if (rc == SQLITE_OK)
-            while ((rc = sqlite3_step(statement)) == SQLITE_ROW)
-                rows << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
-        sqlite3_finalize(statement);
-        const bool bad = rc != SQLITE_DONE && rc != SQLITE_OK;
-        if (bad)
-            rows << lastError();
-        if (failed)
-            *failed = bad;
-        return rows;
-    }
-    void execute(const QString& sql, const QString& doing) const
-    {
-        char* error = nullptr;
-        if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
-            const QString text = error ? QString::fromUtf8(error) : lastError();
-            sqlite3_free(error);
-            throw Error(QStringLiteral("%1失败：%2").arg(doing, text));
-        }
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-};
+using Handle = SqliteHandle;
 
 Error refusal(const QString& copyPath, const QString& why)
 {
@@ -107,7 +59,7 @@ int checkedVersionOf(const Handle& copy, const QString& copyPath)
 void stageCopy(const Handle& copy, const QString& part, const QString& copyPath)
 {
     Handle staged;
-    if (!staged.open(part, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE))
+    if (staged.open(part, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) != SQLITE_OK)
         throw Error(QStringLiteral("无法写入文件 %1：%2").arg(native(part), staged.lastError()));
     sqlite3_backup* job = sqlite3_backup_init(staged.get(), "main", copy.get(), "main");
     if (!job)
@@ -168,7 +120,7 @@ void foldLogIn(const QString& databasePath)
 {
     {
         Handle current;
-        if (!current.open(databasePath, SQLITE_OPEN_READWRITE))
+        if (current.open(databasePath, SQLITE_OPEN_READWRITE) != SQLITE_OK)
             throw Error(QStringLiteral("无法打开数据库文件 %1：%2").arg(native(databasePath), current.lastError()));
         sqlite3_busy_timeout(current.get(), 3000);
         current.execute(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"), QStringLiteral("整理数据库文件"));
@@ -196,14 +148,14 @@ QString prepare(const QString& copyPath, const QString& databasePath)
     QFile::remove(part);
     try {
         Handle copy;
-        if (!copy.open(copyPath, SQLITE_OPEN_READONLY))
+        if (copy.open(copyPath, SQLITE_OPEN_READONLY) != SQLITE_OK)
             throw refusal(copyPath, copy.lastError());
         const int version = checkedVersionOf(copy, copyPath);
         stageCopy(copy, part, copyPath);
         copy.close();
         {
             Handle stagedFile;
-            if (!stagedFile.open(part, SQLITE_OPEN_READWRITE))
+            if (stagedFile.open(part, SQLITE_OPEN_READWRITE) != SQLITE_OK)
                 throw Error(QStringLiteral("无法写入文件 %1：%2").arg(native(part), stagedFile.lastError()));
             if (version < newestSchemaVersion()) {
                 try {

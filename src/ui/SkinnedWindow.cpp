@@ -1,5 +1,7 @@
 #include "ui/SkinnedWindow.h"
 
+#include "ui/AccessibleNames.h"
+
 #include "ui/Icons.h"
 #include "store/Dataset.h"
 #include "ui/DataGrid.h"
@@ -151,6 +153,9 @@ void SkinnedWindow::showEvent(QShowEvent* event)
         m_open = true;
     // Widgets the window added after construction must not cover the border.
     m_border->raise();
+    // Named at each show, once the layouts have placed the controls (and after any added later).
+    if (!event->spontaneous())
+        nameControlsForAccess(this, caption());
     if (!event->spontaneous() && m_showHandler)
         runGuarded(this, m_showHandler);
 }
