@@ -9,6 +9,7 @@
 #include "ui/AccessibleNames.h"
 #include "ui/SkinnedWindow.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -76,6 +77,10 @@ void TestUiAccessNames::boxesTakeTheirLabelsAndButtonsTheirCaptions()
     QCOMPARE(nameOf(main, "Edit1"), QString("单号"));
     QCOMPARE(nameOf(main, "Edit9"), QString("客户")); // labelled by the check box that switches it on
     QCOMPARE(nameOf(main, "ComboBox4"), QString("实收"));
+    // What the accessibility bridge (AT-SPI on the desktop) hands a screen reader.
+    QAccessibleInterface* print = QAccessible::queryAccessibleInterface(main->findChild<QWidget*>("SpeedButton6"));
+    QVERIFY(print);
+    QCOMPARE(print->text(QAccessible::Name), QString("打印(F5)"));
     QWidget* settings = shell.forms->XtForm;
     settings->show();
     auto* tabs = settings->findChild<QTabWidget*>();
