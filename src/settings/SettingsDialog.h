@@ -23,7 +23,8 @@ public:
     virtual QString selectedUserPassword() = 0; // as stored
     virtual void modifySelectedUser(const QString& storedPassword, const QString& right) = 0;
     virtual bool hasSelectedGoods() = 0;
-    virtual void modifySelectedGoods(const QString& name, const QString& price) = 0;
+    // Throws core::Error, leaving the row as it was, when another goods item has the barcode.
+    virtual void modifySelectedGoods(const QString& name, const QString& price, const QString& barcode) = 0;
     virtual void SettingsRequery() = 0;
 
 protected:

@@ -1,10 +1,12 @@
 #include "settings/SptjUnit.h"
 
 #include "store/Catalogue.h"
+#include "store/GoodsCodes.h"
 #include "ui/ControlEvents.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
 #include "ui/NumberKeyFilter.h"
+#include "ui/Seams.h"
 
 TSptjForm::TSptjForm(settings::SettingsOwner* settings, QWidget* parent)
     : settings::AddDialog(settings, QStringLiteral("TSptjForm"), store::sql::SelectSpxx, parent)
@@ -12,7 +14,9 @@ TSptjForm::TSptjForm(settings::SettingsOwner* settings, QWidget* parent)
     setupWindow(*this, QStringLiteral("TSptjForm"), QStringLiteral("添加新商品"), QSize(264, 227),
                 ui::ControlBox | ui::Close);
     ui::installNumberKeyFilter(Edit2);
-    // Enter on the name goes on to the price; Enter on the price adds (the default button).
+    // Enter on the barcode (a scanner ends with it) goes on to the name, Enter on the name to the
+    // price; Enter on the price adds (the default button).
+    ui::onEnterKey(Edit3, this, [this] { Edit1->setFocus(Qt::TabFocusReason); });
     ui::onEnterKey(Edit1, this, [this] { Edit2->setFocus(Qt::TabFocusReason); });
     connectButtons(this);
     FormCreate();
@@ -22,6 +26,15 @@ void TSptjForm::emptyBoxes()
 {
     Edit1->clear();
     Edit2->clear();
+    Edit3->clear();
+}
+
+void TSptjForm::addWithBarcode(const QString& barcode)
+{
+    emptyBoxes();
+    Edit3->setText(barcode);
+    Edit1->setFocus(Qt::OtherFocusReason);
+    ui::showModal(this);
 }
 
 void TSptjForm::SpeedButton1Click()
@@ -30,12 +43,21 @@ void TSptjForm::SpeedButton1Click()
         ui::message(this, QStringLiteral("添加商品不能为空！"), ui::MessageStyle::Plain);
         return;
     }
+    const QString barcode = Edit3->text();
+    store::requireBarcodeFree(ADOConnection1, barcode);
     // A price the store refuses throws here and takes the unposted row with it.
     ADOQuery1.append();
     ADOQuery1.setField(QStringLiteral("品名"), Edit1->text());
     ADOQuery1.setField(QStringLiteral("单价"), Edit2->text());
-    ADOQuery1.post();
+    ADOQuery1.setField(QStringLiteral("条码"), barcode);
+    try {
+        ADOQuery1.post();
+    } catch (const core::Error& error) {
+        if (store::isBarcodeRefusal(error))
+            store::throwBarcodeTaken(ADOConnection1, barcode);
+        throw;
+    }
     if (finishAdd(
-            {Edit1, Edit2}, QStringLiteral("添加商品成功！"), [this] { emit goodsChanged(); }, CheckBox1))
+            {Edit1, Edit2, Edit3}, QStringLiteral("添加商品成功！"), [this] { emit goodsChanged(); }, CheckBox1))
         Edit1->setFocus(Qt::OtherFocusReason); // ready for the next goods
 }

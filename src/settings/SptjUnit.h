@@ -15,6 +15,8 @@ public:
     // What the settings window's "添加" does before showing it.
     void emptyBoxes();
     void SpeedButton1Click(); // ADOQuery1 holds spxx
+    // Asked from the counter for a code the catalogue lacks: shown modally with the code filled in.
+    void addWithBarcode(const QString& barcode);
 
 signals:
     void goodsChanged();

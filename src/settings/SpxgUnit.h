@@ -13,7 +13,7 @@ public:
     explicit TSpxgForm(settings::SettingsOwner* settings, QWidget* parent = nullptr);
 
     // What the settings window's "修改" does before showing it: the selected goods in the boxes.
-    void showGoods(const QString& name, const QString& price);
+    void showGoods(const QString& name, const QString& price, const QString& barcode);
     void SpeedButton1Click();
 
 signals:

@@ -4,11 +4,13 @@
 #include "core/Error.h"
 #include "settings/DataImportPanel.h"
 #include "settings/QxsmUnit.h"
+#include "settings/ScalePanel.h"
 #include "settings/SptjUnit.h"
 #include "settings/SpxgUnit.h"
 #include "settings/YhtjUnit.h"
 #include "settings/YhxgUnit.h"
 #include "store/Catalogue.h"
+#include "store/GoodsCodes.h"
 #include "ui/BoxLooks.h"
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
@@ -17,6 +19,7 @@
 #include "ui/Seams.h"
 
 #include <QTextDocument>
+#include <QVBoxLayout>
 #include <QWindow>
 
 namespace {
@@ -32,12 +35,14 @@ QList<ui::GridColumn> userColumns()
     };
 }
 
+// The widths are shares of the grid: with the barcode beside them they stretch to fill it.
 QList<ui::GridColumn> goodsColumns()
 {
     return {
         {.title = QStringLiteral("序号"), .field = QString(), .width = 50},
-        {.title = QStringLiteral("品名"), .field = QStringLiteral("品名"), .width = 175},
-        {.title = QStringLiteral("单价"), .field = QStringLiteral("单价"), .width = 90, .numeric = true},
+        {.title = QStringLiteral("品名"), .field = QStringLiteral("品名"), .width = 125},
+        {.title = QStringLiteral("单价"), .field = QStringLiteral("单价"), .width = 60, .numeric = true},
+        {.title = QStringLiteral("条码"), .field = QStringLiteral("条码"), .width = 95},
     };
 }
 
@@ -80,6 +85,12 @@ TXtForm::TXtForm(QWidget* parent)
     addDataPanel(m_importPanel);
     m_backupPanel = new TBackupPanel(ADOConnection1, TabSheet4);
     addDataPanel(m_backupPanel);
+    m_scaleTab = new QWidget;
+    m_scaleTab->setObjectName(QStringLiteral("ScaleTab"));
+    m_scaleTab->setAccessibleName(QStringLiteral("条码秤"));
+    m_scalePanel = new TScalePanel(ADOConnection1, m_scaleTab);
+    (new QVBoxLayout(m_scaleTab))->addWidget(m_scalePanel);
+    PageControl1->addTab(m_scaleTab, QStringLiteral("条码秤"));
     connectHandlers();
     centreOnScreen();
     FormCreate();
@@ -187,6 +198,7 @@ void TXtForm::FormCreate()
     Edit1->setText(ADOQuery3.field(QStringLiteral("店名")));
     Memo1->setPlainText(ADOQuery3.field(QStringLiteral("备注")));
     m_backupPanel->load();
+    m_scalePanel->load();
 }
 
 void TXtForm::FormClose()
@@ -209,6 +221,8 @@ void TXtForm::applyRights(bool administrator)
     SpeedButton3->setEnabled(administrator);
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet4), administrator);
     m_backupPanel->applyRights(administrator);
+    PageControl1->setTabVisible(PageControl1->indexOf(m_scaleTab), administrator);
+    m_scalePanel->applyRights(administrator);
 }
 
 void TXtForm::addDataPanel(QWidget* panel)
@@ -248,12 +262,20 @@ bool TXtForm::hasSelectedGoods()
     return ADOQuery2.recordCount() > 0;
 }
 
-void TXtForm::modifySelectedGoods(const QString& name, const QString& price)
+void TXtForm::modifySelectedGoods(const QString& name, const QString& price, const QString& barcode)
 {
+    store::requireBarcodeFree(ADOConnection1, barcode, ADOQuery2.field(QStringLiteral("条码")));
     ADOQuery2.edit();
     ADOQuery2.setField(QStringLiteral("品名"), name);
     ADOQuery2.setField(QStringLiteral("单价"), price);
-    ADOQuery2.post();
+    ADOQuery2.setField(QStringLiteral("条码"), barcode);
+    try {
+        ADOQuery2.post();
+    } catch (const core::Error& error) {
+        if (store::isBarcodeRefusal(error))
+            store::throwBarcodeTaken(ADOConnection1, barcode);
+        throw;
+    }
 }
 
 void TXtForm::SettingsRefresh()
@@ -308,7 +330,8 @@ void TXtForm::SpeedButton5Click()
         return;
     }
     TSpxgForm* dialog = spxgForm();
-    dialog->showGoods(ADOQuery2.field(QStringLiteral("品名")), ADOQuery2.field(QStringLiteral("单价")));
+    dialog->showGoods(ADOQuery2.field(QStringLiteral("品名")), ADOQuery2.field(QStringLiteral("单价")),
+                      ADOQuery2.field(QStringLiteral("条码")));
     ui::showModal(dialog);
 }
 

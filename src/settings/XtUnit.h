@@ -21,6 +21,7 @@ namespace settings {
 class DataImportPanel;
 }
 class TBackupPanel;
+class TScalePanel;
 
 // The settings window: cashier accounts, goods catalogue and print content. Adding and
 // changing users and goods happen in the dialogs handed over by setDialogs; what the main
@@ -59,15 +60,16 @@ public:
     QString selectedUserPassword() override;
     void modifySelectedUser(const QString& storedPassword, const QString& right) override;
     bool hasSelectedGoods() override;
-    void modifySelectedGoods(const QString& name, const QString& price) override;
+    void modifySelectedGoods(const QString& name, const QString& price, const QString& barcode) override;
     // Run by the main window after a sale line is added or modified.
     void SettingsRefresh();
     // The main window's "设置".
     void OpenOnUsersTab();
     // What the login's right allows here: only an administrator adds and deletes accounts,
-    // changes the print content and sees the 数据 tab.
+    // changes the print content and sees the 数据 and 条码秤 tabs.
     void applyRights(bool administrator);
     settings::DataImportPanel* dataImportPanel() const { return m_importPanel; }
+    TScalePanel* scalePanel() const { return m_scalePanel; } // on the 条码秤 tab, an administrator's
     // The 数据 tab holds panels of their own units, stacked top to bottom in the order added.
     void addDataPanel(QWidget* panel);
 
@@ -100,4 +102,6 @@ private:
     QPointer<TQxsmForm> m_qxsm;
     settings::DataImportPanel* m_importPanel = nullptr;
     TBackupPanel* m_backupPanel = nullptr;
+    QWidget* m_scaleTab = nullptr;
+    TScalePanel* m_scalePanel = nullptr;
 };

@@ -131,6 +131,7 @@ void Forms::connectNews()
     QObject::connect(main, &TMainForm::settingsRequested, XtForm, &TXtForm::OpenOnUsersTab, direct);
     QObject::connect(main, &TMainForm::statisticsRequested, XstjForm, &TXstjForm::OpenFromMain, direct);
     QObject::connect(main, &TMainForm::settingsRefreshRequested, XtForm, &TXtForm::SettingsRefresh, direct);
+    QObject::connect(main, &TMainForm::addGoodsRequested, SptjForm, &TSptjForm::addWithBarcode, direct);
     QObject::connect(XtForm, &TXtForm::restoreRequested, qApp, [] { shell::restartOnRestoredCopy(); });
 }
 

@@ -12,6 +12,7 @@
 #include "shell/MainLooks.h"
 #include "shell/PickList.h"
 #include "shell/SaleEntry.h"
+#include "shell/ScanEntry.h"
 #include "store/Catalogue.h"
 #include "store/Numbers.h"
 #include "ui/BoxLooks.h"
@@ -547,6 +548,8 @@ void TMainForm::EntryEnterPressed(QWidget* box)
         // Enter on a name the list holds is choosing it from the list by keyboard.
         if (shell::namesAnItem(ComboBox1))
             ComboBox1Click();
+        else if (sellScannedCode())
+            return;
         shell::focusAndSelect(Edit3);
     } else if (box == Edit3) {
         shell::focusAndSelect(Edit4);
@@ -566,24 +569,37 @@ void TMainForm::SpeedButton2Click()
         ui::message(this, QStringLiteral("品名不能为空！"), ui::MessageStyle::Warning);
         return;
     }
+    addEnteredLine(true);
+}
+
+// A line read off a barcode took its name and price from the catalogue: the catalogue, the goods
+// list and the settings window's copy of it stay as they are (a second goods row of the same name
+// keeps its own price).
+bool TMainForm::addEnteredLine(bool keepGoodsCurrent)
+{
     mainRequery();
-    if (!shell::reportEmptyEntryBoxes(this, *this) && !reportLineOutOfRange(-1)) {
-        writeLineWithGoods(true);
-        reloadGoodsPickList();
+    const bool added = !shell::reportEmptyEntryBoxes(this, *this) && !reportLineOutOfRange(-1);
+    if (added) {
+        writeLineWithGoods(true, keepGoodsCurrent);
+        if (keepGoodsCurrent)
+            reloadGoodsPickList();
         SpeedButton3->setEnabled(false);
         SpeedButton4->setEnabled(false);
         focusGoodsName();
     }
     refreshTotals();
-    settingsRefresh();
+    if (keepGoodsCurrent)
+        settingsRefresh();
+    return added;
 }
 
 // The catalogue and the line go in together: a line the store refuses leaves no goods row
 // behind. After a print run the sale is empty, and editing an empty result inserts the entry.
-void TMainForm::writeLineWithGoods(bool newLine)
+void TMainForm::writeLineWithGoods(bool newLine, bool keepGoodsCurrent)
 {
     store::Transaction transaction(ADOConnection1);
-    lookUpAndUpdateGoods();
+    if (keepGoodsCurrent)
+        lookUpAndUpdateGoods();
     if (newLine)
         ADOQuery2.append();
     else
@@ -591,6 +607,74 @@ void TMainForm::writeLineWithGoods(bool newLine)
     shell::writeLine(ADOQuery2, *this);
     transaction.commit();
     shell::resetEntry(*this);
+}
+
+bool TMainForm::sellScannedCode()
+{
+    const QString text = ComboBox1->currentText();
+    shell::ScanReading reading = shell::readScan(ADOConnection1, text, ComboBox2->currentText());
+    switch (reading.kind) {
+    case shell::ScanReading::Kind::NotACode:
+        return false;
+    case shell::ScanReading::Kind::NoPrice:
+        // As a typed name: the price is the cashier's to give.
+        ComboBox1->setEditText(reading.line.name);
+        Edit3->clear();
+        return false;
+    case shell::ScanReading::Kind::Refused:
+        ui::message(this, reading.message, ui::MessageStyle::Warning);
+        break;
+    case shell::ScanReading::Kind::Unknown:
+        if (ui::message(this, shell::offerToAddText(reading.message), ui::MessageStyle::WarningOkCancel)) {
+            emit addGoodsRequested(reading.codeToAdd);
+            // Added there: the sale takes them now, as the scan meant.
+            reading = shell::readScan(ADOConnection1, text, ComboBox2->currentText());
+            if (reading.kind == shell::ScanReading::Kind::Line && !addScannedLine(reading.line))
+                return true;
+        }
+        break;
+    case shell::ScanReading::Kind::Line:
+        if (!addScannedLine(reading.line))
+            return true;
+        break;
+    }
+    // Ready for the next scan, whatever became of this one.
+    ComboBox1->clearEditText();
+    focusGoodsName();
+    return true;
+}
+
+// Through the steps of a typed line, so amounts, totals and what is stored are the same; a repeat
+// of goods sold by the piece is one more on its line, as modifying it would store it. False when
+// the line was refused: the boxes then hold it for the cashier to mend.
+bool TMainForm::addScannedLine(const shell::ScannedLine& line)
+{
+    mainRequery();
+    const int repeated = shell::lineToAddTo(ADOQuery2, line, ComboBox2->currentText());
+    ComboBox1->setEditText(line.name);
+    Edit3->setText(line.price);
+    Edit4->setText(repeated > 0 ? store::formatNumber(store::parseNumber(ADOQuery2.rowTexts(repeated - 1).value(
+                                      ADOQuery2.columnNames().indexOf(QStringLiteral("数量")))) + 1)
+                                : line.quantity);
+    // Never the amounts of an earlier line: they are made afresh or the line is not added.
+    Edit11->clear();
+    Edit12->clear();
+    if (shell::reportEmptyEntryBoxes(this, *this))
+        return false;
+    if (line.amount.isEmpty()) {
+        showLineAmounts();
+    } else {
+        Edit11->setText(line.amount);
+        Edit12->setText(line.afterDiscount);
+    }
+    if (repeated == 0)
+        return addEnteredLine(false);
+    ADOQuery2.moveTo(repeated);
+    if (reportLineOutOfRange(repeated - 1))
+        return false;
+    writeLineWithGoods(false, false);
+    refreshTotals();
+    return true;
 }
 
 void TMainForm::SpeedButton3Click()

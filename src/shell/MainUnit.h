@@ -17,6 +17,9 @@ class TDy76Form;
 namespace core {
 struct LoggedInUser;
 }
+namespace shell {
+struct ScannedLine;
+}
 
 namespace shell {
 
@@ -94,6 +97,9 @@ public:
     void ComboBox2Click();
     // Enter in an entry box: on to the next box; from the discount, add the line.
     void EntryEnterPressed(QWidget* box);
+    // Enter in the goods box on a text that is no goods name: a barcode adds its goods at once.
+    // False when the text is no code, and the boxes go on as for a typed name.
+    bool sellScannedCode();
 
     // Totals, rounding-off and change.
     void SpeedButton9Click();
@@ -117,6 +123,8 @@ signals:
     void statisticsRequested(); // "统计"
     // A sale line was added or modified: the settings window re-reads its grids.
     void settingsRefreshRequested();
+    // A scanned code names no goods and the cashier would add them (the add dialog, modally).
+    void addGoodsRequested(const QString& barcode);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -134,7 +142,9 @@ private:
     void mainRequery();
     void settingsRefresh();
     void lookUpAndUpdateGoods();
-    void writeLineWithGoods(bool newLine);
+    void writeLineWithGoods(bool newLine, bool keepGoodsCurrent = true);
+    bool addEnteredLine(bool keepGoodsCurrent); // true when the line went in
+    bool addScannedLine(const shell::ScannedLine& line);
     bool reportLineOutOfRange(int replacedIndex);
     void focusGoodsName();
     void resetAfterPrint();

@@ -1,0 +1,98 @@
+#include "store/GoodsCodes.h"
+
+#include "store/Connection.h"
+#include "store/Numbers.h"
+#include "store/Query.h"
+
+#include <QVariant>
+
+namespace store {
+
+namespace {
+
+const QString ScaleRulesKey = QStringLiteral("条码秤规则");
+const QString UniqueBarcodeRefusal = QStringLiteral("UNIQUE constraint failed: spxx.条码");
+
+QSqlDatabase databaseOf(Connection& connection)
+{
+    if (!connection.isOpen())
+        connection.open();
+    return connection.database();
+}
+
+QString priceText(const QVariant& value)
+{
+    if (value.isNull())
+        return {};
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    return ok ? formatNumber(number) : value.toString();
+}
+
+} // namespace
+
+std::optional<CodedGoods> goodsWithBarcode(Connection& connection, const QString& code)
+{
+    if (code.isEmpty())
+        return std::nullopt;
+    // The second term lets the engine use the partial unique index instead of reading every row.
+    Query query(databaseOf(connection),
+                QStringLiteral("SELECT 品名, 单价 FROM spxx WHERE 条码 = ? AND 条码 <> '' LIMIT 1"),
+                QStringLiteral("按条码查找商品"));
+    query.bind(code).run();
+    if (!query.next()) {
+        query.requireNoError();
+        return std::nullopt;
+    }
+    return CodedGoods{query.value(0).toString(), priceText(query.value(1))};
+}
+
+QString barcodeTakenMessage(const QString& code, const QString& holder)
+{
+    return QStringLiteral("条码“%1”已经是商品“%2”的条码，不能再给别的商品。")
+        .arg(excerptForMessage(code), excerptForMessage(holder));
+}
+
+void requireBarcodeFree(Connection& connection, const QString& code, const QString& ownCode)
+{
+    // Codes are unique: the row holding the item's own code is that item itself.
+    if (code.isEmpty() || code == ownCode)
+        return;
+    if (const std::optional<CodedGoods> holder = goodsWithBarcode(connection, code))
+        throw core::Error(barcodeTakenMessage(code, holder->name));
+}
+
+bool isBarcodeRefusal(const core::Error& error)
+{
+    return error.message().contains(UniqueBarcodeRefusal);
+}
+
+void throwBarcodeTaken(Connection& connection, const QString& code)
+{
+    const std::optional<CodedGoods> holder = goodsWithBarcode(connection, code);
+    throw core::Error(barcodeTakenMessage(code, holder ? holder->name : QString()));
+}
+
+QString storedScaleRules(Connection& connection, const QString& fallback)
+{
+    Query query(databaseOf(connection), QStringLiteral("SELECT 值 FROM xtsz WHERE 项目 = ?"),
+                QStringLiteral("读取条码秤规则"));
+    query.bind(ScaleRulesKey).run();
+    if (query.next())
+        return query.value(0).toString();
+    query.requireNoError();
+    return fallback;
+}
+
+void storeScaleRules(Connection& connection, const QString& text)
+{
+    databaseOf(connection);
+    Transaction transaction(connection);
+    Query query(connection.database(),
+                QStringLiteral("INSERT INTO xtsz (项目, 值) VALUES (?, ?) ON CONFLICT (项目) DO UPDATE SET 值 = excluded.值"),
+                QStringLiteral("保存条码秤规则"));
+    query.bind(ScaleRulesKey).bind(text).run();
+    transaction.commit();
+}
+
+} // namespace store
