@@ -60,16 +60,17 @@ bool tooManyDecimals(const QString& text, int maxDecimals)
     return maxDecimals >= 0 && point >= 0 && text.size() - point - 1 > maxDecimals;
 }
 
-// The keys that only read or remove the text go through; those that bring text in are checked.
+// The keys that only read the text go through; a paste is checked; the rest of the editing keys
+// would take the amount away or bring back an old one unasked.
 bool isReadingKey(const QKeyEvent* event)
 {
-    return event->matches(QKeySequence::SelectAll) || event->matches(QKeySequence::Copy) ||
-           event->matches(QKeySequence::Cut);
+    return event->matches(QKeySequence::SelectAll) || event->matches(QKeySequence::Copy);
 }
 
 bool isUnsafeEditKey(const QKeyEvent* event)
 {
-    return event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo);
+    return event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Undo) ||
+           event->matches(QKeySequence::Redo);
 }
 
 bool typesNothing(const QString& text)
