@@ -3,9 +3,11 @@
 #include "core/Error.h"
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
+#include "printing/PaymentBlock.h"
 #include "printing/PrintHandOff.h"
 #include "printing/ReceiptLayouts.h"
 #include "printing/RemarkLines.h"
+#include "sales/Checkout.h"
 #include "store/Catalogue.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
@@ -27,8 +29,9 @@ using HistoryRow = QList<std::pair<QString, QString>>;
 
 struct SaleRecord
 {
-    HistoryRow sale;         // xstj
-    QList<HistoryRow> lines; // xsmx, one per xsxx row
+    HistoryRow sale;            // xstj
+    QList<HistoryRow> lines;    // xsmx, one per xsxx row
+    QList<HistoryRow> payments; // xsfk, in fen
 };
 
 ReceiptLayoutForm* formFor(const QString& layout, TDy58Form& dy58, TDy76Form& dy76)
@@ -88,6 +91,16 @@ SaleRecord gatherRecord(const SaleToPrint& sale, store::Dataset& saleLines)
             line.append({column, saleLines.field(column)});
         record.lines.append(line);
     }
+    for (const sales::Payment& payment : sale.payments) {
+        HistoryRow row = {{QStringLiteral("单号"), sale.number},
+                          {QStringLiteral("方式"), sales::methodName(payment.method)},
+                          {QStringLiteral("金额"), QString::number(payment.amount)}};
+        // Received and change mean something for cash only; others keep NULL there.
+        if (payment.method == sales::PayMethod::Cash)
+            row << std::pair(QStringLiteral("实收"), QString::number(payment.received))
+                << std::pair(QStringLiteral("找零"), QString::number(payment.change));
+        record.payments.append(row);
+    }
     return record;
 }
 
@@ -111,11 +124,14 @@ void requireRecordable(const HistoryRow& row, store::Dataset& target)
     }
 }
 
-void requireRecordable(const SaleRecord& record, store::Dataset& history, store::Dataset& historyLines)
+void requireRecordable(const SaleRecord& record, store::Dataset& history, store::Dataset& historyLines,
+                       store::Dataset& payments)
 {
     requireRecordable(record.sale, history);
     for (const HistoryRow& line : record.lines)
         requireRecordable(line, historyLines);
+    for (const HistoryRow& payment : record.payments)
+        requireRecordable(payment, payments);
 }
 
 void writeLabelMap(ReceiptLayoutForm& form, const SaleToPrint& sale)
@@ -130,6 +146,9 @@ void writeLabelMap(ReceiptLayoutForm& form, const SaleToPrint& sale)
             label->setText(sale.*row.value);
         }
     }
+    const QStringList paymentLines = sales::receiptPaymentLines(sale.payments);
+    for (int r = 1; r <= ReceiptReports; ++r)
+        form.paymentBlock(r).showLines(paymentLines);
 }
 
 // Heights from the remark lines R and the sale lines N. The paper of the report to be printed is
@@ -187,8 +206,10 @@ QString printAndRecord(const SaleToPrint& sale, TDy58Form& dy58, TDy76Form& dy76
     saleLines.requery(store::sql::SelectXsxx);
     openIfClosed(history);
     openIfClosed(historyLines);
+    store::Dataset payments(mainConnection, store::sql::SelectXsfk);
+    payments.open();
     const SaleRecord record = gatherRecord(sale, saleLines);
-    requireRecordable(record, history, historyLines);
+    requireRecordable(record, history, historyLines, payments);
     if (printing)
         requirePrinter();
     if (form)
@@ -200,6 +221,8 @@ QString printAndRecord(const SaleToPrint& sale, TDy58Form& dy58, TDy76Form& dy76
     appendRow(history, record.sale);
     for (const HistoryRow& line : record.lines)
         appendRow(historyLines, line);
+    for (const HistoryRow& payment : record.payments)
+        appendRow(payments, payment);
     emptySale(saleLines);
     HandedJobs jobs;
     if (printing)

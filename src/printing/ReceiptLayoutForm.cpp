@@ -1,6 +1,7 @@
 #include "printing/ReceiptLayoutForm.h"
 
 #include "core/Error.h"
+#include "printing/PaymentBlock.h"
 #include "printing/PrintHandOff.h"
 #include "printing/RemarkLines.h"
 #include "report/ReportView.h"
@@ -153,6 +154,7 @@ void ReceiptLayoutForm::buildReport(int number)
     report::TextBlock* block = summary->addTextBlock(QString::fromLatin1(RemarkBlockNames[r]),
                                                      QRectF(at.x(), at.y(), layout.remarkWidth, RemarkLineHeight));
     block->setFont(fonts.text);
+    addPaymentBlock(*summary, layout, r, fonts.text);
 }
 
 void ReceiptLayoutForm::hookSummaries()
@@ -358,6 +360,13 @@ report::Report& ReceiptLayoutForm::quickRep(int number)
 report::TextBlock& ReceiptLayoutForm::remarkBlock(int number)
 {
     report::TextBlock* block = quickRep(number).textBlock(QString::fromLatin1(RemarkBlockNames[number - 1]));
+    Q_ASSERT(block);
+    return *block;
+}
+
+PaymentBlock& ReceiptLayoutForm::paymentBlock(int number)
+{
+    auto* block = dynamic_cast<PaymentBlock*>(quickRep(number).element(paymentBlockName(number)));
     Q_ASSERT(block);
     return *block;
 }

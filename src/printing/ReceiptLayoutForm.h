@@ -16,6 +16,8 @@ class QScrollArea;
 
 namespace printing {
 
+class PaymentBlock;
+
 // What TDy58Form and TDy76Form share: the connection and datasets the receipts read, the three
 // reports (1: no customer, 2: customer, 3: customer and phone) with their hooks, and the preview
 // window "打印预览" that shows them.
@@ -47,6 +49,7 @@ public:
 
     report::Report& quickRep(int number);       // 1 to 3
     report::TextBlock& remarkBlock(int number); // QRRichText1 to QRRichText3
+    PaymentBlock& paymentBlock(int number);     // the payment lines of report 1 to 3
     QString remarkText() const;                 // what DBMemo1 holds
 
     // The page length that holds everything the report prints for the current sale.

@@ -3,6 +3,7 @@
 #include "core/Error.h"
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
+#include "sales/PaymentRecords.h"
 #include "store/Catalogue.h"
 #include "store/Dataset.h"
 
@@ -83,6 +84,7 @@ int readRecordedSale(const QString& number, store::Connection& connection, SaleT
     sale.phoneNumber = lines.field(QStringLiteral("电话"));
     sale.received.clear();
     sale.change.clear();
+    sale.payments = sales::recordedPayments(connection, number, sale.totalDue);
     return lineCount;
 }
 

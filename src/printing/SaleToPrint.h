@@ -1,5 +1,8 @@
 #pragma once
 
+#include "sales/Payments.h"
+
+#include <QList>
 #include <QString>
 
 namespace printing {
@@ -13,6 +16,8 @@ struct SaleToPrint
     bool phone = false;
     QString remark;
     QString number, time, cashier, customerName, phoneNumber, totalQuantity, totalAmount, totalDue, received, change;
+    // How it is paid: one receipt line and one xsfk row each. None: no lines, no rows (cash).
+    QList<sales::Payment> payments;
 };
 
 } // namespace printing

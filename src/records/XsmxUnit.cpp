@@ -2,12 +2,16 @@
 
 #include "records/SalesListOwner.h"
 #include "records/SoldColumns.h"
+#include "sales/Checkout.h"
+#include "sales/PaymentRecords.h"
 #include "store/Catalogue.h"
 #include "ui/DataGrid.h"
+#include "ui/Fonts.h"
 #include "ui/Guard.h"
 #include "ui/Icons.h"
 #include "ui/Messages.h"
 
+#include <QLabel>
 #include <QShowEvent>
 
 namespace {
@@ -35,6 +39,12 @@ TXsmxForm::TXsmxForm(records::SalesListOwner* statistics, QWidget* parent)
     setupWindow(*this, QStringLiteral("TXsmxForm"), QStringLiteral("销售明细"), QSize(901, 559),
                 ui::ControlBox | ui::Close);
     setUpGrid();
+    PaymentLabel = new QLabel(SpeedButton1->parentWidget());
+    PaymentLabel->setObjectName(QStringLiteral("PaymentLabel"));
+    PaymentLabel->setGeometry(DBGridEh1->x(), SpeedButton1->y(), SpeedButton1->x() - DBGridEh1->x() - 10,
+                              SpeedButton1->height());
+    PaymentLabel->setFont(ui::songFont(15));
+    PaymentLabel->setAccessibleName(QStringLiteral("付款方式"));
     SpeedButton1->setIcon(ui::icon(QStringLiteral("reprint")));
     ui::connectGuarded(SpeedButton1, &QToolButton::clicked, this, &TXsmxForm::SpeedButton1Click);
     setShowHandler([this] { FormShow(); });
@@ -58,6 +68,8 @@ void TXsmxForm::reconnect()
 void TXsmxForm::readLinesOf(const QString& receiptNumber)
 {
     ADOQuery1.requery(store::sql::XsmxOfSale, receiptNumber);
+    PaymentLabel->setText(QStringLiteral("付款方式：") +
+                          sales::describePayments(sales::recordedPayments(ADOConnection1, receiptNumber, {})));
 }
 
 void TXsmxForm::setUpGrid()

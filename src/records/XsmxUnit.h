@@ -6,6 +6,8 @@
 #include "ui/SkinnedWindow.h"
 #include "ui_XsmxUnit.h"
 
+class QLabel;
+
 // "销售明细": the lines of one printed sale, opened by a double click in the statistics list,
 // titled with the receipt number the statistics window gives as its selected one.
 class TXsmxForm : public ui::SkinnedWindow, public Ui::TXsmxForm
@@ -17,6 +19,7 @@ public:
 
     store::Connection ADOConnection1;
     store::Dataset ADOQuery1;
+    QLabel* PaymentLabel = nullptr; // "付款方式：" and how the shown sale was paid
 
     // What the statistics window's double click does before showing it: a fresh connection,
     // then the sale's lines.

@@ -7,12 +7,15 @@
 #include "printing/PrintRun.h"
 #include "printing/Reprint.h"
 #include "sales/Goods.h"
+#include "sales/Checkout.h"
 #include "sales/LineAmounts.h"
 #include "sales/Totals.h"
 #include "shell/MainLooks.h"
+#include "shell/PaymentPanel.h"
 #include "shell/PickList.h"
 #include "shell/SaleEntry.h"
 #include "shell/ScanEntry.h"
+#include "shell/ZhfkUnit.h"
 #include "store/Catalogue.h"
 #include "store/Numbers.h"
 #include "ui/BoxLooks.h"
@@ -24,6 +27,7 @@
 #include "ui/Messages.h"
 #include "ui/NumberKeyFilter.h"
 #include "ui/Seams.h"
+#include "ui/SelectOnEntry.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -110,9 +114,13 @@ TMainForm::TMainForm(QWidget* parent)
     ComboBox3->setEditText(QStringLiteral("1"));
     // The list's first amount is no amount received.
     shell::showNoItem(ComboBox4);
-    for (QWidget* box : {static_cast<QWidget*>(Edit3), static_cast<QWidget*>(Edit4), static_cast<QWidget*>(ComboBox2),
-                         static_cast<QWidget*>(ComboBox4)})
+    for (QWidget* box : {static_cast<QWidget*>(Edit3), static_cast<QWidget*>(Edit4), static_cast<QWidget*>(ComboBox2)})
         ui::installNumberKeyFilter(box);
+    // Money is received in fen; what is typed replaces the amount preset.
+    ui::installNumberKeyFilter(ComboBox4, 2);
+    ui::selectAllOnEntry(ComboBox4);
+    m_payment = new shell::PaymentPanel(this, ComboBox4->parentWidget(), Panel3);
+    m_splitDialog = new TZhfkForm(this);
 
     ADOConnection1.open();
     for (store::Dataset* query : {&ADOQuery1, &ADOQuery2, &ADOQuery3, &ADOQuery4, &ADOQuery6, &ADOQuery7})
@@ -191,6 +199,9 @@ void TMainForm::connectHandlers()
     for (QWidget* box : {static_cast<QWidget*>(ComboBox1), static_cast<QWidget*>(Edit3), static_cast<QWidget*>(Edit4),
                          static_cast<QWidget*>(ComboBox2), static_cast<QWidget*>(ComboBox4)})
         ui::onEnterKey(box, this, [this, box] { EntryEnterPressed(box); });
+
+    ui::connectGuarded(m_payment, &shell::PaymentPanel::chosen, this, &TMainForm::showPaymentChoice);
+    ui::connectGuarded(m_payment, &shell::PaymentPanel::splitRequested, this, &TMainForm::SplitPaymentRequested);
 
     m_printKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
     m_printKey->setContext(Qt::WindowShortcut);
@@ -337,7 +348,17 @@ void TMainForm::SpeedButton1Click()
 
 void TMainForm::SpeedButton5Click()
 {
-    printing::showPreview(shell::saleOnScreen(*this), dy58Form(), dy76Form());
+    printing::SaleToPrint sale = shell::saleOnScreen(*this);
+    // The payment lines as they would print; a payment not yet settled shows none.
+    if (const std::optional<sales::Fen> due = sales::parseYuan(Label15->text())) {
+        const sales::Settlement paid = sales::settle(m_payment->choice(), *due, ComboBox4->currentText());
+        if (paid.refusal.isEmpty()) {
+            sale.received = sales::formatYuan(paid.received);
+            sale.change = sales::formatYuan(paid.change);
+            sale.payments = paid.payments;
+        }
+    }
+    printing::showPreview(sale, dy58Form(), dy76Form());
 }
 
 void TMainForm::setReceiptForms(TDy58Form* dy58, TDy76Form* dy76)
@@ -727,6 +748,7 @@ void TMainForm::refreshTotals()
     shell::fitTotals(*this);
     ComboBox4->setEditText(totals.afterDiscount);
     Edit6->setText(QStringLiteral("0"));
+    showPaymentChoice();
 }
 
 void TMainForm::SpeedButton9Click()
@@ -742,7 +764,47 @@ void TMainForm::computeChange()
         Edit6->clear();
         return;
     }
-    Edit6->setText(sales::changeText(ComboBox4->currentText(), Label15->text()));
+    const std::optional<sales::Fen> due = sales::parseYuan(Label15->text());
+    const std::optional<sales::Fen> cash = due ? sales::cashPart(m_payment->choice(), *due) : std::nullopt;
+    if (due && !cash) {
+        // Paid otherwise than in cash: nothing is handed back.
+        Edit6->setText(QStringLiteral("0"));
+        return;
+    }
+    const std::optional<sales::Fen> received = sales::parseYuan(ComboBox4->currentText());
+    if (!cash || !received) {
+        Edit6->clear();
+        return;
+    }
+    Edit6->setText(sales::formatYuan(*received - *cash));
+}
+
+// Only cash is counted out: for other methods the received box holds the amount due, fixed; in a
+// split with cash it starts at the cash share.
+void TMainForm::showPaymentChoice()
+{
+    const std::optional<sales::Fen> due = sales::parseYuan(Label15->text());
+    const sales::PaymentChoice& choice = m_payment->choice();
+    const std::optional<sales::Fen> cash = due ? sales::cashPart(choice, *due) : std::nullopt;
+    ComboBox4->lineEdit()->setReadOnly(!choice.takesCash());
+    if (!choice.takesCash())
+        ComboBox4->setEditText(Label15->text());
+    else if (choice.isSplit() && cash)
+        ComboBox4->setEditText(sales::formatYuan(*cash));
+    computeChange();
+}
+
+void TMainForm::SplitPaymentRequested()
+{
+    const std::optional<sales::Fen> due = sales::parseYuan(Label15->text());
+    if (ADOQuery2.recordCount() == 0 || !due || *due < 2) {
+        ui::message(this, QStringLiteral("应收金额至少 0.02 元才能组合付款。"), ui::MessageStyle::Warning);
+        return;
+    }
+    const sales::PayMethod first = m_payment->choice().first;
+    if (const std::optional<TZhfkForm::Split> split = m_splitDialog->askSplit(first, *due))
+        m_payment->chooseSplit(split->second, split->amount);
+    shell::focusAndSelect(ComboBox4);
 }
 
 void TMainForm::ComboBox4Change()
@@ -763,11 +825,25 @@ void TMainForm::PrintCurrentSale()
         ui::message(this, QStringLiteral("打印信息为空！"), ui::MessageStyle::Warning);
         return;
     }
+    printing::SaleToPrint sale = shell::saleOnScreen(*this);
+    const std::optional<sales::Fen> due = sales::parseYuan(Label15->text());
+    const sales::Settlement paid = due ? sales::settle(m_payment->choice(), *due, ComboBox4->currentText())
+                                       : sales::Settlement{{}, 0, 0, QStringLiteral("应收金额“%1”不是有效的金额。").arg(Label15->text())};
+    if (!paid.refusal.isEmpty()) {
+        ui::message(this, paid.refusal, ui::MessageStyle::Warning);
+        shell::focusAndSelect(ComboBox4);
+        return;
+    }
+    // Printed as amounts, never as the text typed.
+    sale.received = sales::formatYuan(paid.received);
+    sale.change = sales::formatYuan(paid.change);
+    sale.payments = paid.payments;
     // Opening it reads nothing; a start whose earlier steps failed may have left it closed.
     ADOQuery5.open();
-    const QString notice = printing::printAndRecord(shell::saleOnScreen(*this), dy58Form(), dy76Form(), ADOConnection1,
-                                                    ADOQuery2, ADOQuery4, ADOQuery5);
+    const QString notice =
+        printing::printAndRecord(sale, dy58Form(), dy76Form(), ADOConnection1, ADOQuery2, ADOQuery4, ADOQuery5);
     resetAfterPrint();
+    focusGoodsName();
     if (!notice.isEmpty())
         ui::message(this, notice, ui::MessageStyle::Warning);
 }
@@ -788,4 +864,5 @@ void TMainForm::resetAfterPrint()
     Edit6->clear();
     Edit9->clear();
     Edit1->setText(newReceiptNumber(Edit1->text()));
+    m_payment->reset();
 }

@@ -13,6 +13,7 @@ class QLabel;
 class QShortcut;
 class TDy58Form;
 class TDy76Form;
+class TZhfkForm;
 
 namespace core {
 struct LoggedInUser;
@@ -22,6 +23,8 @@ struct ScannedLine;
 }
 
 namespace shell {
+
+class PaymentPanel;
 
 // The maker's web site, shown in the main window's status bar after login.
 extern const QString SiteAddress;
@@ -107,6 +110,12 @@ public:
     void ComboBox4KeyUp();
     void refreshTotals();
 
+    // Payment: F6 to F9 choose the method, F11 splits between two (the dialog "组合付款").
+    shell::PaymentPanel& payment() const { return *m_payment; }
+    TZhfkForm& splitDialog() const { return *m_splitDialog; }
+    void SplitPaymentRequested();
+    void showPaymentChoice();
+
     void PrintCurrentSale();
     // Prints a recorded sale's receipt again with this window's width, copies, switches and remark.
     void ReprintSale(const QString& receiptNumber);
@@ -156,4 +165,6 @@ private:
     QPointer<TDy76Form> m_dy76;
     QList<QLabel*> m_statusPanels;
     QShortcut* m_printKey = nullptr;
+    shell::PaymentPanel* m_payment = nullptr;
+    TZhfkForm* m_splitDialog = nullptr;
 };

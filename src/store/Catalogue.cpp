@@ -68,12 +68,35 @@ const Statement XstjOfSale = filtered("xstj", "单号", Match::Equals);
 const Statement DistinctReceiptNumbers = distinct("xstj", "单号");
 const Statement SelectXsmx = all("xsmx");
 const Statement XsmxOfSale = filtered("xsmx", "单号", Match::Equals);
+const Statement SelectXsfk = all("xsfk");
+const Statement XsfkOfSale = filtered("xsfk", "单号", Match::Equals);
 const Statement SelectId = all("id");
 const Statement SelectUsername = all("username");
 const Statement DistinctUserNames = distinct("username", "用户名");
 const Statement UserByName = filtered("username", "用户名", Match::Equals);
 
 } // namespace sql
+
+namespace {
+
+// One payment is its method; a split lists each with its amount in yuan ("现金 20.00+微信 18.38"),
+// a refund's negative. No rows: a sale paid before payments were kept, in cash. One indexed
+// lookup per row read, so a list of millions costs no more than the rows it shows.
+const ComputedColumn XstjPaidBy{
+    QStringLiteral("付款方式"),
+    QStringLiteral("coalesce((SELECT CASE WHEN count(*) = 1 THEN min(方式) ELSE group_concat(方式 || ' ' || "
+                   "CASE WHEN 金额 < 0 THEN '-' ELSE '' END || (abs(金额) / 100) || '.' || "
+                   "printf('%02d', abs(金额) % 100), '+') END "
+                   "FROM (SELECT 方式, 金额 FROM xsfk WHERE xsfk.单号 = xstj.单号 ORDER BY xsfk.rowid)), '现金')")};
+
+} // namespace
+
+std::span<const ComputedColumn> computedColumns(const QString& table)
+{
+    if (table == QLatin1String("xstj"))
+        return {&XstjPaidBy, 1};
+    return {};
+}
 
 namespace {
 

@@ -43,6 +43,8 @@ extern const Statement XstjOfSale;         // select * from xstj where 单号 = 
 extern const Statement DistinctReceiptNumbers; // Select Distinct 单号 From xstj
 extern const Statement SelectXsmx;         // select * from xsmx
 extern const Statement XsmxOfSale;         // select * from xsmx where 单号 = ?
+extern const Statement SelectXsfk;         // select * from xsfk
+extern const Statement XsfkOfSale;         // select * from xsfk where 单号 = ?
 extern const Statement SelectId;           // select * from id
 extern const Statement SelectUsername;     // select * from username
 extern const Statement DistinctUserNames;  // Select Distinct 用户名 From username
@@ -74,6 +76,15 @@ struct TableRules
 // Every table the program uses, with its columns in order: the one description of the schema in
 // the code, which start-up checks the file against.
 std::span<const TableRules> schemaTables();
+
+// A column every dataset of a table shows after the table's own, worked out for each row read from
+// other tables (never written): xstj's 付款方式, how the sale was paid. Read-only text.
+struct ComputedColumn
+{
+    QString name;
+    QString expression; // SQL over the row's table, which is not aliased
+};
+std::span<const ComputedColumn> computedColumns(const QString& table);
 
 // Widest text a text column takes; 0 for number columns and unknown names.
 int columnWidth(const QString& table, const QString& column);

@@ -141,6 +141,10 @@ void Dataset::loadColumns()
     }
     if (m_columns.empty())
         throw Error(QStringLiteral("数据库中没有表 %1").arg(m_statement.table));
+    if (m_statement.distinctColumn.isEmpty()) {
+        for (const ComputedColumn& computed : computedColumns(m_statement.table))
+            m_columns.push_back({computed.name, false, computed.expression});
+    }
     m_columnsLoaded = true;
 }
 
@@ -182,7 +186,8 @@ QString Dataset::selectColumnsSql() const
 {
     QStringList names;
     for (const ColumnInfo& column : m_columns)
-        names << quoted(column.name);
+        names << (column.expression.isEmpty() ? quoted(column.name)
+                                              : QStringLiteral("(%1) AS %2").arg(column.expression, quoted(column.name)));
     return names.join(QLatin1String(", "));
 }
 
@@ -413,6 +418,10 @@ void Dataset::setField(const QString& column, const QString& text)
     if (m_mode == Mode::Browse)
         edit();
     const ColumnInfo& info = columnInfo(column);
+    if (!info.expression.isEmpty()) {
+        discardChange();
+        throw Error(QStringLiteral("“%1”由其他记录算出，不能修改").arg(info.name));
+    }
     const CheckedValue checked = checkValue(m_statement.table, info.name, text);
     if (checked.refusal) {
         discardChange();

@@ -86,6 +86,7 @@ private:
     {
         QString name;
         bool isNumber = false;
+        QString expression; // a computed column's SQL; empty for the table's own
     };
 
     friend class Connection;

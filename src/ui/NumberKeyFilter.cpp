@@ -1,7 +1,9 @@
 #include "ui/NumberKeyFilter.h"
 
 #include <QComboBox>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -43,10 +45,31 @@ QString keptText(const QLineEdit* edit)
     return text;
 }
 
-bool isClipboardKey(const QKeyEvent* event)
+// The box's text once typed has replaced its selection, or gone in at the cursor.
+QString textAfterTyping(const QLineEdit* edit, const QString& typed)
 {
-    return event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut) ||
-           event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Undo) ||
+    QString text = keptText(edit);
+    const int at = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+    text.insert(std::min<qsizetype>(at, text.size()), typed);
+    return text;
+}
+
+bool tooManyDecimals(const QString& text, int maxDecimals)
+{
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    return maxDecimals >= 0 && point >= 0 && text.size() - point - 1 > maxDecimals;
+}
+
+// The keys that only read the text go through; a paste is checked; the rest of the editing keys
+// would take the amount away or bring back an old one unasked.
+bool isReadingKey(const QKeyEvent* event)
+{
+    return event->matches(QKeySequence::SelectAll) || event->matches(QKeySequence::Copy);
+}
+
+bool isUnsafeEditKey(const QKeyEvent* event)
+{
+    return event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Undo) ||
            event->matches(QKeySequence::Redo);
 }
 
@@ -73,7 +96,8 @@ bool hasCommandModifier(const QKeyEvent* event)
 class NumberKeyFilter : public QObject
 {
 public:
-    NumberKeyFilter(QObject* parent, QLineEdit* edit) : QObject(parent), m_edit(edit)
+    NumberKeyFilter(QObject* parent, QLineEdit* edit, int maxDecimals)
+        : QObject(parent), m_edit(edit), m_maxDecimals(maxDecimals)
     {
         setObjectName(QLatin1String(FilterName));
     }
@@ -84,6 +108,11 @@ protected:
         switch (event->type()) {
         case QEvent::KeyPress:
             return discardKey(static_cast<QKeyEvent*>(event));
+        case QEvent::ShortcutOverride:
+            // Claimed here, so no window shortcut takes these keys from the box.
+            if (isReadingKey(static_cast<QKeyEvent*>(event)) || static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste))
+                event->accept();
+            return false;
         case QEvent::InputMethod:
             return filterInputMethod(watched, static_cast<QInputMethodEvent*>(event));
         case QEvent::MouseButtonRelease:
@@ -97,7 +126,13 @@ protected:
 private:
     bool discardKey(QKeyEvent* event) const
     {
-        if (isClipboardKey(event))
+        if (isReadingKey(event))
+            return false;
+        if (event->matches(QKeySequence::Paste)) {
+            paste();
+            return true;
+        }
+        if (isUnsafeEditKey(event))
             return true;
         if (event->key() == Qt::Key_Backspace && !hasCommandModifier(event))
             return false;
@@ -106,13 +141,31 @@ private:
         if (hasCommandModifier(event))
             return true;
         const QString typed = event->text();
-        return typed.isEmpty() || allowedPart(typed, keptText(m_edit)) != typed;
+        return typed.isEmpty() || !mayType(typed);
+    }
+
+    bool mayType(const QString& typed) const
+    {
+        return allowedPart(typed, keptText(m_edit)) == typed &&
+               !tooManyDecimals(textAfterTyping(m_edit, typed), m_maxDecimals);
+    }
+
+    // Surrounding blanks of a copied amount are dropped; anything else unfit refuses the paste whole.
+    void paste() const
+    {
+        const QClipboard* clipboard = QGuiApplication::clipboard();
+        const QString pasted = clipboard ? clipboard->text().trimmed() : QString();
+        if (pasted.isEmpty() || m_edit->isReadOnly() || !mayType(pasted))
+            return;
+        m_edit->insert(pasted);
     }
 
     bool filterInputMethod(QObject* watched, QInputMethodEvent* event)
     {
         const QString commit = event->commitString();
-        const QString kept = allowedPart(commit, keptText(m_edit));
+        QString kept = allowedPart(commit, keptText(m_edit));
+        while (!kept.isEmpty() && tooManyDecimals(textAfterTyping(m_edit, kept), m_maxDecimals))
+            kept.chop(1);
         if (kept == commit)
             return false;
         // Send on what may stay; the copy passes this filter because nothing is left to drop.
@@ -123,6 +176,7 @@ private:
     }
 
     QLineEdit* m_edit;
+    int m_maxDecimals;
 };
 
 QLineEdit* editOf(QWidget* box)
@@ -142,12 +196,12 @@ void shutOtherWaysIn(QWidget* widget)
 
 } // namespace
 
-void installNumberKeyFilter(QWidget* box)
+void installNumberKeyFilter(QWidget* box, int maxDecimals)
 {
     QLineEdit* edit = editOf(box);
     if (!edit || edit->findChild<QObject*>(QLatin1String(FilterName), Qt::FindDirectChildrenOnly))
         return;
-    auto* filter = new NumberKeyFilter(edit, edit);
+    auto* filter = new NumberKeyFilter(edit, edit, maxDecimals);
     // An editable combo box keeps the focus and hands its keys to the line edit directly,
     // so both are watched; a key seen twice gets the same answer twice.
     edit->installEventFilter(filter);

@@ -1,5 +1,6 @@
 // Runs print runs in a loop on data.mdb in the working directory until it is killed: each sale
-// is three lines entered into xsxx one by one, then printed (to PDF files) and recorded.
+// is three lines entered into xsxx one by one (75.00 in all), then printed (to PDF files) and
+// recorded with its payments: in cash, or split between two methods.
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
 #include "printing/PrintRun.h"
@@ -53,6 +54,10 @@ int main(int argc, char** argv)
         printing::SaleToPrint toPrint = testsupport::sampleSale();
         toPrint.layout = (sale % 2) ? QStringLiteral("58") : QStringLiteral("76");
         toPrint.number = saleLines.field(QStringLiteral("单号"));
+        if (sale % 2)
+            toPrint.payments = {{sales::PayMethod::Cash, 7500, 10000, 2500}};
+        else
+            toPrint.payments = {{sales::PayMethod::WeChat, 5000}, {sales::PayMethod::Card, 2500}};
         printing::printAndRecord(toPrint, dy58, dy76, main.connection, saleLines, main.history, main.historyLines);
         capture.clear();
         QDir(jobs).removeRecursively();

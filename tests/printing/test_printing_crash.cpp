@@ -1,5 +1,5 @@
-// A print run killed at any moment never leaves a sale without all its lines, lines without
-// their sale, or a half-emptied current sale, and the file stays intact.
+// A print run killed at any moment never leaves a sale without all its lines or payments, lines
+// or payments without their sale, or a half-emptied current sale, and the file stays intact.
 #include "support/TestDatabase.h"
 
 #include <QCoreApplication>
@@ -30,6 +30,12 @@ QString TestPrintingCrash::violation(const TestDatabase& db)
         return QStringLiteral("a sale without all its lines");
     if (db.scalar("SELECT count(*) FROM xsmx m WHERE NOT EXISTS (SELECT 1 FROM xstj t WHERE t.单号 = m.单号)") != "0")
         return QStringLiteral("lines without their sale");
+    // Each sale of the loop is paid 75.00, in one payment or two.
+    if (db.scalar("SELECT count(*) FROM xstj t WHERE (SELECT coalesce(sum(金额), 0) FROM xsfk f "
+                  "WHERE f.单号 = t.单号) != 7500") != "0")
+        return QStringLiteral("a sale without all its payments");
+    if (db.scalar("SELECT count(*) FROM xsfk f WHERE NOT EXISTS (SELECT 1 FROM xstj t WHERE t.单号 = f.单号)") != "0")
+        return QStringLiteral("payments without their sale");
     if (db.scalar("SELECT count(DISTINCT 单号) > 1 OR count(*) > 3 FROM xsxx") != "0")
         return QStringLiteral("the current sale holds more than one sale");
     if (db.scalar("SELECT count(*) FROM xsxx WHERE 单号 IN (SELECT 单号 FROM xstj)") != "0")
