@@ -38,9 +38,9 @@ QList<ui::GridColumn> salesColumns()
         {.title = QStringLiteral("单号"), .field = QStringLiteral("单号"), .width = 130},
         {.title = QStringLiteral("时间"), .field = QStringLiteral("时间"), .width = 165},
     };
-    return numberAndTime + records::soldColumns(55, 85) +
-           QList<ui::GridColumn>{{.title = QStringLiteral("收银员"), .field = QStringLiteral("收银员"), .width = 75},
-                                 {.title = QStringLiteral("付款方式"), .field = QStringLiteral("付款方式"), .width = 110}};
+    return numberAndTime + records::soldColumns(50, 75) +
+           QList<ui::GridColumn>{{.title = QStringLiteral("收银员"), .field = QStringLiteral("收银员"), .width = 65},
+                                 {.title = QStringLiteral("付款方式"), .field = QStringLiteral("付款方式"), .width = 80}};
 }
 
 // The export can take seconds on a long history; the arrow comes back however it ends.

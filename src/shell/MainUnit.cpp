@@ -768,7 +768,7 @@ void TMainForm::computeChange()
     const std::optional<sales::Fen> cash = due ? sales::cashPart(m_payment->choice(), *due) : std::nullopt;
     if (due && !cash) {
         // Paid otherwise than in cash: nothing is handed back.
-        Edit6->setText(QStringLiteral("0"));
+        Edit6->setText(sales::formatYuan(0));
         return;
     }
     const std::optional<sales::Fen> received = sales::parseYuan(ComboBox4->currentText());

@@ -205,7 +205,7 @@ void TestPrintingLayouts::holdsTheElementsOfEachReport()
     QCOMPARE(rep.bands().size(), 3);
     QCOMPARE(rep.band(report::BandKind::Title)->elements().size(), titleElements);
     QCOMPARE(rep.band(report::BandKind::Detail)->elements().size(), 4);
-    QCOMPARE(rep.band(report::BandKind::Summary)->elements().size(), 11);
+    QCOMPARE(rep.band(report::BandKind::Summary)->elements().size(), 12);
 
     QStringList names;
     for (const report::Band* band : rep.bands()) {

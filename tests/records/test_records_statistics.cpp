@@ -154,7 +154,7 @@ void TestRecordsStatistics::windowLayout()
         titles << column.title;
         widths << column.width;
     }
-    QCOMPARE(titles, QStringList({"序号", "单号", "时间", "数量", "金额", "折后", "收银员"}));
+    QCOMPARE(titles, QStringList({"序号", "单号", "时间", "数量", "金额", "折后", "收银员", "付款方式"}));
     // The widths are proportions that fill the grid without a scroll bar.
     int given = 0;
     for (const int width : widths)

@@ -243,7 +243,7 @@ void TestSalesEntry::emptyBoxesAreReportedInOrder()
     if (!name.isEmpty()) {
         // A refused add still refreshes the totals: received back to the amount due.
         QCOMPARE(main.ComboBox4->currentText(), QStringLiteral("3"));
-        QCOMPARE(main.Edit6->text(), QStringLiteral("0"));
+        QCOMPARE(main.Edit6->text(), QStringLiteral("0.00"));
     } else {
         QCOMPARE(main.ComboBox4->currentText(), QStringLiteral("50"));
     }
@@ -363,7 +363,7 @@ void TestSalesEntry::deletingTheOnlyLine()
     QCOMPARE(main.Label14->text(), QStringLiteral("0"));
     QCOMPARE(main.Label15->text(), QStringLiteral("0"));
     QCOMPARE(main.ComboBox4->currentText(), QStringLiteral("0"));
-    QCOMPARE(main.Edit6->text(), QStringLiteral("0"));
+    QCOMPARE(main.Edit6->text(), QStringLiteral("0.00"));
     QCOMPARE(main.ComboBox1->currentText(), QString());
     QCOMPARE(main.Edit3->text(), QString());
     QCOMPARE(main.Edit4->text(), QStringLiteral("1"));
@@ -418,7 +418,7 @@ void TestSalesEntry::totalsAndChange()
     QCOMPARE(main.Label14->text(), QStringLiteral("51.25"));
     QCOMPARE(main.Label15->text(), QStringLiteral("31.87"));
     QCOMPARE(main.ComboBox4->currentText(), QStringLiteral("31.87"));
-    QCOMPARE(main.Edit6->text(), QStringLiteral("0"));
+    QCOMPARE(main.Edit6->text(), QStringLiteral("0.00"));
 
     pick(main.ComboBox4, "100");
     QCOMPARE(main.Edit6->text(), QStringLiteral("68.13"));
@@ -434,7 +434,7 @@ void TestSalesEntry::totalsAndChange()
     addLine(main, "桃", "0.125");
     QCOMPARE(main.Label15->text(), QStringLiteral("32"));
     QCOMPARE(main.ComboBox4->currentText(), QStringLiteral("32"));
-    QCOMPARE(main.Edit6->text(), QStringLiteral("0"));
+    QCOMPARE(main.Edit6->text(), QStringLiteral("0.00"));
     QVERIFY(shell.messages.texts().isEmpty());
 }
 
@@ -518,7 +518,7 @@ void TestSalesEntry::loneDecimalPointWaitsForItsDigits()
     QVERIFY(shell.messages.texts().isEmpty());
     QCOMPARE(main.Edit6->text(), QString());
     typeInto(main.ComboBox4, "5");
-    QCOMPARE(main.Edit6->text(), QStringLiteral("-1.5"));
+    QCOMPARE(main.Edit6->text(), QStringLiteral("-1.50"));
 }
 
 void TestSalesEntry::lineWithoutStoredPriceStopsTheSelection()

@@ -145,15 +145,15 @@ void TestShellCounter::receivedKeepsWhatIsTyped_data()
     QTest::addColumn<QString>("received");
     QTest::addColumn<QString>("change");
     QTest::newRow("10") << "10"
-                        << "-2.5";
+                        << "-2.50";
     QTest::newRow("5") << "5"
-                       << "-7.5";
+                       << "-7.50";
     QTest::newRow("20") << "20"
-                        << "7.5";
+                        << "7.50";
     QTest::newRow("3") << "3"
-                       << "-9.5";
+                       << "-9.50";
     QTest::newRow("50.5") << "50.5"
-                          << "38";
+                          << "38.00";
 }
 
 void TestShellCounter::receivedKeepsWhatIsTyped()

@@ -313,7 +313,7 @@ void TestShellRoad::aDayAtTheShop()
     QCOMPARE(main.Label14->text(), QStringLiteral("38.55"));
     QCOMPARE(main.Label15->text(), QStringLiteral("36.08")); // 36.084
     QCOMPARE(main.ComboBox4->currentText(), QStringLiteral("36.08"));
-    QCOMPARE(main.Edit6->text(), QStringLiteral("0"));
+    QCOMPARE(main.Edit6->text(), QStringLiteral("0.00"));
     retype(main.ComboBox4, "50");
     QCOMPARE(main.Edit6->text(), QStringLiteral("13.92"));
     QVERIFY(main.Edit9->isEnabled() && main.Edit10->isEnabled());
@@ -474,20 +474,22 @@ void TestShellRoad::aDayAtTheShop()
     QStringList header;
     for (const testsupport::WorkbookCell& cell : rows.at(0))
         header << cell.describe();
-    QCOMPARE(header, QStringList({"text:单号", "text:时间", "text:数量", "text:金额", "text:折后", "text:收银员"}));
+    QCOMPARE(header, QStringList({"text:单号", "text:时间", "text:数量", "text:金额", "text:折后", "text:收银员", "text:原单号",
+                                   "text:授权人", "text:付款方式"}));
     const QList<std::pair<QStringList, QList<double>>> exported = {
         {{receipt1, time1, Cashier}, {7, 38.55, 36.08}},
         {{receipt2, time2, Cashier}, {3, 11, 10.55}},
     };
     for (int i = 0; i < exported.size(); ++i) {
         const testsupport::WorkbookRow& row = rows.at(i + 1);
-        QCOMPARE(row.size(), 6);
+        QCOMPARE(row.size(), 9);
         const auto& [texts, numbers] = exported.at(i);
         QCOMPARE(row.at(0).describe(), "text:" + texts.at(0)); // the receipt number stays text
         QCOMPARE(row.at(1).describe(), "text:" + texts.at(1));
         for (int n = 0; n < 3; ++n)
             QVERIFY2(isNumberCell(row.at(2 + n), numbers.at(n)), qPrintable(row.at(2 + n).describe()));
         QCOMPARE(row.at(5).describe(), "text:" + texts.at(2));
+        QCOMPARE(row.at(8).describe(), QStringLiteral("text:现金"));
     }
     statistics.close();
 
