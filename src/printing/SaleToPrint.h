@@ -13,6 +13,9 @@ struct SaleToPrint
     bool phone = false;
     QString remark;
     QString number, time, cashier, customerName, phoneNumber, totalQuantity, totalAmount, totalDue, received, change;
+    // What the receipt's bar code carries when the printed number is more than the number (a
+    // reprint's mark); empty: number.
+    QString barcodeNumber;
 };
 
 } // namespace printing
