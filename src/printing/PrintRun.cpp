@@ -149,9 +149,11 @@ void writeLabelMap(ReceiptLayoutForm& form, const SaleToPrint& sale)
     const QStringList paymentLines = sales::receiptPaymentLines(sale.payments);
     for (int r = 1; r <= ReceiptReports; ++r)
         form.paymentBlock(r).showLines(paymentLines);
+    for (int r = 1; r <= ReceiptReports; ++r)
+        form.barcode(r).setText(sale.barcodeNumber.isEmpty() ? sale.number : sale.barcodeNumber);
 }
 
-// Heights from the remark lines R and the sale lines N. The paper of the report to be printed is
+// Heights from the remark lines R and the sale lines N, and the bar code's room. The paper of the report to be printed is
 // lengthened when it is too short for what it prints (many lines on 76 mm, whose detail band is
 // higher than the 25 allowed per line), so the totals and the remark are never cut off.
 void sizeReports(ReceiptLayoutForm& form, const SaleToPrint& sale, int saleLineCount)
@@ -160,7 +162,8 @@ void sizeReports(ReceiptLayoutForm& form, const SaleToPrint& sale, int saleLineC
     const double allowance = fixedAllowance(form.paperWidth(), sale.phone);
     for (int r = 1; r <= ReceiptReports; ++r) {
         form.remarkBlock(r).setHeight(RemarkLineUnits * remarkLineTotal);
-        form.quickRep(r).setPageLength(RemarkLineUnits * remarkLineTotal + allowance + SaleLineUnits * saleLineCount);
+        form.quickRep(r).setPageLength(RemarkLineUnits * remarkLineTotal + allowance + SaleLineUnits * saleLineCount +
+                                       ReceiptBarcodeRoom);
     }
     const int chosen = reportFor(sale.customer, sale.phone);
     report::Report& receipt = form.quickRep(chosen);

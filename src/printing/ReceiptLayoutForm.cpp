@@ -2,6 +2,7 @@
 
 #include "core/Error.h"
 #include "printing/PaymentBlock.h"
+#include "printing/Code128.h"
 #include "printing/PrintHandOff.h"
 #include "printing/RemarkLines.h"
 #include "report/ReportView.h"
@@ -17,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <functional>
@@ -27,6 +29,10 @@ namespace {
 
 constexpr double MarginTop = 10, MarginBottom = 10, MarginLeft = 5, MarginRight = 5; // mm
 constexpr double RemarkLineHeight = 17;
+// The preview window's design width and its pages'; a picture of dots keeps this much to its sides.
+constexpr int DesignWidth = 342;
+constexpr int DesignPagesWidth = 345;
+constexpr int DotsMargin = 8;
 
 const QString TextFont = QStringLiteral("方正兰亭刊黑_GBK");
 const QString RuleFont = QStringLiteral("Arial");
@@ -155,6 +161,20 @@ void ReceiptLayoutForm::buildReport(int number)
                                                      QRectF(at.x(), at.y(), layout.remarkWidth, RemarkLineHeight));
     block->setFont(fonts.text);
     addPaymentBlock(*summary, layout, r, fonts.text);
+    addBarcode(*summary, number, fonts.text);
+}
+
+void ReceiptLayoutForm::addBarcode(report::Band& summary, int number, const QFont& font)
+{
+    const BarcodePlacement& placement = receiptBarcode(m_paperWidth);
+    const QPointF at = placement.places[number - 1];
+    auto barcode = std::make_unique<report::Barcode>(QString::fromLatin1(placement.names[number - 1]), &code128Modules);
+    barcode->setGeometry(QRectF(at.x(), at.y(), bandWidth() - at.x(), ReceiptBarcodeRoom));
+    barcode->setModuleWidth(placement.moduleWidth);
+    barcode->setBarHeight(ReceiptBarcodeBarHeight);
+    barcode->setFont(font);
+    barcode->setText(QStringLiteral("单号"));
+    summary.addElement(std::move(barcode));
 }
 
 void ReceiptLayoutForm::hookSummaries()
@@ -357,6 +377,14 @@ report::Report& ReceiptLayoutForm::quickRep(int number)
     return number == 1 ? QuickRep1 : number == 2 ? QuickRep2 : QuickRep3;
 }
 
+report::Barcode& ReceiptLayoutForm::barcode(int number)
+{
+    auto* found = dynamic_cast<report::Barcode*>(
+        quickRep(number).element(QString::fromLatin1(receiptBarcode(m_paperWidth).names[number - 1])));
+    Q_ASSERT(found);
+    return *found;
+}
+
 report::TextBlock& ReceiptLayoutForm::remarkBlock(int number)
 {
     report::TextBlock* block = quickRep(number).textBlock(QString::fromLatin1(RemarkBlockNames[number - 1]));
@@ -410,13 +438,46 @@ void ReceiptLayoutForm::previewReceipt(int number)
     report::ReportView* view = views()[number - 1];
     {
         LiveData live(*this);
-        if (const std::optional<EscPosSettings> settings = receiptEscPos(m_paperWidth == PaperWidth::Mm76))
+        const std::optional<EscPosSettings> settings = receiptEscPos(m_paperWidth == PaperWidth::Mm76);
+        if (settings)
             view->setDots(receiptDots(quickRep(number), *settings));
         refreshPreview();
+        fitPreviewWidth(settings.has_value());
         ui::showModal(this);
     }
     view->setDots({});
+    fitPreviewWidth(false);
     refreshPreview();
+}
+
+// A receipt printer's dots show one screen pixel each, so none is lost or smeared: the window
+// widens to hold every dot of the line beside the scroll bar, and is its design size again for
+// the page. Never wider than the screen.
+void ReceiptLayoutForm::fitPreviewWidth(bool dots)
+{
+    const std::array<QScrollArea*, 3> boxes = {ScrollBox1, ScrollBox2, ScrollBox3};
+    const int viewLeft = receiptLayout(m_paperWidth).viewLeft;
+    int needed = DesignWidth;
+    const int chrome = PageControl1->width() - PageControl1->currentWidget()->width();
+    for (int r = 0; r < ReceiptReports; ++r) {
+        auto* sheet = boxes[r]->widget()->layout();
+        const int side = dots ? DotsMargin : viewLeft;
+        const QMargins margins = sheet->contentsMargins();
+        sheet->setContentsMargins(side, margins.top(), side, margins.bottom());
+        if (dots) {
+            const int scrollBar = boxes[r]->verticalScrollBar()->sizeHint().width();
+            needed = std::max(needed, views()[r]->width() + 2 * side + scrollBar + std::max(chrome, 0) + DotsMargin);
+        }
+    }
+    if (const QScreen* screen = this->screen())
+        needed = std::min(needed, std::max(DesignWidth, screen->availableGeometry().width()));
+    setFixedSize(needed, height());
+    PageControl1->resize(needed + (DesignPagesWidth - DesignWidth), PageControl1->height());
+    Panel1->resize(needed, Panel1->height());
+    for (QLabel* background : {Image1, Image2, Image3})
+        background->resize(needed + (DesignPagesWidth - DesignWidth), background->height());
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void ReceiptLayoutForm::refreshPreview()

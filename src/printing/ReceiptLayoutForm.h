@@ -50,6 +50,7 @@ public:
     report::Report& quickRep(int number);       // 1 to 3
     report::TextBlock& remarkBlock(int number); // QRRichText1 to QRRichText3
     PaymentBlock& paymentBlock(int number);     // the payment lines of report 1 to 3
+    report::Barcode& barcode(int number);       // Barcode1 to Barcode3: the receipt number
     QString remarkText() const;                 // what DBMemo1 holds
 
     // The page length that holds everything the report prints for the current sale.
@@ -95,6 +96,7 @@ private:
 
     void buildReports();
     void buildReport(int number);
+    void addBarcode(report::Band& summary, int number, const QFont& font);
     void hookSummaries();
     void wrapLongNames();
     void hookDetailValues();
@@ -104,6 +106,7 @@ private:
     void keepTotalsApart(int number);
     double bandWidth() const;
     QScrollArea* scrollable(report::ReportView* view);
+    void fitPreviewWidth(bool dots);
     QString shopNameField(int number) const;
 
     std::array<report::ReportView*, 3> views() const { return {ReportView1, ReportView2, ReportView3}; }

@@ -147,7 +147,21 @@ const QList<LabelMapRow> LabelMap = {
 };
 // clang-format on
 
+// A module of 0.25 mm is 2 dots at 8 dots per mm: a 14-digit number with its quiet zones takes
+// 132 modules, 264 of the 384 dots of a 58 mm head. 76 mm paper has room for 3 dots a module.
+constexpr double DotMillimetres = 0.125;
+
+const BarcodePlacement Barcode58{
+    {"Barcode1", "Barcode2", "Barcode3"}, same(0, 80), 2 * DotMillimetres * 96 / 25.4};
+const BarcodePlacement Barcode76{
+    {"Barcode1", "Barcode2", "Barcode3"}, each({5, 80}, {5, 80}, {5, 69}), 3 * DotMillimetres * 96 / 25.4};
+
 } // namespace
+
+const BarcodePlacement& receiptBarcode(PaperWidth width)
+{
+    return width == PaperWidth::Mm58 ? Barcode58 : Barcode76;
+}
 
 const ReceiptLayout& receiptLayout(PaperWidth width)
 {

@@ -65,6 +65,21 @@ struct ReceiptLayout
 
 const ReceiptLayout& receiptLayout(PaperWidth width);
 
+// The receipt number as a bar code, under the totals and the rule below them, in reports 1, 2, 3.
+// It takes room of its own: the remark below it moves down and the paper is longer by
+// ReceiptBarcodeRoom.
+struct BarcodePlacement
+{
+    ElementNames names;
+    ElementPlaces places;  // top-left in the summary band; the bars are centred in the band's width
+    double moduleWidth;    // layout units: whole dots of a 203 dpi head (2 on 58 mm, 3 on 76 mm)
+};
+
+constexpr double ReceiptBarcodeRoom = 52;
+constexpr double ReceiptBarcodeBarHeight = 38; // 10 mm
+
+const BarcodePlacement& receiptBarcode(PaperWidth width);
+
 // A value label in reports 1, 2, 3 of both layouts (nullptr where a report has none) and the
 // value of the sale it shows.
 struct LabelMapRow

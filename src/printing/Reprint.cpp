@@ -73,7 +73,8 @@ int readRecordedSale(const QString& number, store::Connection& connection, SaleT
     if (lineCount == 0)
         throw core::Error(QStringLiteral("单号“%1”的销售没有明细行，无法重打小票。").arg(core::excerptForMessage(number)));
 
-    sale.number = record.field(QStringLiteral("单号")) + QLatin1Char(' ') + ReprintMark;
+    sale.barcodeNumber = record.field(QStringLiteral("单号"));
+    sale.number = sale.barcodeNumber + QLatin1Char(' ') + ReprintMark;
     sale.time = record.field(QStringLiteral("时间"));
     sale.cashier = record.field(QStringLiteral("收银员"));
     sale.totalQuantity = record.field(QStringLiteral("数量"));

@@ -18,6 +18,9 @@ struct SaleToPrint
     QString number, time, cashier, customerName, phoneNumber, totalQuantity, totalAmount, totalDue, received, change;
     // How it is paid: one receipt line and one xsfk row each. None: no lines, no rows (cash).
     QList<sales::Payment> payments;
+    // What the receipt's bar code carries when the printed number is more than the number (a
+    // reprint's mark); empty: number.
+    QString barcodeNumber;
 };
 
 } // namespace printing

@@ -1,10 +1,12 @@
 #include "records/XstjUnit.h"
 
+#include "core/Error.h"
 #include "records/SalesExport.h"
 #include "records/SoldColumns.h"
 #include "records/XscxUnit.h"
 #include "records/XsmxUnit.h"
 #include "store/Catalogue.h"
+#include "ui/ControlEvents.h"
 #include "ui/DataGrid.h"
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
@@ -180,6 +182,7 @@ void TXstjForm::connectHandlers()
     ui::connectGuarded(N6, &QAction::triggered, this, &TXstjForm::N6Click);
     ui::connectGuarded(N7, &QAction::triggered, this, &TXstjForm::N7Click);
     ui::connectGuarded(DBGridEh1, &ui::DataGrid::doubleClicked, this, &TXstjForm::DBGridEh1DblClick);
+    ui::onEnterKey(ScanNumberBox, this, [this] { ScanNumberBoxReturn(); });
     QTableView* view = DBGridEh1->view();
     new EmptyAreaDoubleClick(view, [this] { ui::runGuarded(this, [this] { DBGridEh1DblClick(); }); });
     ui::connectGuarded(view, &QWidget::customContextMenuRequested, this,
@@ -293,6 +296,29 @@ void TXstjForm::deleteLinesOf(const QString& number)
     lines.open();
     while (lines.recordCount() > 0)
         lines.deleteCurrent();
+}
+
+void TXstjForm::ScanNumberBoxReturn()
+{
+    const QString number = ScanNumberBox->text();
+    // Ready for the next scan, which replaces what is there.
+    ScanNumberBox->selectAll();
+    if (number.isEmpty())
+        return;
+    store::Dataset sale(ADOConnection1, store::sql::XstjOfSale, number);
+    sale.open();
+    if (sale.recordCount() == 0) {
+        ui::message(this, QStringLiteral("销售记录中没有单号为“%1”的销售。").arg(core::excerptForMessage(number)),
+                    ui::MessageStyle::Warning);
+        return;
+    }
+    int at = ADOQuery1.recordNumberOfRow(sale.rowId());
+    if (at == 0) {
+        ADOQuery1.requery(store::sql::XstjByTime);
+        at = ADOQuery1.recordNumberOfRow(sale.rowId());
+    }
+    if (at > 0)
+        ADOQuery1.moveTo(at);
 }
 
 void TXstjForm::DBGridEh1DblClick()

@@ -53,6 +53,9 @@ public:
     void N6Click();
     void N7Click();           // print the selected sale's receipt again
     void DBGridEh1DblClick(); // the selected sale's lines
+    // Enter in "扫描单号" (a scanner types the receipt's bar code and Enter): the list goes to
+    // the sale of exactly that number, the whole history listed again when a search hid it.
+    void ScanNumberBoxReturn();
 
 signals:
     void reprintRequested(const QString& receiptNumber);

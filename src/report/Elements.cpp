@@ -257,4 +257,88 @@ void TextBlock::print(QPainter* painter, const QPointF& bandOrigin, const RowCon
         painter->restore();
 }
 
+Barcode::Barcode(QString name, Encoder encoder) : Element(std::move(name)), m_encoder(std::move(encoder)) {}
+
+void Barcode::setText(const QString& text)
+{
+    m_text = text;
+    m_modules = m_encoder ? m_encoder(text) : QString();
+}
+
+void Barcode::setModuleWidth(double units)
+{
+    if (requireSize(units, "模块宽度") <= 0)
+        throw core::Error(QStringLiteral("条码的模块宽度必须大于零"));
+    m_moduleWidth = units;
+}
+
+void Barcode::setBarHeight(double units)
+{
+    if (requireSize(units, "条高") <= 0)
+        throw core::Error(QStringLiteral("条码的条高必须大于零"));
+    m_barHeight = units;
+}
+
+double Barcode::growth(const RowContext&) const
+{
+    return isVisible() ? height() : 0;
+}
+
+namespace {
+
+// Whole device pixels per module for modules across width layout units, at scale pixels per unit;
+// 0 when not even one pixel a module fits.
+int pixelsPerModule(double moduleWidth, qsizetype modules, double width, double scale)
+{
+    const int wanted = std::max(1, int(std::lround(moduleWidth * scale)));
+    const int room = int(std::floor(width * scale + 1e-6));
+    if (modules <= 0 || room < modules)
+        return 0;
+    return std::min(wanted, int(room / modules));
+}
+
+} // namespace
+
+void Barcode::print(QPainter* painter, const QPointF& bandOrigin, const RowContext&, QList<DrawnText>& drawn) const
+{
+    if (!isVisible())
+        return;
+    const QRectF box(bandOrigin + geometry().topLeft(), geometry().size());
+    // Without a painter the bars are laid out as they would be at 1 unit a pixel.
+    const QTransform toDevice = painter ? painter->combinedTransform() : QTransform();
+    const double scaleX = std::abs(toDevice.m11());
+    const int pixels = pixelsPerModule(m_moduleWidth, m_modules.size(), box.width(), scaleX);
+    const double symbolWidth = pixels > 0 ? double(pixels) * double(m_modules.size()) / scaleX : 0;
+    const double barsTop = box.top();
+    const double textTop = barsTop + (pixels > 0 ? m_barHeight + 1 : 0);
+
+    if (painter && pixels > 0) {
+        const QPointF topLeft = toDevice.map(QPointF(box.left() + (box.width() - symbolWidth) / 2, barsTop));
+        const QPointF bottomRight = toDevice.map(QPointF(box.left(), barsTop + m_barHeight));
+        const int left = int(std::lround(topLeft.x()));
+        const int top = int(std::lround(topLeft.y()));
+        const int bottom = int(std::lround(bottomRight.y()));
+        painter->save();
+        painter->resetTransform();
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        for (qsizetype i = 0; i < m_modules.size();) {
+            qsizetype end = i;
+            while (end < m_modules.size() && m_modules.at(end) == m_modules.at(i))
+                ++end;
+            if (m_modules.at(i) == QLatin1Char('1'))
+                painter->fillRect(QRect(left + int(i) * pixels, top, int(end - i) * pixels, bottom - top), Qt::black);
+            i = end;
+        }
+        painter->restore();
+    }
+    if (m_text.isEmpty())
+        return;
+    const QString line = asOneLine(m_text);
+    const double textWidth = QFontMetricsF(font()).horizontalAdvance(line);
+    const QPointF textAt(box.left() + std::max(0.0, (box.width() - textWidth) / 2), textTop);
+    if (painter)
+        paintText(*painter, font(), textAt, line);
+    drawn.append({name(), line, textAt, font()});
+}
+
 } // namespace report

@@ -161,4 +161,40 @@ private:
     QStringList m_lines;
 };
 
+// A bar code with its text printed beneath, centred on the bars. The encoder turns the text into
+// modules ('1' dark, '0' light, quiet zones included); "" gives no bars, and the text alone prints.
+// Bars are aligned to whole device pixels, every module the same whole number of them (the
+// module width rounded, at least one), so a receipt printer's dots or a page's pixels hold them
+// without grey edges; narrowed to one pixel a module when the element's width needs it, and left
+// off when even that is too wide. The element takes its whole height of room: its top is where
+// it stands, and what stands below it in the band moves down by its height.
+class Barcode : public Element
+{
+public:
+    using Encoder = std::function<QString(const QString&)>;
+
+    Barcode(QString name, Encoder encoder);
+
+    QString text() const { return m_text; }
+    void setText(const QString& text);
+    QString modules() const { return m_modules; }
+
+    // Layout units; refuse values that are not positive numbers (core::Error).
+    double moduleWidth() const { return m_moduleWidth; }
+    void setModuleWidth(double units);
+    double barHeight() const { return m_barHeight; }
+    void setBarHeight(double units);
+
+    double growth(const RowContext& context) const override;
+    void print(QPainter* painter, const QPointF& bandOrigin, const RowContext& context,
+               QList<DrawnText>& drawn) const override;
+
+private:
+    Encoder m_encoder;
+    QString m_text;
+    QString m_modules;
+    double m_moduleWidth = 1;
+    double m_barHeight = 38;
+};
+
 } // namespace report

@@ -298,6 +298,15 @@ bool Dataset::isNumberColumn(const QString& column)
     return columnInfo(column).isNumber;
 }
 
+int Dataset::recordNumberOfRow(qint64 rowId)
+{
+    if (!m_open || rowId < 0)
+        return 0;
+    ensureSnapshot();
+    const auto it = std::find(m_rowids.begin(), m_rowids.end(), rowId);
+    return it == m_rowids.end() ? 0 : static_cast<int>(it - m_rowids.begin()) + 1;
+}
+
 qint64 Dataset::currentRowid()
 {
     if (!m_snapshotTaken && m_lazyCurrent >= 0)

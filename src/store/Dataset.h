@@ -48,6 +48,11 @@ public:
     void last();
     void moveTo(int recordNumber); // 1-based
     bool eof();                    // past the last row, and at once on an empty result
+    // The current row's identity in its table (-1 on an empty result), and where the row of that
+    // identity stands in this snapshot (1-based; 0 when it is not in it): one sale found by
+    // another dataset, shown in a list.
+    qint64 rowId() { return currentRowid(); }
+    int recordNumberOfRow(qint64 rowId);
 
     QStringList columnNames(); // in table order (the one column of a distinct statement)
     bool isNumberColumn(const QString& column);

@@ -317,6 +317,7 @@ struct Shown
     QStringList texts;
     QSize view;
     bool scrolls = false;
+    bool wholeWidth = false; // every column of the page or dots in sight, no sideways scrolling
     QImage dots;
     QImage expectedDots;
 };
@@ -335,6 +336,15 @@ Shown lookAtPreview(printing::ReceiptLayoutForm& form, const printing::SaleToPri
         boxes[page - 1]->widget()->adjustSize();
         QCoreApplication::processEvents();
         shown.scrolls = boxes[page - 1]->verticalScrollBar()->maximum() > 0;
+        form.show();
+        if (QTest::qWaitForWindowExposed(&form)) {
+            QScrollArea* box = boxes[page - 1];
+            const QRect inViewport(views[page - 1]->mapTo(box->viewport(), QPoint(0, 0)), views[page - 1]->size());
+            shown.wholeWidth = box->horizontalScrollBar()->maximum() == 0 && inViewport.left() >= 0 &&
+                               inViewport.right() < box->viewport()->width() &&
+                               box->mapTo(&form, QPoint(box->width(), 0)).x() <= form.width();
+        }
+        form.hide();
         shown.dots = views[page - 1]->dots();
         if (dots)
             shown.expectedDots = printing::receiptDots(form.quickRep(page), *dots);
@@ -374,11 +384,12 @@ void TestPrintingLayouts::previewShowsTheCurrentSale()
     // No placeholders: the fields show values, not their column names.
     for (const QString placeholder : {"店名", "折后", "单号"})
         QVERIFY2(!shown.texts.contains(placeholder), qPrintable(placeholder));
-    // The paper the print run would use: 17 × 1 + K + 25 × 2, or longer when the lines need it.
+    // The paper the print run would use: 17 × 1 + K + 25 × 2 and the bar code, or longer when the lines need it.
     const double allowance = width == 58 ? 300 : 296;
-    const double length = std::max(17 + allowance + 50, form.fittedLength(2));
+    const double length = std::max(17 + allowance + 50 + printing::ReceiptBarcodeRoom, form.fittedLength(2));
     QCOMPARE(shown.view, QSize(width == 58 ? 219 : 287, int(std::ceil(length))));
     QVERIFY(shown.dots.isNull());
+    QVERIFY(shown.wholeWidth);
     QVERIFY(capture.jobs().isEmpty());
 
     // A second sale shows its own values, not the first one's.
@@ -432,8 +443,10 @@ void TestPrintingLayouts::previewShowsTheDotsOfAnEscPosPrinter()
     QCOMPARE(shown.dots.width(), dots);
     QCOMPARE(shown.view, shown.dots.size());
     QCOMPARE(testsupport::dotDifference(shown.dots, shown.expectedDots), QString());
-    // Closed, the form shows its page again.
+    QVERIFY(shown.wholeWidth);
+    // Closed, the form shows its page again, at its own size.
     QVERIFY(forms.form(width).ReportView1->dots().isNull());
+    QCOMPARE(forms.form(width).size(), QSize(342, 442));
 }
 
 void TestPrintingLayouts::choosesThePageAndShowsTheForm_data()

@@ -75,6 +75,7 @@ private slots:
     void search_data();
     void search();
     void exitLeavesTheListAsItWas();
+    void scannedNumberAndEnterSearch();
     void receiptNumberListReadsOnlyRowsOnScreen();
 };
 
@@ -193,6 +194,19 @@ void TestRecordsQuery::exitLeavesTheListAsItWas()
     QVERIFY(!q.isVisible());
     QCOMPARE(f.listedNumbers(), AllInTimeOrder);
     QVERIFY(f.statistics().ADOQuery1.statement() == store::sql::XstjByTime);
+}
+
+// A scanner types the receipt's bar code as keys, then Enter.
+void TestRecordsQuery::scannedNumberAndEnterSearch()
+{
+    Fixture f;
+    TXscxForm& q = f.query();
+    f.statistics().SpeedButton1Click();
+    QTest::keyClicks(q.ComboBox1->lineEdit(), QStringLiteral("20261210090000"));
+    QTest::keyClick(q.ComboBox1->lineEdit(), Qt::Key_Return);
+    QVERIFY(f.messages.messages().isEmpty());
+    QVERIFY(!q.isVisible());
+    QCOMPARE(f.listedNumbers(), QStringList{"20261210090000"});
 }
 
 // Every receipt number of a long history is offered, but reading them all would make opening

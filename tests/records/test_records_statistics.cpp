@@ -121,6 +121,7 @@ private slots:
     void lockedDatabaseKeepsTheSaleAndSaysWhy();
     void missingDatabaseIsReportedAndRefreshRecovers();
     void menuItemsRunTheirButtons();
+    void scannedNumberGoesToItsSale();
 };
 
 void TestRecordsStatistics::windowLayout()
@@ -492,6 +493,49 @@ void TestRecordsStatistics::menuItemsRunTheirButtons()
     emit view->customContextMenuRequested(QPoint(10, 10));
     QTRY_VERIFY(w.suiPopupMenu1->isVisible());
     w.suiPopupMenu1->hide();
+}
+
+// A scanner types the number on the receipt's bar code, then Enter, into "扫描单号".
+void TestRecordsStatistics::scannedNumberGoesToItsSale()
+{
+    Fixture f([](const TestDatabase& db) {
+        threeSalesOutOfTimeOrder(db);
+        // Holds the first number inside it: only the exact number is the scanned sale.
+        addSale(db, {"202612091000001", "2026-12-09 09:00:00", "1", "1", "1", "李四"});
+    });
+    TXstjForm& w = f.statistics();
+    w.OpenFromMain();
+    QCOMPARE(w.ScanNumberBox->accessibleName(), QStringLiteral("扫描单号"));
+    const auto scan = [&](const QString& number) {
+        QTest::keyClicks(w.ScanNumberBox, number);
+        QTest::keyClick(w.ScanNumberBox, Qt::Key_Return);
+    };
+    const auto selected = [&] {
+        return f.grid().cellText(f.grid().view()->currentIndex().row(), ReceiptColumn);
+    };
+
+    scan("20261209100000");
+    QCOMPARE(w.ADOQuery1.field("单号"), QStringLiteral("20261209100000"));
+    QCOMPARE(selected(), QStringLiteral("20261209100000"));
+    // The next scan replaces the last one.
+    scan("20261209100002");
+    QCOMPARE(selected(), QStringLiteral("20261209100002"));
+
+    // A sale hidden by a search: the whole history is listed again, in time order.
+    w.showMatching(records::SalesSearch::ByCashier, QStringLiteral("李四"));
+    QCOMPARE(f.listedNumbers(), QStringList{"202612091000001"});
+    scan("20261209100001");
+    QCOMPARE(f.listedNumbers().size(), 4);
+    QCOMPARE(selected(), QStringLiteral("20261209100001"));
+    QVERIFY(f.messages.messages().isEmpty());
+
+    // An unknown number, or part of one, is said and moves nothing.
+    for (const QString unknown : {"20261209", "29991231235959"}) {
+        f.messages.clear();
+        scan(unknown);
+        QCOMPARE(f.messages.texts(), QStringList{QStringLiteral("销售记录中没有单号为“%1”的销售。").arg(unknown)});
+        QCOMPARE(selected(), QStringLiteral("20261209100001"));
+    }
 }
 
 QTEST_MAIN(TestRecordsStatistics)
