@@ -461,9 +461,11 @@ void ReceiptLayoutForm::fitPreviewWidth(bool dots)
     const int chrome = PageControl1->width() - PageControl1->currentWidget()->width();
     for (int r = 0; r < ReceiptReports; ++r) {
         auto* sheet = boxes[r]->widget()->layout();
+        // The page keeps its place from the left; nothing on its right, so a receipt long enough
+        // for the scroll bar does not also scroll sideways.
         const int side = dots ? DotsMargin : viewLeft;
         const QMargins margins = sheet->contentsMargins();
-        sheet->setContentsMargins(side, margins.top(), side, margins.bottom());
+        sheet->setContentsMargins(side, margins.top(), dots ? side : 0, margins.bottom());
         if (dots) {
             const int scrollBar = boxes[r]->verticalScrollBar()->sizeHint().width();
             needed = std::max(needed, views()[r]->width() + 2 * side + scrollBar + std::max(chrome, 0) + DotsMargin);

@@ -205,7 +205,7 @@ void TestPrintingLayouts::holdsTheElementsOfEachReport()
     QCOMPARE(rep.bands().size(), 3);
     QCOMPARE(rep.band(report::BandKind::Title)->elements().size(), titleElements);
     QCOMPARE(rep.band(report::BandKind::Detail)->elements().size(), 4);
-    QCOMPARE(rep.band(report::BandKind::Summary)->elements().size(), 12);
+    QCOMPARE(rep.band(report::BandKind::Summary)->elements().size(), 13);
 
     QStringList names;
     for (const report::Band* band : rep.bands()) {
@@ -342,7 +342,7 @@ Shown lookAtPreview(printing::ReceiptLayoutForm& form, const printing::SaleToPri
             const QRect inViewport(views[page - 1]->mapTo(box->viewport(), QPoint(0, 0)), views[page - 1]->size());
             shown.wholeWidth = box->horizontalScrollBar()->maximum() == 0 && inViewport.left() >= 0 &&
                                inViewport.right() < box->viewport()->width() &&
-                               box->mapTo(&form, QPoint(box->width(), 0)).x() <= form.width();
+                               views[page - 1]->mapTo(&form, QPoint(views[page - 1]->width(), 0)).x() <= form.width();
         }
         form.hide();
         shown.dots = views[page - 1]->dots();

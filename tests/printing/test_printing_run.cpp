@@ -155,12 +155,12 @@ void TestPrintingRun::sizesReceipts_data()
     QTest::addColumn<int>("saleLines");
     QTest::addColumn<double>("block");
     QTest::addColumn<double>("length");
-    QTest::newRow("58 one line, empty remark") << "58" << false << "" << 1 << 0.0 << 325.0;
-    QTest::newRow("58 worked example") << "58" << false << TwoLineRemark << 3 << 34.0 << 409.0;
-    QTest::newRow("58 phone is 20 longer") << "58" << true << TwoLineRemark << 3 << 34.0 << 429.0;
-    QTest::newRow("76 one line, empty remark") << "76" << false << "" << 1 << 0.0 << 321.0;
-    QTest::newRow("76 three lines") << "76" << false << TwoLineRemark << 3 << 34.0 << 405.0;
-    QTest::newRow("76 phone is 23 longer") << "76" << true << TwoLineRemark << 3 << 34.0 << 428.0;
+    QTest::newRow("58 one line, empty remark") << "58" << false << "" << 1 << 0.0 << 325.0 + printing::ReceiptBarcodeRoom;
+    QTest::newRow("58 worked example") << "58" << false << TwoLineRemark << 3 << 34.0 << 409.0 + printing::ReceiptBarcodeRoom;
+    QTest::newRow("58 phone is 20 longer") << "58" << true << TwoLineRemark << 3 << 34.0 << 429.0 + printing::ReceiptBarcodeRoom;
+    QTest::newRow("76 one line, empty remark") << "76" << false << "" << 1 << 0.0 << 321.0 + printing::ReceiptBarcodeRoom;
+    QTest::newRow("76 three lines") << "76" << false << TwoLineRemark << 3 << 34.0 << 405.0 + printing::ReceiptBarcodeRoom;
+    QTest::newRow("76 phone is 23 longer") << "76" << true << TwoLineRemark << 3 << 34.0 << 428.0 + printing::ReceiptBarcodeRoom;
 }
 
 void TestPrintingRun::sizesReceipts()
@@ -514,7 +514,7 @@ void TestPrintingRun::readsTheSaleAsItNowStands()
     QCOMPARE(textsOf(shop.capture.jobs().value(0).drawn, "QRDBText2"), QStringList({"苹果", "大米", "矿泉水", "梨"}));
     QCOMPARE(shop.count("xsmx"), QStringLiteral("4"));
     QCOMPARE(shop.count("xsxx"), QStringLiteral("0"));
-    QCOMPARE(shop.dy58.quickRep(1).pageLength(), 400.0);
+    QCOMPARE(shop.dy58.quickRep(1).pageLength(), 400.0 + printing::ReceiptBarcodeRoom);
 }
 
 void TestPrintingRun::writesOnePdfPerJob()
