@@ -23,7 +23,8 @@ QList<ui::GridColumn> lineColumns()
         {.title = QStringLiteral("品名"), .field = QStringLiteral("品名"), .width = 200},
         {.title = QStringLiteral("单价"), .field = QStringLiteral("单价"), .width = 70, .numeric = true},
     };
-    return columns + records::soldColumns(80, 105);
+    return columns + records::soldColumns(80, 105) +
+           QList<ui::GridColumn>{{.title = QStringLiteral("状态"), .field = QStringLiteral("状态"), .width = 70}};
 }
 
 } // namespace
@@ -37,6 +38,8 @@ TXsmxForm::TXsmxForm(records::SalesListOwner* statistics, QWidget* parent)
     setUpGrid();
     SpeedButton1->setIcon(ui::icon(QStringLiteral("reprint")));
     ui::connectGuarded(SpeedButton1, &QToolButton::clicked, this, &TXsmxForm::SpeedButton1Click);
+    ui::connectGuarded(SpeedButton2, &QToolButton::clicked, this, &TXsmxForm::SpeedButton2Click);
+    ADOQuery1.setComputedColumns({store::sql::LineState});
     setShowHandler([this] { FormShow(); });
     ADOConnection1.open();
     ADOQuery1.open();
@@ -87,4 +90,18 @@ void TXsmxForm::SpeedButton1Click()
     if (number.isEmpty() || ADOQuery1.recordCount() == 0)
         return;
     emit reprintRequested(number);
+}
+
+void TXsmxForm::SpeedButton2Click()
+{
+    const QString number = statisticsNumber();
+    if (number.isEmpty() || ADOQuery1.recordCount() == 0)
+        return;
+    emit returnRequested(number);
+}
+
+void TXsmxForm::showReturnRecorded()
+{
+    if (ADOQuery1.isOpen())
+        ADOQuery1.requery(ADOQuery1.statement(), ADOQuery1.argument());
 }

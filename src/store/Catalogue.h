@@ -28,6 +28,14 @@ struct Statement
     bool operator==(const Statement& other) const = default;
 };
 
+// A read-only column a list adds to its table's columns: the value of an SQL expression over the
+// row, where the row's table is named by its own name (xstj.单号). Never written.
+struct ComputedColumn
+{
+    QString name;
+    QString expression;
+};
+
 namespace sql {
 
 extern const Statement SelectSpxx;         // select * from spxx
@@ -47,6 +55,10 @@ extern const Statement SelectId;           // select * from id
 extern const Statement SelectUsername;     // select * from username
 extern const Statement DistinctUserNames;  // Select Distinct 用户名 From username
 extern const Statement UserByName;         // select * from username where 用户名 = ?
+
+// 状态 of a history entry: "退货单" for a return, "已退货" / "部分退货" for a sale with returns.
+extern const ComputedColumn SaleState; // over xstj
+extern const ComputedColumn LineState; // over xsmx
 
 } // namespace sql
 

@@ -67,6 +67,16 @@ void Dataset::setStatement(const Statement& statement, const QString& argument)
     m_columnsLoaded = false;
 }
 
+void Dataset::setComputedColumns(const QList<ComputedColumn>& columns)
+{
+    const bool wasOpen = m_open;
+    close();
+    m_computed = columns;
+    m_columnsLoaded = false;
+    if (wasOpen)
+        open();
+}
+
 void Dataset::requery(const Statement& statement, const QString& argument)
 {
     setStatement(statement, argument);
@@ -141,6 +151,9 @@ void Dataset::loadColumns()
     }
     if (m_columns.empty())
         throw Error(QStringLiteral("数据库中没有表 %1").arg(m_statement.table));
+    if (m_statement.distinctColumn.isEmpty())
+        for (const ComputedColumn& computed : m_computed)
+            m_columns.push_back({computed.name, false, computed.expression});
     m_columnsLoaded = true;
 }
 
@@ -182,7 +195,7 @@ QString Dataset::selectColumnsSql() const
 {
     QStringList names;
     for (const ColumnInfo& column : m_columns)
-        names << quoted(column.name);
+        names << (column.expression.isEmpty() ? quoted(column.name) : QLatin1Char('(') + column.expression + QLatin1Char(')'));
     return names.join(QLatin1String(", "));
 }
 
@@ -413,6 +426,10 @@ void Dataset::setField(const QString& column, const QString& text)
     if (m_mode == Mode::Browse)
         edit();
     const ColumnInfo& info = columnInfo(column);
+    if (!info.expression.isEmpty()) {
+        discardChange();
+        throw Error(QStringLiteral("“%1”是算出的列，不能写入").arg(info.name));
+    }
     const CheckedValue checked = checkValue(m_statement.table, info.name, text);
     if (checked.refusal) {
         discardChange();

@@ -40,6 +40,9 @@ public:
     const Statement& statement() const { return m_statement; }
     QString argument() const { return m_argument; }
     QString text() const { return m_statement.text(m_argument); }
+    // Columns read after the table's own, kept across re-queries (not for distinct lists). Set
+    // before opening; reopens an open dataset.
+    void setComputedColumns(const QList<ComputedColumn>& columns);
 
     int recordCount();  // rows of the snapshot
     int recordNumber(); // 1-based position of the current row; 0 on an empty result
@@ -86,6 +89,7 @@ private:
     {
         QString name;
         bool isNumber = false;
+        QString expression; // a computed column's; empty for the table's own
     };
 
     friend class Connection;
@@ -115,6 +119,7 @@ private:
     Connection& m_connection;
     Statement m_statement;
     QString m_argument;
+    QList<ComputedColumn> m_computed;
     bool m_open = false;
 
     std::vector<ColumnInfo> m_columns;
