@@ -20,7 +20,7 @@ QList<ui::GridColumn> lineColumns()
         {.title = QStringLiteral("序号"), .field = {}, .width = 50, .footer = Footer::Caption},
         {.title = QStringLiteral("客户"), .field = QStringLiteral("客户"), .width = 100},
         {.title = QStringLiteral("电话"), .field = QStringLiteral("电话"), .width = 120},
-        {.title = QStringLiteral("品名"), .field = QStringLiteral("品名"), .width = 200},
+        {.title = QStringLiteral("品名"), .field = QStringLiteral("品名"), .width = 170},
         {.title = QStringLiteral("单价"), .field = QStringLiteral("单价"), .width = 70, .numeric = true},
     };
     return columns + records::soldColumns(80, 105) +

@@ -36,12 +36,12 @@ QList<ui::GridColumn> salesColumns()
     // text, taken from the number columns.
     const QList<ui::GridColumn> numberAndTime = {
         {.title = QStringLiteral("序号"), .field = {}, .width = 45, .footer = Footer::Caption},
-        {.title = QStringLiteral("单号"), .field = QStringLiteral("单号"), .width = 130},
+        {.title = QStringLiteral("单号"), .field = QStringLiteral("单号"), .width = 140},
         {.title = QStringLiteral("时间"), .field = QStringLiteral("时间"), .width = 165},
     };
-    return numberAndTime + records::soldColumns(55, 85) +
-           QList<ui::GridColumn>{{.title = QStringLiteral("收银员"), .field = QStringLiteral("收银员"), .width = 75},
-                                 {.title = QStringLiteral("状态"), .field = QStringLiteral("状态"), .width = 70}};
+    return numberAndTime + records::soldColumns(50, 75) +
+           QList<ui::GridColumn>{{.title = QStringLiteral("收银员"), .field = QStringLiteral("收银员"), .width = 65},
+                                 {.title = QStringLiteral("状态"), .field = QStringLiteral("状态"), .width = 60}};
 }
 
 // The export can take seconds on a long history; the arrow comes back however it ends.

@@ -113,7 +113,7 @@ const TableRules Schema[] = {
     {"dynr", {{"ID", Number}, {"店名", text(255)}, {"备注", text(255)}}},
     {"xstj", {{"单号", text(50)}, {"时间", text(50)}, {"数量", Number}, {"金额", Number}, {"折后", Number}, {"收银员", text(50)}, {"原单号", text(50)}, {"授权人", text(50)}}},
     {"xsmx", {{"单号", text(50)}, {"时间", text(50)}, {"客户", text(255)}, {"电话", text(255)}, {"品名", text(255)}, {"单价", Number}, {"数量", Number}, {"金额", Number}, {"折后", Number}, {"原行", Number}}},
-    {"xsfk", {{"单号", text(50)}, {"方式", text(50)}, {"金额", Number}, {"实收", Number}, {"找零", Number}}},
+    {"xsfk", {{"单号", text(50)}, {"方式", text(0)}, {"金额", Number}, {"实收", Number}, {"找零", Number}}},
     {"id", {{"pos", text(50)}, {"print", text(50)}, {"客户", text(50)}, {"电话", text(50)}}},
     {"username", {{"用户名", text(50)}, {"密码", text(255)}, {"权限", text(50)}}},
     {"xtsz", {{"项目", text(50)}, {"值", text(255)}}},
