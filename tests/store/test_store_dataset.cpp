@@ -414,7 +414,7 @@ void TestStoreDataset::columnWidthsMatchTheSchema()
             ++checked;
         }
     }
-    QCOMPARE(checked, 26);
+    QCOMPARE(checked, 28);
 }
 
 void TestStoreDataset::forEachRowStreamsTheListInOrder()
