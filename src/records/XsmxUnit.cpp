@@ -24,10 +24,11 @@ QList<ui::GridColumn> lineColumns()
         {.title = QStringLiteral("序号"), .field = {}, .width = 50, .footer = Footer::Caption},
         {.title = QStringLiteral("客户"), .field = QStringLiteral("客户"), .width = 100},
         {.title = QStringLiteral("电话"), .field = QStringLiteral("电话"), .width = 120},
-        {.title = QStringLiteral("品名"), .field = QStringLiteral("品名"), .width = 200},
+        {.title = QStringLiteral("品名"), .field = QStringLiteral("品名"), .width = 170},
         {.title = QStringLiteral("单价"), .field = QStringLiteral("单价"), .width = 70, .numeric = true},
     };
-    return columns + records::soldColumns(80, 105);
+    return columns + records::soldColumns(80, 105) +
+           QList<ui::GridColumn>{{.title = QStringLiteral("状态"), .field = QStringLiteral("状态"), .width = 70}};
 }
 
 } // namespace
@@ -47,6 +48,7 @@ TXsmxForm::TXsmxForm(records::SalesListOwner* statistics, QWidget* parent)
     PaymentLabel->setAccessibleName(QStringLiteral("付款方式"));
     SpeedButton1->setIcon(ui::icon(QStringLiteral("reprint")));
     ui::connectGuarded(SpeedButton1, &QToolButton::clicked, this, &TXsmxForm::SpeedButton1Click);
+    ui::connectGuarded(SpeedButton2, &QToolButton::clicked, this, &TXsmxForm::SpeedButton2Click);
     setShowHandler([this] { FormShow(); });
     ADOConnection1.open();
     ADOQuery1.open();
@@ -99,4 +101,18 @@ void TXsmxForm::SpeedButton1Click()
     if (number.isEmpty() || ADOQuery1.recordCount() == 0)
         return;
     emit reprintRequested(number);
+}
+
+void TXsmxForm::SpeedButton2Click()
+{
+    const QString number = statisticsNumber();
+    if (number.isEmpty() || ADOQuery1.recordCount() == 0)
+        return;
+    emit returnRequested(number);
+}
+
+void TXsmxForm::showReturnRecorded()
+{
+    if (ADOQuery1.isOpen())
+        ADOQuery1.requery(ADOQuery1.statement(), ADOQuery1.argument());
 }

@@ -28,9 +28,13 @@ public:
 
     void FormShow();          // the title: "单号：" and the number
     void SpeedButton1Click(); // "重打小票": the shown sale's receipt again
+    void SpeedButton2Click(); // "退货": return the shown sale, or some of it
+    // A return was recorded: the lines' states are read again.
+    void showReturnRecorded();
 
 signals:
     void reprintRequested(const QString& receiptNumber);
+    void returnRequested(const QString& receiptNumber);
 
 protected:
     void showEvent(QShowEvent* event) override;

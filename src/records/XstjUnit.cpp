@@ -7,6 +7,7 @@
 #include "records/XsmxUnit.h"
 #include "store/Catalogue.h"
 #include "ui/ControlEvents.h"
+#include "store/SaleReturns.h"
 #include "ui/DataGrid.h"
 #include "ui/Fonts.h"
 #include "ui/Guard.h"
@@ -37,12 +38,13 @@ QList<ui::GridColumn> salesColumns()
     // text, taken from the number columns.
     const QList<ui::GridColumn> numberAndTime = {
         {.title = QStringLiteral("序号"), .field = {}, .width = 45, .footer = Footer::Caption},
-        {.title = QStringLiteral("单号"), .field = QStringLiteral("单号"), .width = 130},
+        {.title = QStringLiteral("单号"), .field = QStringLiteral("单号"), .width = 140},
         {.title = QStringLiteral("时间"), .field = QStringLiteral("时间"), .width = 165},
     };
     return numberAndTime + records::soldColumns(50, 75) +
            QList<ui::GridColumn>{{.title = QStringLiteral("收银员"), .field = QStringLiteral("收银员"), .width = 65},
-                                 {.title = QStringLiteral("付款方式"), .field = QStringLiteral("付款方式"), .width = 80}};
+                                 {.title = QStringLiteral("付款方式"), .field = QStringLiteral("付款方式"), .width = 80},
+                                 {.title = QStringLiteral("状态"), .field = QStringLiteral("状态"), .width = 60}};
 }
 
 // The export can take seconds on a long history; the arrow comes back however it ends.
@@ -168,6 +170,8 @@ void TXstjForm::setUpMenu()
     N4->setObjectName(QStringLiteral("N4"));
     N6->setObjectName(QStringLiteral("N6"));
     N7->setObjectName(QStringLiteral("N7"));
+    N8 = suiPopupMenu1->addAction(QStringLiteral("退货"));
+    N8->setObjectName(QStringLiteral("N8"));
 }
 
 void TXstjForm::connectHandlers()
@@ -181,6 +185,8 @@ void TXstjForm::connectHandlers()
     ui::connectGuarded(N4, &QAction::triggered, this, &TXstjForm::N4Click);
     ui::connectGuarded(N6, &QAction::triggered, this, &TXstjForm::N6Click);
     ui::connectGuarded(N7, &QAction::triggered, this, &TXstjForm::N7Click);
+    ui::connectGuarded(SpeedButton5, &QToolButton::clicked, this, &TXstjForm::SpeedButton5Click);
+    ui::connectGuarded(N8, &QAction::triggered, this, &TXstjForm::N8Click);
     ui::connectGuarded(DBGridEh1, &ui::DataGrid::doubleClicked, this, &TXstjForm::DBGridEh1DblClick);
     ui::onEnterKey(ScanNumberBox, this, [this] { ScanNumberBoxReturn(); });
     QTableView* view = DBGridEh1->view();
@@ -270,16 +276,48 @@ void TXstjForm::N7Click()
     emit reprintRequested(ADOQuery1.field(ReceiptNumber));
 }
 
+// Any user may ask; the return dialog asks a cashier for an administrator's password.
+void TXstjForm::SpeedButton5Click()
+{
+    if (ADOQuery1.recordCount() == 0)
+        return;
+    emit returnRequested(ADOQuery1.field(ReceiptNumber));
+}
+
+void TXstjForm::N8Click()
+{
+    SpeedButton5Click();
+}
+
+void TXstjForm::showReturnRecorded()
+{
+    const int at = ADOQuery1.recordNumber();
+    const store::Statement statement = ADOQuery1.statement();
+    const QString argument = ADOQuery1.argument();
+    reconnectFor(ADOConnection1, ADOQuery1);
+    ADOQuery1.requery(statement, argument);
+    ADOQuery1.moveTo(at);
+}
+
 // The sale and, once no other sale keeps its number, its lines go in one transaction: lines
 // are never left without their sale by a failure half-way, nor taken from a sale still kept.
 void TXstjForm::deleteCurrentSale()
 {
     const QString number = ADOQuery1.field(ReceiptNumber);
     store::Transaction transaction(ADOConnection1);
+    // Its returns would be left pointing at nothing, and deleting them with it would lose the
+    // record of money given back: they are deleted first, one by one, on purpose.
+    if (!number.isEmpty() && ADOQuery1.field(QStringLiteral("原单号")).isEmpty() &&
+        store::returnsOfSale(ADOConnection1, number) > 0) {
+        ui::message(this, QStringLiteral("这笔销售有退货记录，不能删除。请先删除它的退货单。"), ui::MessageStyle::Warning);
+        return;
+    }
     ADOQuery1.deleteCurrent();
     // A sale without a number has no lines that could be told apart as its own.
-    if (!number.isEmpty() && !numberKeptByAnotherSale(number))
+    if (!number.isEmpty() && !numberKeptByAnotherSale(number)) {
         deleteLinesOf(number);
+        store::deletePaymentsOf(ADOConnection1, number);
+    }
     transaction.commit();
 }
 

@@ -42,6 +42,7 @@ public:
     QAction* N4 = nullptr; // 导出
     QAction* N6 = nullptr; // 删除
     QAction* N7 = nullptr; // 重打小票
+    QAction* N8 = nullptr; // 退货
 
     void SpeedButton1Click(); // fill and show the query dialog
     void SpeedButton2Click(); // export the list
@@ -56,9 +57,14 @@ public:
     // Enter in "扫描单号" (a scanner types the receipt's bar code and Enter): the list goes to
     // the sale of exactly that number, the whole history listed again when a search hid it.
     void ScanNumberBoxReturn();
+    void SpeedButton5Click(); // return the selected sale, or some of it
+    void N8Click();
+    // A return was recorded elsewhere: the list reads the history again, as it was searched.
+    void showReturnRecorded();
 
 signals:
     void reprintRequested(const QString& receiptNumber);
+    void returnRequested(const QString& receiptNumber);
 
 protected:
     void showEvent(QShowEvent* event) override;

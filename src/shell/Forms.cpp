@@ -2,6 +2,7 @@
 
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
+#include "records/ThUnit.h"
 #include "records/XscxUnit.h"
 #include "records/XsmxUnit.h"
 #include "records/XstjUnit.h"
@@ -14,6 +15,7 @@
 #include "shell/DesktopEntry.h"
 #include "shell/LoginUnit.h"
 #include "shell/MainUnit.h"
+#include "shell/ReturnSlipHandOff.h"
 #include "shell/Startup.h"
 #include "ui/Guard.h"
 #include "ui/Seams.h"
@@ -74,6 +76,8 @@ Forms::Forms()
     QxsmForm = create<TQxsmForm>();
     Dy58Form = create<TDy58Form>();
     Dy76Form = create<TDy76Form>();
+    ThForm = create<TThForm>();
+    m_returnSlips = std::make_unique<shell::ReturnSlipHandOff>(*MainForm, *Dy58Form);
     introduceWindows();
     connectNews();
     m_helpKey = std::make_unique<HelpKey>(MainForm);
@@ -82,6 +86,8 @@ Forms::Forms()
 Forms::~Forms()
 {
     m_helpKey.reset();
+    if (ThForm)
+        ThForm->setSlipHandOff(nullptr);
     while (!m_windows.empty())
         m_windows.pop_back();
 }
@@ -108,6 +114,8 @@ void Forms::introduceWindows()
     introduceSettingsDialogs(*XtForm, *YhtjForm, *YhxgForm, *SptjForm, *SpxgForm, *QxsmForm);
     introduceRecordsDialogs(*XstjForm, *XsmxForm, *XscxForm);
     YhxgForm->setLoggedInUser(&m_loggedIn);
+    ThForm->setLoggedInUser(&m_loggedIn);
+    ThForm->setSlipHandOff(m_returnSlips.get());
 }
 
 // What the lower windows announce, the main window carries out at once, inside their handlers.
@@ -126,6 +134,7 @@ void Forms::connectNews()
     const auto reprint = [main](const QString& number) { main->ReprintSale(number); };
     ui::connectGuarded(XstjForm, &TXstjForm::reprintRequested, XstjForm, reprint, direct);
     ui::connectGuarded(XsmxForm, &TXsmxForm::reprintRequested, XsmxForm, reprint, direct);
+    connectReturns();
     // What the main window asks of the others is a step of its own handler: unguarded, so an
     // error stops that handler as a direct call would.
     QObject::connect(main, &TMainForm::settingsRequested, XtForm, &TXtForm::OpenOnUsersTab, direct);
@@ -133,6 +142,18 @@ void Forms::connectNews()
     QObject::connect(main, &TMainForm::settingsRefreshRequested, XtForm, &TXtForm::SettingsRefresh, direct);
     QObject::connect(main, &TMainForm::addGoodsRequested, SptjForm, &TSptjForm::addWithBarcode, direct);
     QObject::connect(XtForm, &TXtForm::restoreRequested, qApp, [] { shell::restartOnRestoredCopy(); });
+}
+
+// A return is asked for over the list it was chosen in; once recorded, both lists show it.
+void Forms::connectReturns()
+{
+    const auto direct = Qt::DirectConnection;
+    TThForm* returns = ThForm;
+    const auto open = [returns](const QString& number) { returns->OpenForSale(number); };
+    ui::connectGuarded(XstjForm, &TXstjForm::returnRequested, XstjForm, open, direct);
+    ui::connectGuarded(XsmxForm, &TXsmxForm::returnRequested, XsmxForm, open, direct);
+    ui::connectGuarded(ThForm, &TThForm::returnRecorded, XstjForm, &TXstjForm::showReturnRecorded, direct);
+    ui::connectGuarded(ThForm, &TThForm::returnRecorded, XsmxForm, &TXsmxForm::showReturnRecorded, direct);
 }
 
 bool Forms::start()

@@ -20,6 +20,11 @@ class TXscxForm;
 class TQxsmForm;
 class TDy58Form;
 class TDy76Form;
+class TThForm;
+
+namespace shell {
+class ReturnSlipHandOff;
+}
 
 // Owns every window of the program. The constructor creates them once, in the fixed order,
 // each opening its own connection; they live until Forms goes and are destroyed in reverse.
@@ -59,15 +64,19 @@ public:
     // The receipt layouts the print run and the preview fill.
     TDy58Form* Dy58Form = nullptr;
     TDy76Form* Dy76Form = nullptr;
+    // Returns, asked for from the statistics and detail windows.
+    TThForm* ThForm = nullptr;
 
 private:
     template <typename Window, typename... Arguments> Window* create(Arguments&&... arguments);
     void introduceWindows();
     void connectNews();
+    void connectReturns();
     void applyRights(bool administrator);
 
     std::vector<std::unique_ptr<QWidget>> m_windows; // in creation order
     std::unique_ptr<QObject> m_helpKey;
+    std::unique_ptr<shell::ReturnSlipHandOff> m_returnSlips;
     core::LoggedInUser m_loggedIn;
 };
 

@@ -28,6 +28,14 @@ struct Statement
     bool operator==(const Statement& other) const = default;
 };
 
+// A column every dataset of a table shows after the table's own, worked out for each row read from
+// other tables (never written): xstj's 付款方式 (how the sale was paid) and 状态, xsmx's 状态 (returned or not). Read-only text.
+struct ComputedColumn
+{
+    QString name;
+    QString expression; // SQL over the row's table, which is not aliased
+};
+
 namespace sql {
 
 extern const Statement SelectSpxx;         // select * from spxx
@@ -49,6 +57,10 @@ extern const Statement SelectId;           // select * from id
 extern const Statement SelectUsername;     // select * from username
 extern const Statement DistinctUserNames;  // Select Distinct 用户名 From username
 extern const Statement UserByName;         // select * from username where 用户名 = ?
+
+// 状态 of a history entry: "退货单" for a return, "已退货" / "部分退货" for a sale with returns.
+extern const ComputedColumn SaleState; // over xstj
+extern const ComputedColumn LineState; // over xsmx
 
 } // namespace sql
 
@@ -77,13 +89,6 @@ struct TableRules
 // the code, which start-up checks the file against.
 std::span<const TableRules> schemaTables();
 
-// A column every dataset of a table shows after the table's own, worked out for each row read from
-// other tables (never written): xstj's 付款方式, how the sale was paid. Read-only text.
-struct ComputedColumn
-{
-    QString name;
-    QString expression; // SQL over the row's table, which is not aliased
-};
 std::span<const ComputedColumn> computedColumns(const QString& table);
 
 // Widest text a text column takes; 0 for number columns and unknown names.

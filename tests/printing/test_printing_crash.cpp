@@ -7,6 +7,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 #include <csignal>
+#include <functional>
 #include <sys/types.h>
 
 using testsupport::TestDatabase;
@@ -17,9 +18,16 @@ class TestPrintingCrash : public QObject
 
 private slots:
     void killedPrintRunsLeaveWholeSales();
+    void killedReturnsLeaveWholeReturns();
 
 private:
     static QString violation(const TestDatabase& db);
+    static QString returnViolation(const TestDatabase& db);
+    // Starts the helper in the database's folder and kills it at a random instant, again and
+    // again, asking after each kill what is wrong with the file ("" when nothing). Fails the test.
+    static void killRepeatedly(const TestDatabase& db, const QString& helperName, int kills,
+                               const std::function<QString(const TestDatabase&)>& check);
+    static int killCount(int otherwise);
 };
 
 QString TestPrintingCrash::violation(const TestDatabase& db)
@@ -43,19 +51,16 @@ QString TestPrintingCrash::violation(const TestDatabase& db)
     return {};
 }
 
-void TestPrintingCrash::killedPrintRunsLeaveWholeSales()
+void TestPrintingCrash::killRepeatedly(const TestDatabase& db, const QString& helperName, int kills,
+                                       const std::function<QString(const TestDatabase&)>& check)
 {
-    TestDatabase db;
-    const QString helper = QCoreApplication::applicationDirPath() + QStringLiteral("/helper_crashloop");
+    const QString helper = QCoreApplication::applicationDirPath() + QLatin1Char('/') + helperName;
     QVERIFY2(QFile::exists(helper), qPrintable(helper));
     // A failure names its seed; QUORVEL_CRASH_SEED replays those kill times.
     const quint32 seed = qEnvironmentVariableIsSet("QUORVEL_CRASH_SEED")
                              ? static_cast<quint32>(qEnvironmentVariable("QUORVEL_CRASH_SEED").toUInt())
                              : QRandomGenerator::global()->generate();
     QRandomGenerator random(seed);
-    const int kills = qEnvironmentVariableIntValue("QUORVEL_CRASH_KILLS") > 0
-                          ? qEnvironmentVariableIntValue("QUORVEL_CRASH_KILLS")
-                          : 200;
     for (int i = 0; i < kills; ++i) {
         QProcess process;
         process.setWorkingDirectory(db.folder());
@@ -68,13 +73,69 @@ void TestPrintingCrash::killedPrintRunsLeaveWholeSales()
         QTest::qWait(static_cast<int>(random.bounded(0, 750)));
         ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
         process.waitForFinished();
-        const QString problem = violation(db);
+        const QString problem = check(db);
         QVERIFY2(problem.isEmpty(),
                  qPrintable(QStringLiteral("%1 after kill %2 (seed %3)").arg(problem).arg(i).arg(seed)));
     }
+}
+
+int TestPrintingCrash::killCount(int otherwise)
+{
+    return qEnvironmentVariableIntValue("QUORVEL_CRASH_KILLS") > 0 ? qEnvironmentVariableIntValue("QUORVEL_CRASH_KILLS")
+                                                                   : otherwise;
+}
+
+void TestPrintingCrash::killedPrintRunsLeaveWholeSales()
+{
+    TestDatabase db;
+    const int kills = killCount(200);
+    killRepeatedly(db, QStringLiteral("helper_crashloop"), kills, violation);
+    if (QTest::currentTestFailed())
+        return;
     // The loop really printed: many sales reached the history.
     QVERIFY2(db.scalar("SELECT count(*) FROM xstj").toInt() > kills / 4,
              qPrintable(db.scalar("SELECT count(*) FROM xstj")));
+}
+
+// A return is its xstj entry, its lines and its refund: all of them or none, whenever it is killed.
+QString TestPrintingCrash::returnViolation(const TestDatabase& db)
+{
+    if (db.scalar("PRAGMA integrity_check") != QLatin1String("ok"))
+        return QStringLiteral("integrity_check failed");
+    if (db.scalar("SELECT count(*) FROM xstj t WHERE 原单号 IS NULL AND "
+                  "(SELECT count(*) FROM xsmx m WHERE m.单号 = t.单号 AND 原行 IS NULL) != 3") != "0")
+        return QStringLiteral("a sale without all its lines");
+    // Every line of the loop's returns refunds something, so a missing one changes the sums.
+    if (db.scalar("SELECT count(*) FROM xstj t WHERE 原单号 IS NOT NULL AND NOT EXISTS (SELECT 1 FROM "
+                  "(SELECT count(*) AS n, total(数量) AS q, total(折后) AS d FROM xsmx m WHERE m.单号 = t.单号 "
+                  "AND m.原行 IS NOT NULL) WHERE n > 0 AND abs(q - t.数量) < 1e-9 AND abs(d - t.折后) < 0.005)") != "0")
+        return QStringLiteral("a return without all its lines");
+    if (db.scalar("SELECT count(*) FROM xstj t WHERE 原单号 IS NOT NULL AND (SELECT count(*) FROM xsfk f "
+                  "WHERE f.单号 = t.单号 AND f.金额 = CAST(round(t.折后 * 100) AS INTEGER)) != 1") != "0")
+        return QStringLiteral("a return without its refund");
+    if (db.scalar("SELECT count(*) FROM xsmx m WHERE 原行 IS NOT NULL AND NOT EXISTS "
+                  "(SELECT 1 FROM xstj t WHERE t.单号 = m.单号 AND t.原单号 IS NOT NULL)") != "0")
+        return QStringLiteral("return lines without their return");
+    if (db.scalar("SELECT count(*) FROM xsfk f WHERE NOT EXISTS (SELECT 1 FROM xstj t WHERE t.单号 = f.单号)") != "0")
+        return QStringLiteral("a refund without its return");
+    if (db.scalar("SELECT count(*) FROM xsmx s WHERE 原行 IS NULL AND "
+                  "s.数量 + (SELECT total(数量) FROM xsmx m WHERE m.原行 = s.rowid) < -1e-9") != "0")
+        return QStringLiteral("a line returned beyond what was sold");
+    return {};
+}
+
+void TestPrintingCrash::killedReturnsLeaveWholeReturns()
+{
+    TestDatabase db;
+    const int kills = killCount(100);
+    killRepeatedly(db, QStringLiteral("helper_returnloop"), kills, returnViolation);
+    if (QTest::currentTestFailed())
+        return;
+    // The loop really returned: many returns, and sales taken back whole.
+    QVERIFY2(db.scalar("SELECT count(*) FROM xstj WHERE 原单号 IS NOT NULL").toInt() > kills / 2,
+             qPrintable(db.scalar("SELECT count(*) FROM xstj WHERE 原单号 IS NOT NULL")));
+    QVERIFY(db.scalar("SELECT count(*) FROM xstj t WHERE 原单号 IS NULL AND abs(折后 + (SELECT total(折后) FROM xstj r "
+                      "WHERE r.原单号 = t.单号)) < 0.005").toInt() > 0);
 }
 
 QTEST_GUILESS_MAIN(TestPrintingCrash)

@@ -95,8 +95,8 @@ void TestRecordsDetail::windowLayout()
         titles << column.title;
         widths << column.width;
     }
-    QCOMPARE(titles, QStringList({"序号", "客户", "电话", "品名", "单价", "数量", "金额", "折后"}));
-    QCOMPARE(widths, QList<int>({50, 100, 120, 200, 70, 80, 105, 105}));
+    QCOMPARE(titles, QStringList({"序号", "客户", "电话", "品名", "单价", "数量", "金额", "折后", "状态"}));
+    QCOMPARE(widths, QList<int>({50, 100, 120, 170, 70, 80, 105, 105, 70}));
     QVERIFY(w.StatusBar1->currentMessage().isEmpty());
     QCOMPARE(w.DBGridEh1->view()->contextMenuPolicy(), Qt::DefaultContextMenu);
 }
@@ -110,11 +110,11 @@ void TestRecordsDetail::showsExactlyTheLinesOfTheSale_data()
 
     // Footers: 数量 as a plain number, 金额 and 折后 as "#0.##"; a NULL adds nothing.
     QTest::newRow("a number inside another's shows only its own lines")
-        << 1 << "单号：2026120910000" << QStringList{"1|||苹果|1|1|1|1", "2|王五|13800000000|香蕉|2.5|0.13|12.35|"}
-        << QStringList{"合计", "", "", "", "", "1.125", "13.35", "1"};
+        << 1 << "单号：2026120910000" << QStringList{"1|||苹果|1|1|1|1|", "2|王五|13800000000|香蕉|2.5|0.13|12.35||"}
+        << QStringList{"合计", "", "", "", "", "1.125", "13.35", "1", ""};
     QTest::newRow("the longer number shows its own line")
-        << 2 << "单号：20261209100001" << QStringList{"1|||梨|1|1|1|1"}
-        << QStringList{"合计", "", "", "", "", "1", "1", "1"};
+        << 2 << "单号：20261209100001" << QStringList{"1|||梨|1|1|1|1|"}
+        << QStringList{"合计", "", "", "", "", "1", "1", "1", ""};
 }
 
 void TestRecordsDetail::showsExactlyTheLinesOfTheSale()
@@ -142,7 +142,7 @@ void TestRecordsDetail::emptyListOpensWithAnEmptyNumber()
     f.statistics().ADOQuery1.requery(store::sql::XstjByCashier, QStringLiteral("没有这个人"));
     f.statistics().DBGridEh1DblClick();
     QCOMPARE(f.detail().caption(), QStringLiteral("单号："));
-    QCOMPARE(f.shownRows(), QStringList({"1|||无单号的商品|1|1|1|1"}));
+    QCOMPARE(f.shownRows(), QStringList({"1|||无单号的商品|1|1|1|1|"}));
     QCOMPARE(lineRows(f.db).size(), 4); // nothing cleared
     QVERIFY(f.messages.messages().isEmpty());
 }
@@ -155,7 +155,7 @@ void TestRecordsDetail::lineWrittenElsewhereShowsAtTheNextOpening()
     f.detail().close();
     addLine(f.db, lineOf("20261209100001", "桃"));
     f.statistics().DBGridEh1DblClick();
-    QCOMPARE(f.shownRows(), QStringList({"1|||梨|1|1|1|1", "2|||桃|1|1|1|1"}));
+    QCOMPARE(f.shownRows(), QStringList({"1|||梨|1|1|1|1|", "2|||桃|1|1|1|1|"}));
 }
 
 void TestRecordsDetail::doubleClickOnTheGridOpensIt()

@@ -19,7 +19,7 @@ using namespace testsupport;
 namespace {
 
 const QString Success = QStringLiteral("成功导出全部数据!");
-const QStringList Header = {"单号", "时间", "数量", "金额", "折后", "收银员", "原单号", "授权人", "付款方式"};
+const QStringList Header = {"单号", "时间", "数量", "金额", "折后", "收银员", "原单号", "授权人", "付款方式", "状态"};
 
 struct Fixture
 {
@@ -110,11 +110,11 @@ void TestRecordsExport::writesEveryRowOfTheListInListOrder()
     QCOMPARE(rows.size(), 4);
     QCOMPARE(rows.at(0), textCells(Header));
     QCOMPARE(rows.at(1), QStringList({"text:20261209100000", "text:2026-12-09 10:00:00", "number:1.5", "empty",
-                                      "number:0.10000000000000001", "text:admin", "empty", "empty", "text:现金"}));
+                                      "number:0.10000000000000001", "text:admin", "empty", "empty", "text:现金", "empty"}));
     QCOMPARE(rows.at(2), QStringList({"text:20261209100002", "text:2026-12-09 10:00:02", "number:3", "number:36.5",
-                                      "number:32.850000000000001", "text:张三", "empty", "empty", "text:现金"}));
+                                      "number:32.850000000000001", "text:张三", "empty", "empty", "text:现金", "empty"}));
     QCOMPARE(rows.at(3), QStringList({"text:20261210100001", "text:2026-12-10 10:00:01", "number:2",
-                                      "number:12345678.9", "number:1.0000000000000001e-05", "text:李四", "empty", "empty", "text:现金"}));
+                                      "number:12345678.9", "number:1.0000000000000001e-05", "text:李四", "empty", "empty", "text:现金", "empty"}));
 }
 
 void TestRecordsExport::fileName_data()
@@ -245,7 +245,7 @@ void TestRecordsExport::longListContinuesOnFurtherSheets()
     QCOMPARE(sheets.at(1).rows.at(1).at(0).describe(), QStringLiteral("text:20260101065535"));
     QCOMPARE(sheets.at(1).rows.last().at(0).describe(), QStringLiteral("text:20260101069999"));
     QCOMPARE(described(sheets.at(1).rows.last()).mid(2),
-             QStringList({"number:1", "number:2", "number:3", "text:admin", "empty", "empty", "text:现金"}));
+             QStringList({"number:1", "number:2", "number:3", "text:admin", "empty", "empty", "text:现金", "empty"}));
 }
 
 QTEST_MAIN(TestRecordsExport)

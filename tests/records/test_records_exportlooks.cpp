@@ -21,7 +21,7 @@ Q_DECLARE_METATYPE(QList<testsupport::HistorySale>)
 
 namespace {
 
-const QStringList Header = {"单号", "时间", "数量", "金额", "折后", "收银员", "原单号", "授权人", "付款方式"};
+const QStringList Header = {"单号", "时间", "数量", "金额", "折后", "收银员", "原单号", "授权人", "付款方式", "状态"};
 
 // Characters a text takes on screen: Chinese characters two, others one.
 int shownWidth(const QString& text)

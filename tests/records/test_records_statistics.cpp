@@ -155,7 +155,7 @@ void TestRecordsStatistics::windowLayout()
         titles << column.title;
         widths << column.width;
     }
-    QCOMPARE(titles, QStringList({"序号", "单号", "时间", "数量", "金额", "折后", "收银员", "付款方式"}));
+    QCOMPARE(titles, QStringList({"序号", "单号", "时间", "数量", "金额", "折后", "收银员", "付款方式", "状态"}));
     // The widths are proportions that fill the grid without a scroll bar.
     int given = 0;
     for (const int width : widths)
@@ -167,7 +167,7 @@ void TestRecordsStatistics::windowLayout()
     QStringList items;
     for (QAction* action : w.suiPopupMenu1->actions())
         items << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    QCOMPARE(items, QStringList({"查询", "刷新", "-", "导出", "重打小票", "-", "删除"}));
+    QCOMPARE(items, QStringList({"查询", "刷新", "-", "导出", "重打小票", "-", "删除", "退货"}));
     QCOMPARE(w.suiPopupMenu1->actions().at(0), w.N1);
     QCOMPARE(w.suiPopupMenu1->actions().at(4), w.N7);
     QCOMPARE(w.suiPopupMenu1->actions().at(6), w.N6);

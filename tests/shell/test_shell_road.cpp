@@ -452,7 +452,7 @@ void TestShellRoad::aDayAtTheShop()
     TXsmxForm& detail = *cashier.XsmxForm;
     QCOMPARE(detail.caption(), QStringLiteral("单号：") + receipt1);
     QCOMPARE(shownRows(*detail.DBGridEh1),
-             QStringList({"1|李女士|13800138000|苹果|4.5|4|18|18", "2|李女士|13800138000|牛奶|6.85|3|20.55|18.08"}));
+             QStringList({"1|李女士|13800138000|苹果|4.5|4|18|18|", "2|李女士|13800138000|牛奶|6.85|3|20.55|18.08|"}));
     QCOMPARE(detail.DBGridEh1->footerText(5), QStringLiteral("7"));
     QCOMPARE(detail.DBGridEh1->footerText(6), QStringLiteral("38.55"));
     QCOMPARE(detail.DBGridEh1->footerText(7), QStringLiteral("36.08"));
@@ -475,20 +475,22 @@ void TestShellRoad::aDayAtTheShop()
     for (const testsupport::WorkbookCell& cell : rows.at(0))
         header << cell.describe();
     QCOMPARE(header, QStringList({"text:单号", "text:时间", "text:数量", "text:金额", "text:折后", "text:收银员", "text:原单号",
-                                   "text:授权人", "text:付款方式"}));
+                                   "text:授权人", "text:付款方式", "text:状态"}));
     const QList<std::pair<QStringList, QList<double>>> exported = {
         {{receipt1, time1, Cashier}, {7, 38.55, 36.08}},
         {{receipt2, time2, Cashier}, {3, 11, 10.55}},
     };
     for (int i = 0; i < exported.size(); ++i) {
         const testsupport::WorkbookRow& row = rows.at(i + 1);
-        QCOMPARE(row.size(), 9);
+        QCOMPARE(row.size(), 10);
         const auto& [texts, numbers] = exported.at(i);
         QCOMPARE(row.at(0).describe(), "text:" + texts.at(0)); // the receipt number stays text
         QCOMPARE(row.at(1).describe(), "text:" + texts.at(1));
         for (int n = 0; n < 3; ++n)
             QVERIFY2(isNumberCell(row.at(2 + n), numbers.at(n)), qPrintable(row.at(2 + n).describe()));
         QCOMPARE(row.at(5).describe(), "text:" + texts.at(2));
+        for (int empty : {6, 7, 9}) // a sale with no return: no original, authoriser or state
+            QCOMPARE(row.at(empty).describe(), QStringLiteral("empty"));
         QCOMPARE(row.at(8).describe(), QStringLiteral("text:现金"));
     }
     statistics.close();
