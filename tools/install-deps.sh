@@ -8,7 +8,7 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev
           qt6-translations-l10n xchm xdg-utils libcups2-dev
           mdbtools-dev libfreexl-dev libzip-dev)
 if [ "$mode" = test ]; then
-    packages+=(cups xvfb xauth poppler-utils python3-xlrd libreoffice-calc-nogui)
+    packages+=(cups xvfb xauth poppler-utils python3-xlrd libreoffice-calc-nogui libzbar-dev zbar-tools)
 fi
 if [ "$mode" = test ] || [ "$mode" = package ]; then
     packages+=(dpkg-dev file)

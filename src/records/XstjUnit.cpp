@@ -37,14 +37,14 @@ QList<ui::GridColumn> salesColumns()
     // Proportions of the grid's width; the receipt number and the time get room for their whole
     // text, taken from the number columns.
     const QList<ui::GridColumn> numberAndTime = {
-        {.title = QStringLiteral("序号"), .field = {}, .width = 45, .footer = Footer::Caption},
-        {.title = QStringLiteral("单号"), .field = QStringLiteral("单号"), .width = 140},
-        {.title = QStringLiteral("时间"), .field = QStringLiteral("时间"), .width = 165},
+        {.title = QStringLiteral("序号"), .field = {}, .width = 36, .footer = Footer::Caption},
+        {.title = QStringLiteral("单号"), .field = QStringLiteral("单号"), .width = 136},
+        {.title = QStringLiteral("时间"), .field = QStringLiteral("时间"), .width = 150},
     };
-    return numberAndTime + records::soldColumns(50, 75) +
-           QList<ui::GridColumn>{{.title = QStringLiteral("收银员"), .field = QStringLiteral("收银员"), .width = 65},
-                                 {.title = QStringLiteral("付款方式"), .field = QStringLiteral("付款方式"), .width = 80},
-                                 {.title = QStringLiteral("状态"), .field = QStringLiteral("状态"), .width = 60}};
+    return numberAndTime + records::soldColumns(44, 68) +
+           QList<ui::GridColumn>{{.title = QStringLiteral("收银员"), .field = QStringLiteral("收银员"), .width = 58},
+                                 {.title = QStringLiteral("付款方式"), .field = QStringLiteral("付款方式"), .width = 62},
+                                 {.title = QStringLiteral("状态"), .field = QStringLiteral("状态"), .width = 58}};
 }
 
 // The export can take seconds on a long history; the arrow comes back however it ends.

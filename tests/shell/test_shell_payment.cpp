@@ -312,7 +312,7 @@ void TestShellPayment::historyShowsHowSalesWerePaid()
     for (list.first(); !list.eof(); list.next())
         paid << list.field(QStringLiteral("付款方式"));
     QCOMPARE(paid, (QStringList{"现金", "现金 20.00+微信 18.38", "支付宝", "现金 -5.00+银行卡 -0.05"}));
-    QVERIFY(list.columnNames().endsWith(QStringLiteral("付款方式")));
+    QVERIFY(list.columnNames().contains(QStringLiteral("付款方式")));
     QVERIFY_THROWS_EXCEPTION(std::exception, list.setField(QStringLiteral("付款方式"), QStringLiteral("微信")));
 }
 
