@@ -43,15 +43,6 @@ ReceiptLayoutForm* formFor(const QString& layout, TDy58Form& dy58, TDy76Form& dy
     return nullptr;
 }
 
-int copiesOf(const QString& copies)
-{
-    if (copies == QLatin1String("1"))
-        return 1;
-    if (copies == QLatin1String("2"))
-        return 2;
-    return 0;
-}
-
 // The phone line is only on report 3, so the phone switch alone also picks it.
 int reportFor(bool customer, bool phone)
 {
@@ -284,6 +275,15 @@ QString printReceiptOnly(const SaleToPrint& sale, int saleLineCount, TDy58Form& 
 int remarkLineCount(const QString& remark)
 {
     return int(remarkLines(remark).size());
+}
+
+int copiesOf(const QString& copies)
+{
+    if (copies == QLatin1String("1"))
+        return 1;
+    if (copies == QLatin1String("2"))
+        return 2;
+    return 0;
 }
 
 } // namespace printing

@@ -45,4 +45,7 @@ QString nextReceiptNumber(const QString& previous, const QDateTime& now);
 // line not counted).
 int remarkLineCount(const QString& remark);
 
+// How many copies the 打印份数 setting asks for: "1" or "2"; 0 for anything else (nothing printed).
+int copiesOf(const QString& copies);
+
 } // namespace printing

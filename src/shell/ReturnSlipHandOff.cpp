@@ -2,6 +2,7 @@
 
 #include "printing/Dy58Unit.h"
 #include "printing/PrintHandOff.h"
+#include "printing/PrintRun.h"
 #include "printing/ReturnSlip.h"
 #include "shell/MainUnit.h"
 #include "shell/SaleEntry.h"
@@ -10,15 +11,6 @@
 namespace shell {
 
 namespace {
-
-int copiesOf(const QString& copies)
-{
-    if (copies == QLatin1String("1"))
-        return 1;
-    if (copies == QLatin1String("2"))
-        return 2;
-    return 0;
-}
 
 bool knownLayout(const QString& layout)
 {
@@ -47,7 +39,7 @@ void ReturnSlipHandOff::ready()
 {
     const printing::SaleToPrint settings = saleOnScreen(m_main);
     m_layout = settings.layout;
-    m_copies = knownLayout(m_layout) ? copiesOf(settings.copies) : 0;
+    m_copies = knownLayout(m_layout) ? printing::copiesOf(settings.copies) : 0;
     m_printed = false;
     m_jobs = {};
     if (m_copies > 0)
