@@ -86,10 +86,8 @@ bool TImportForm::showPreviewOf(const QString& path)
 
 void TImportForm::makeCopyBeforeImport()
 {
-    const QString database = store::Connection::databasePath();
-    const QString name = QStringLiteral("data-before-import-%1.mdb")
-                             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
-    store::backup::makeBackupNamed(database, store::backup::folderFor(database), name);
+    store::backup::makeKeptCopy(store::Connection::databasePath(), QStringLiteral("import"),
+                                QDateTime::currentDateTime());
 }
 
 void TImportForm::ImportButtonClick()

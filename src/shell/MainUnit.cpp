@@ -541,11 +541,12 @@ void TMainForm::settingsRefresh()
     emit settingsRefreshRequested();
 }
 
-void TMainForm::lookUpAndUpdateGoods()
+bool TMainForm::lookUpAndUpdateGoods()
 {
     sales::lookUpGoods(ADOQuery1, ComboBox1->currentText());
     Edit7->setText(ADOQuery1.field(QStringLiteral("品名")));
     sales::updateGoods(ADOQuery1, Edit7->text(), ComboBox1->currentText(), Edit3->text());
+    return Edit7->text() != ComboBox1->currentText();
 }
 
 bool TMainForm::reportLineOutOfRange(int replacedIndex)
@@ -601,8 +602,8 @@ bool TMainForm::addEnteredLine(bool keepGoodsCurrent)
     mainRequery();
     const bool added = !shell::reportEmptyEntryBoxes(this, *this) && !reportLineOutOfRange(-1);
     if (added) {
-        writeLineWithGoods(true, keepGoodsCurrent);
-        if (keepGoodsCurrent)
+        // Only a new name changes the list; reloading a catalogue of 100,000 names takes long.
+        if (writeLineWithGoods(true, keepGoodsCurrent))
             reloadGoodsPickList();
         SpeedButton3->setEnabled(false);
         SpeedButton4->setEnabled(false);
@@ -616,11 +617,10 @@ bool TMainForm::addEnteredLine(bool keepGoodsCurrent)
 
 // The catalogue and the line go in together: a line the store refuses leaves no goods row
 // behind. After a print run the sale is empty, and editing an empty result inserts the entry.
-void TMainForm::writeLineWithGoods(bool newLine, bool keepGoodsCurrent)
+bool TMainForm::writeLineWithGoods(bool newLine, bool keepGoodsCurrent)
 {
     store::Transaction transaction(ADOConnection1);
-    if (keepGoodsCurrent)
-        lookUpAndUpdateGoods();
+    const bool newName = keepGoodsCurrent && lookUpAndUpdateGoods();
     if (newLine)
         ADOQuery2.append();
     else
@@ -628,6 +628,7 @@ void TMainForm::writeLineWithGoods(bool newLine, bool keepGoodsCurrent)
     shell::writeLine(ADOQuery2, *this);
     transaction.commit();
     shell::resetEntry(*this);
+    return newName;
 }
 
 bool TMainForm::sellScannedCode()
@@ -705,7 +706,8 @@ void TMainForm::SpeedButton3Click()
     // Editing an empty result inserts, so nothing is replaced then.
     if (reportLineOutOfRange(ADOQuery2.recordCount() > 0 ? ADOQuery2.recordNumber() - 1 : -1))
         return;
-    writeLineWithGoods(false);
+    if (writeLineWithGoods(false))
+        reloadGoodsPickList();
     refreshTotals();
     settingsRefresh();
     setLineButtons(true, false);

@@ -150,8 +150,8 @@ private:
     void computeChange();
     void mainRequery();
     void settingsRefresh();
-    void lookUpAndUpdateGoods();
-    void writeLineWithGoods(bool newLine, bool keepGoodsCurrent = true);
+    bool lookUpAndUpdateGoods(); // true when the name was new to the catalogue
+    bool writeLineWithGoods(bool newLine, bool keepGoodsCurrent = true); // as lookUpAndUpdateGoods
     bool addEnteredLine(bool keepGoodsCurrent); // true when the line went in
     bool addScannedLine(const shell::ScannedLine& line);
     bool reportLineOutOfRange(int replacedIndex);

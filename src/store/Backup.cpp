@@ -11,9 +11,11 @@
 #include <QUrl>
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace store::backup {
@@ -179,8 +181,17 @@ void copyDatabase(const QString& databasePath, const QString& target, Abandon* a
         throw writeFailure(target, rc, text);
 }
 
+// How a copy is checked: the rotation's copies fully; a kept copy, made just before a change and
+// checked in full again before it is ever restored, by quick_check, which reads every page and
+// its structure but not each index against its table (the copy's pages are the source's own).
+enum class Check
+{
+    Full,
+    Quick
+};
+
 // Read back from the file itself, not from the page cache of the connection that wrote it.
-void requireIntact(const QString& target, const QString& finalName, Abandon* abandon)
+void requireIntact(const QString& target, const QString& finalName, Abandon* abandon, Check how = Check::Full)
 {
     Handle copy;
     if (copy.open(target, SQLITE_OPEN_READONLY) != SQLITE_OK)
@@ -188,7 +199,8 @@ void requireIntact(const QString& target, const QString& finalName, Abandon* aba
     const Watched watched(abandon, copy.get());
     throwIfAbandoned(abandon);
     sqlite3_stmt* check = nullptr;
-    if (sqlite3_prepare_v2(copy.get(), "PRAGMA integrity_check", -1, &check, nullptr) != SQLITE_OK)
+    const char* statement = how == Check::Full ? "PRAGMA integrity_check" : "PRAGMA quick_check";
+    if (sqlite3_prepare_v2(copy.get(), statement, -1, &check, nullptr) != SQLITE_OK)
         throw Error(QStringLiteral("备份文件 %1 无法检查：%2").arg(native(finalName), copy.lastError()));
     QStringList findings;
     int rc = SQLITE_ROW;
@@ -233,15 +245,42 @@ QString finishCopy(const QString& partPath, const QString& finalPath)
     return finalPath;
 }
 
+// The check on a thread of its own while `alongside` runs on this one; both must succeed.
+void checkAlongside(const QString& partPath, const QString& finalPath, Check how,
+                    const std::function<void()>& alongside)
+{
+    std::exception_ptr checkFailure;
+    std::thread checking([&] {
+        try {
+            requireIntact(partPath, finalPath, nullptr, how);
+        } catch (...) {
+            checkFailure = std::current_exception();
+        }
+    });
+    try {
+        alongside();
+    } catch (...) {
+        checking.join();
+        throw;
+    }
+    checking.join();
+    if (checkFailure)
+        std::rethrow_exception(checkFailure);
+}
+
 template <typename Making> QString makeCheckedCopy(const QString& folder, const QString& fileName, Abandon* abandon,
-                                                   Making&& writePart)
+                                                   Making&& writePart, Check how = Check::Full,
+                                                   const std::function<void()>& alongside = {})
 {
     removeUnfinished(folder);
     const QString finalPath = QDir(folder).filePath(fileName);
     const QString partPath = finalPath + PartSuffix;
     try {
         writePart(partPath);
-        requireIntact(partPath, finalPath, abandon);
+        if (alongside)
+            checkAlongside(partPath, finalPath, how, alongside);
+        else
+            requireIntact(partPath, finalPath, abandon, how);
         return finishCopy(partPath, finalPath);
     } catch (...) {
         removeUnfinished(folder);
@@ -322,26 +361,30 @@ QString keptFileNameFor(const QString& occasion, const QDateTime& at)
     return QStringLiteral("data-before-%1-").arg(occasion) + at.toString(QStringLiteral("yyyyMMdd-HHmmss'.mdb'"));
 }
 
-QStringList backupsIn(const QString& folder)
+namespace {
+
+// The names hold the time with fixed widths, so within one kind their order is the order in time.
+QStringList filesNamed(const QString& folder, const QRegularExpression& names)
 {
     QStringList found;
     const QDir dir(folder);
-    // The names hold the time with fixed widths, so their order is the order in time.
     for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
-        if (rotationName().match(name).hasMatch())
+        if (names.match(name).hasMatch())
             found << dir.filePath(name);
     }
     return found;
 }
 
+} // namespace
+
+QStringList backupsIn(const QString& folder)
+{
+    return filesNamed(folder, rotationName());
+}
+
 QStringList allCopiesIn(const QString& folder)
 {
-    QStringList found;
-    const QDir dir(folder);
-    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
-        if (anyCopyName().match(name).hasMatch())
-            found << dir.filePath(name);
-    }
+    QStringList found = filesNamed(folder, anyCopyName());
     std::sort(found.begin(), found.end(),
               [](const QString& a, const QString& b) { return takenAt(a) < takenAt(b); });
     return found;
@@ -370,6 +413,16 @@ QString makeBackupNamed(const QString& databasePath, const QString& folder, cons
     requireFolder(folder);
     return makeCheckedCopy(folder, fileName, abandon,
                            [&](const QString& part) { copyDatabase(databasePath, part, abandon); });
+}
+
+QString makeKeptCopy(const QString& databasePath, const QString& occasion, const QDateTime& at,
+                     const std::function<void()>& alongside)
+{
+    const QString folder = folderFor(databasePath);
+    requireFolder(folder);
+    return makeCheckedCopy(
+        folder, keptFileNameFor(occasion, at), nullptr,
+        [&](const QString& part) { copyDatabase(databasePath, part, nullptr); }, Check::Quick, alongside);
 }
 
 QString makeBackup(const QString& databasePath, const QString& folder, const QDateTime& at, Abandon* abandon)

@@ -73,6 +73,14 @@ public:
 QString makeBackupNamed(const QString& databasePath, const QString& folder, const QString& fileName,
                         Abandon* abandon = nullptr);
 
+// The copy kept before a change of the whole file (an upgrade, an import, a restore): in 备份 as
+// keptFileNameFor(occasion, at), never removed by the rotation, checked by quick_check (restoring
+// it checks it in full). `alongside`, when given, runs on this thread while the copy is checked
+// on another (the change that the copy is for, not yet committed): the copy is kept only when
+// both succeed. Throws as makeBackupNamed does, or what `alongside` threw.
+QString makeKeptCopy(const QString& databasePath, const QString& occasion, const QDateTime& at,
+                     const std::function<void()>& alongside = {});
+
 // A copy of the rotation named after `at`, then the rotation's old copies removed.
 QString makeBackup(const QString& databasePath, const QString& folder, const QDateTime& at, Abandon* abandon = nullptr);
 

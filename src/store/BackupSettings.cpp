@@ -1,7 +1,6 @@
 #include "store/BackupSettings.h"
 
-#include "store/Connection.h"
-#include "store/Query.h"
+#include "store/SystemSettings.h"
 
 namespace store {
 
@@ -19,22 +18,12 @@ QString toldKey(BackupSettings::Trouble trouble)
 
 QString BackupSettings::value(const QString& key) const
 {
-    if (!m_connection.isOpen())
-        m_connection.open();
-    Query query(m_connection.database(), QStringLiteral("SELECT 值 FROM xtsz WHERE 项目 = ?"),
-                QStringLiteral("读取系统设置"));
-    query.bind(key).run();
-    return query.next() ? query.value(0).toString() : QString();
+    return storedSetting(m_connection, key, QStringLiteral("读取系统设置")).value_or(QString());
 }
 
 void BackupSettings::setValue(const QString& key, const QString& value)
 {
-    Transaction transaction(m_connection);
-    Query query(m_connection.database(),
-                QStringLiteral("INSERT INTO xtsz (项目, 值) VALUES (?, ?) ON CONFLICT (项目) DO UPDATE SET 值 = excluded.值"),
-                QStringLiteral("保存系统设置"));
-    query.bind(key).bind(value).run();
-    transaction.commit();
+    storeSetting(m_connection, key, value, QStringLiteral("保存系统设置"));
 }
 
 QString BackupSettings::secondFolder() const

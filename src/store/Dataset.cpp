@@ -20,15 +20,6 @@ QString quoted(const QString& name)
     return QLatin1Char('"') + inner + QLatin1Char('"');
 }
 
-QString numberText(const QVariant& value)
-{
-    if (value.isNull())
-        return {};
-    bool ok = false;
-    const double number = value.toDouble(&ok);
-    return ok ? formatNumber(number) : value.toString();
-}
-
 QString refusalMessage(const ValueRefusal& refusal, const QString& column, const QString& text)
 {
     // Hundreds of digits make one unbreakable line: a few of them and the count say enough.

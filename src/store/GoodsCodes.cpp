@@ -3,6 +3,7 @@
 #include "store/Connection.h"
 #include "store/Numbers.h"
 #include "store/Query.h"
+#include "store/SystemSettings.h"
 
 #include <QVariant>
 
@@ -20,14 +21,6 @@ QSqlDatabase databaseOf(Connection& connection)
     return connection.database();
 }
 
-QString priceText(const QVariant& value)
-{
-    if (value.isNull())
-        return {};
-    bool ok = false;
-    const double number = value.toDouble(&ok);
-    return ok ? formatNumber(number) : value.toString();
-}
 
 } // namespace
 
@@ -44,7 +37,7 @@ std::optional<CodedGoods> goodsWithBarcode(Connection& connection, const QString
         query.requireNoError();
         return std::nullopt;
     }
-    return CodedGoods{query.value(0).toString(), priceText(query.value(1))};
+    return CodedGoods{query.value(0).toString(), numberText(query.value(1))};
 }
 
 QString barcodeTakenMessage(const QString& code, const QString& holder)
@@ -75,24 +68,12 @@ void throwBarcodeTaken(Connection& connection, const QString& code)
 
 QString storedScaleRules(Connection& connection, const QString& fallback)
 {
-    Query query(databaseOf(connection), QStringLiteral("SELECT 值 FROM xtsz WHERE 项目 = ?"),
-                QStringLiteral("读取条码秤规则"));
-    query.bind(ScaleRulesKey).run();
-    if (query.next())
-        return query.value(0).toString();
-    query.requireNoError();
-    return fallback;
+    return storedSetting(connection, ScaleRulesKey, QStringLiteral("读取条码秤规则")).value_or(fallback);
 }
 
 void storeScaleRules(Connection& connection, const QString& text)
 {
-    databaseOf(connection);
-    Transaction transaction(connection);
-    Query query(connection.database(),
-                QStringLiteral("INSERT INTO xtsz (项目, 值) VALUES (?, ?) ON CONFLICT (项目) DO UPDATE SET 值 = excluded.值"),
-                QStringLiteral("保存条码秤规则"));
-    query.bind(ScaleRulesKey).bind(text).run();
-    transaction.commit();
+    storeSetting(connection, ScaleRulesKey, text, QStringLiteral("保存条码秤规则"));
 }
 
 } // namespace store

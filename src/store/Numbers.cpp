@@ -239,4 +239,13 @@ double roundToCents(double value)
     return static_cast<double>(whole * cent);
 }
 
+QString numberText(const QVariant& value)
+{
+    if (value.isNull())
+        return {};
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    return ok ? formatNumber(number) : value.toString();
+}
+
 } // namespace store

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 
 namespace store {
 
@@ -12,6 +13,10 @@ long double parseNumber(const QString& text); // throws store::Error naming the 
 // General form: at most 15 significant digits, no trailing zeros, '.' as decimal point,
 // scientific ("1E-5", "1E15") only below 0.0001 or from 10^15 up.
 QString formatNumber(long double value);
+
+// A stored number as the grids show it (formatNumber); a null is empty, and a text that is no
+// number stays as it stands.
+QString numberText(const QVariant& value);
 
 // "0.00": exactly two decimals, halves away from zero on the value's 15-digit text.
 QString formatFixed2(long double value);

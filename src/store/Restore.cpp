@@ -74,14 +74,8 @@ void stageCopy(const Handle& copy, const QString& part, const QString& copyPath)
 void upgradeStaged(const Handle& staged, int from)
 {
     staged.execute(QStringLiteral("BEGIN IMMEDIATE"), QStringLiteral("升级备份"));
-    int reached = from;
-    for (const UpgradeStep& step : upgradeSteps()) {
-        if (step.version <= from)
-            continue;
-        for (const QString& statement : step.statements)
-            staged.execute(statement, QStringLiteral("升级到版本 %1（%2）").arg(step.version).arg(step.what));
-        reached = step.version;
-    }
+    const int reached = applyStepsAfter(
+        from, [&](const QString& statement, const QString& doing) { staged.execute(statement, doing); });
     staged.execute(QStringLiteral("PRAGMA user_version = %1").arg(reached), QStringLiteral("升级备份"));
     staged.execute(QStringLiteral("COMMIT"), QStringLiteral("升级备份"));
 }
@@ -182,8 +176,7 @@ QString replaceWithStaged(const QString& databasePath, const QDateTime& now)
     const QString staged = stagedPathFor(databasePath);
     if (!QFileInfo::exists(staged))
         throw Error(QStringLiteral("找不到要恢复的文件 %1").arg(native(staged)));
-    const QString kept = backup::makeBackupNamed(databasePath, backup::folderFor(databasePath),
-                                                 backup::keptFileNameFor(QStringLiteral("restore"), now));
+    const QString kept = backup::makeKeptCopy(databasePath, QStringLiteral("restore"), now);
     foldLogIn(databasePath);
     if (std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(databasePath).constData()) != 0)
         throw Error(QStringLiteral("无法把备份放到 %1，数据保持原样").arg(native(databasePath)));

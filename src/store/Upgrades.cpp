@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <optional>
 
 namespace store {
 
@@ -80,20 +81,37 @@ int schemaVersionOf(Connection& connection)
     return query.value(0).toInt();
 }
 
-void runUpgradeSteps(Connection& connection, int from)
+int applyStepsAfter(int from, const std::function<void(const QString& statement, const QString& doing)>& execute)
 {
-    Transaction transaction(connection);
     int reached = from;
     for (const UpgradeStep& step : upgradeSteps()) {
         if (step.version <= from)
             continue;
         for (const QString& statement : step.statements)
-            connection.execute(statement, QStringLiteral("升级到版本 %1（%2）").arg(step.version).arg(step.what));
+            execute(statement, QStringLiteral("升级到版本 %1（%2）").arg(step.version).arg(step.what));
         reached = step.version;
     }
-    // The version is written in the same transaction, so a file is never marked newer than it is.
+    return reached;
+}
+
+namespace {
+
+// The steps and the version they reach, inside the caller's transaction: a file is never marked
+// newer than it is.
+void writeStepsAfter(Connection& connection, int from)
+{
+    const int reached = applyStepsAfter(
+        from, [&](const QString& statement, const QString& doing) { connection.execute(statement, doing); });
     connection.execute(QStringLiteral("PRAGMA user_version = %1").arg(reached),
                        QStringLiteral("升级到版本 %1").arg(reached));
+}
+
+} // namespace
+
+void runUpgradeSteps(Connection& connection, int from)
+{
+    Transaction transaction(connection);
+    writeStepsAfter(connection, from);
     transaction.commit();
 }
 
@@ -106,10 +124,13 @@ QString upgradeDatabase(Connection& connection, const QDateTime& now)
     const QString file = Connection::databasePath();
     try {
         requireWritable(connection, file);
-        const QString copy = backup::makeBackupNamed(
-            file, backup::folderFor(file),
-            now.toString(QStringLiteral("'data-before-v%1-'yyyyMMdd-HHmmss'.mdb'").arg(newest)));
-        runUpgradeSteps(connection, version);
+        // The steps run while the copy is checked on another thread, and commit only once it passed.
+        std::optional<Transaction> steps;
+        const QString copy = backup::makeKeptCopy(file, QStringLiteral("v%1").arg(newest), now, [&] {
+            steps.emplace(connection);
+            writeStepsAfter(connection, version);
+        });
+        steps->commit();
         return copy;
     } catch (const Error& error) {
         throw Error(QStringLiteral("无法把数据库文件 %1 从版本 %2 升级到版本 %3，文件保持原样：%4")

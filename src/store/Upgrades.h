@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace store {
@@ -23,6 +24,11 @@ const std::vector<UpgradeStep>& upgradeSteps();
 int newestSchemaVersion(); // the version db/schema.sql sets
 
 int schemaVersionOf(Connection& connection);
+
+// Hands each statement of the steps after `from`, in order, to execute(statement, doing), where
+// doing names the step for a failure; returns the version reached. The caller holds the one
+// transaction and writes the version in it.
+int applyStepsAfter(int from, const std::function<void(const QString& statement, const QString& doing)>& execute);
 
 // Runs the steps after `from` up to the newest on the open connection, in one transaction, and
 // sets the version. Throws store::Error naming the step that failed; the file is then unchanged.

@@ -300,6 +300,12 @@ void TestSalesEntry::catalogueFollowsTheLines()
     addLine(main, "梨", "3.2");
     QCOMPARE(goods(shell), (QStringList{"梨|3.2", "苹果|12.5"}));
     QCOMPARE(main.ComboBox1->count(), 2);
+    // A line changed to a name new to the catalogue brings it into the pick list too.
+    clickRow(main, 0);
+    main.ComboBox1->setEditText(QStringLiteral("青梅"));
+    click(main.SpeedButton3);
+    QCOMPARE(goods(shell), (QStringList{"梨|3.2", "苹果|12.5", "青梅|12.5"}));
+    QVERIFY(main.ComboBox1->findText(QStringLiteral("青梅")) >= 0);
     QVERIFY(shell.messages.texts().isEmpty());
 }
 

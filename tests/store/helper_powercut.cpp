@@ -1,10 +1,14 @@
-// Print runs, and with "backup" the day's copies between them, on data.mdb in the working
-// directory, under the power-cut VFS. Arguments: print|backup CUT_AT TEAR(0|1) SEED FULL|NORMAL.
-// Each sale whose print run returned is said on stdout ("sold NUMBER") before the next begins;
+// Print runs, and with "backup" the day's copies between them or with "return" a return of one
+// piece of each sale after it, on data.mdb in the working directory, under the power-cut VFS.
+// Arguments: print|backup|return CUT_AT TEAR(0|1) SEED FULL|NORMAL.
+// Each sale whose print run returned is said on stdout ("sold NUMBER") before the next begins,
+// and each recorded return ("returned NUMBER OF_SALE");
 // a run that is not cut ends with "events N", the writes and syncs it made.
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
 #include "printing/PrintRun.h"
+#include "records/Returns.h"
+#include "store/SaleReturns.h"
 #include "support/PrintCapture.h"
 #include "store/Backup.h"
 #include "support/PowerCutVfs.h"
@@ -30,6 +34,18 @@ void addLine(store::Dataset& lines, const QString& number, int line)
     lines.setField(QStringLiteral("金额"), QStringLiteral("%1").arg(12.5 * line));
     lines.setField(QStringLiteral("折后"), QStringLiteral("%1").arg(12.5 * line));
     lines.post();
+}
+
+// One piece of the sale's first line back, in cash, by an administrator.
+QString returnOnePiece(store::Connection& connection, const QString& number, int sale)
+{
+    const store::SaleOnRecord onRecord = store::readSaleOnRecord(connection, number);
+    records::ReturnRequest request;
+    request.saleNumber = number;
+    request.quantities.insert(onRecord.lines.value(0).rowid, 1);
+    request.returnedBy = {QStringLiteral("admin"), QStringLiteral("管理员")};
+    request.at = QDateTime(QDate(2026, 12, 9), QTime(11, sale));
+    return records::recordReturn(connection, request).number;
 }
 
 void say(const QString& text)
@@ -69,6 +85,8 @@ int main(int argc, char** argv)
         printing::printAndRecord(toPrint, dy58, dy76, main.connection, main.saleLines, main.history, main.historyLines);
         say(QStringLiteral("sold ") + number);
         capture.clear();
+        if (mode == QLatin1String("return"))
+            say(QStringLiteral("returned %1 %2").arg(returnOnePiece(main.connection, number, sale), number));
         if (mode == QLatin1String("backup") && sale % 2 == 0) {
             const store::backup::DailyResult result = store::backup::makeDailyCopies(
                 database, QString(), QDateTime(QDate(2026, 12, 1).addDays(sale), QTime(8, 0)));

@@ -1,5 +1,6 @@
-// A power cut at many points of print runs and of the day's copies: after each one the file is
-// opened again and holds every sale whose print run returned, whole, intact, and 备份 holds no
+// A power cut at many points of print runs, of returns and of the day's copies: after each one the
+// file is opened again and holds every sale whose print run returned and every return recorded,
+// whole, intact, and 备份 holds no
 // file that looks like a finished copy without being one. The same cuts with
 // synchronous=NORMAL must lose sales, or the harness could not tell.
 #include "store/Backup.h"
@@ -21,6 +22,7 @@ struct RunResult
 {
     int exitCode = -1;
     QStringList sold;
+    QStringList returned; // "NUMBER OF_SALE"
     qint64 events = 0;
     QString output;
 };
@@ -40,6 +42,8 @@ RunResult runHelper(const QString& folder, const QString& mode, qint64 cutAt, bo
     for (const QString& line : result.output.split('\n', Qt::SkipEmptyParts)) {
         if (line.startsWith("sold "))
             result.sold << line.mid(5);
+        if (line.startsWith("returned "))
+            result.returned << line.mid(9);
         if (line.startsWith("events "))
             result.events = line.mid(7).toLongLong();
     }
@@ -47,7 +51,28 @@ RunResult runHelper(const QString& folder, const QString& mode, qint64 cutAt, bo
 }
 
 // What a reopened file must hold; empty when it does.
-QString violation(const QString& database, const QStringList& sold)
+QString returnsViolation(const QString& database, const QStringList& returned)
+{
+    for (const QString& entry : returned) {
+        const QStringList numbers = entry.split(' ');
+        const QString kept = TestDatabase::rowsOf(database, QString("SELECT 原单号 || ' ' || printf('%g', 数量) || ' ' || (SELECT "
+                                                                    "count(*) FROM xsmx WHERE 单号 = '%1') || ' ' || "
+                                                                    "(SELECT count(*) FROM xsfk WHERE 单号 = '%1') "
+                                                                    "FROM xstj WHERE 单号 = '%1'")
+                                                                .arg(numbers.value(0)))
+                                 .join(';');
+        if (kept != numbers.value(1) + " -1 1 1")
+            return "return " + entry + " not kept whole: " + kept;
+    }
+    // A return is all of its rows or none: its line and refund go with its entry.
+    if (TestDatabase::rowsOf(database, "SELECT count(*) FROM xstj t WHERE 原单号 IS NOT NULL AND ((SELECT count(*) "
+                                       "FROM xsmx m WHERE m.单号 = t.单号) != 1 OR (SELECT count(*) FROM xsfk f "
+                                       "WHERE f.单号 = t.单号) != 1)") != QStringList{"0"})
+        return "a return without its line or refund";
+    return {};
+}
+
+QString violation(const QString& database, const QStringList& sold, const QStringList& returned)
 {
     if (TestDatabase::rowsOf(database, "PRAGMA integrity_check") != QStringList{"ok"})
         return "integrity_check failed";
@@ -58,13 +83,13 @@ QString violation(const QString& database, const QStringList& sold)
             lost << number;
     if (!lost.isEmpty())
         return "lost sales " + lost.join(',');
-    if (TestDatabase::rowsOf(database, "SELECT count(*) FROM xstj t WHERE (SELECT count(*) FROM xsmx m WHERE "
-                                       "m.单号 = t.单号) != 3") != QStringList{"0"})
+    if (TestDatabase::rowsOf(database, "SELECT count(*) FROM xstj t WHERE 原单号 IS NULL AND (SELECT count(*) "
+                                       "FROM xsmx m WHERE m.单号 = t.单号) != 3") != QStringList{"0"})
         return "a sale without all its lines";
     if (TestDatabase::rowsOf(database, "SELECT count(*) FROM xsmx m WHERE NOT EXISTS (SELECT 1 FROM xstj t "
                                        "WHERE t.单号 = m.单号)") != QStringList{"0"})
         return "lines without their sale";
-    return {};
+    return returnsViolation(database, returned);
 }
 
 QString copiesViolation(const QString& folder)
@@ -132,7 +157,7 @@ int TestStorePowercut::runCuts(const QString& mode, const QString& sync, int cut
         if (cut.exitCode != testsupport::powercut::CutExitCode && cut.exitCode != 0)
             problem = QString("the helper failed (exit %1): %2").arg(cut.exitCode).arg(cut.output);
         if (problem.isEmpty())
-            problem = violation(database, cut.sold);
+            problem = violation(database, cut.sold, cut.returned);
         if (problem.isEmpty())
             problem = copiesViolation(store::backup::folderFor(database));
         if (!problem.isEmpty()) {
@@ -155,6 +180,7 @@ void TestStorePowercut::cutsLoseNoReportedSale_data()
     QTest::addColumn<int>("cuts");
     QTest::newRow("print runs") << "print" << cutCount(16);
     QTest::newRow("print runs and the day's copies") << "backup" << cutCount(16);
+    QTest::newRow("print runs and returns") << "return" << cutCount(12);
 }
 
 void TestStorePowercut::cutsLoseNoReportedSale()
