@@ -37,8 +37,11 @@ TRestoreForm::TRestoreForm(QWidget* parent) : ui::SkinnedWindow(parent)
                                          QStringLiteral("销售笔数"), QStringLiteral("最后一笔销售")});
     CopyGrid->verticalHeader()->hide();
     CopyGrid->horizontalHeader()->setStretchLastSection(true);
-    CopyGrid->setColumnWidth(0, 150);
-    CopyGrid->setColumnWidth(1, 140);
+    // Wide enough for a whole date and time in the grid's font: the time is what one chooses by.
+    CopyGrid->setColumnWidth(0, 130);
+    CopyGrid->setColumnWidth(1, 170);
+    CopyGrid->setColumnWidth(2, 80);
+    CopyGrid->setColumnWidth(3, 80);
     ui::connectGuarded(RestoreButton, &QPushButton::clicked, this, &TRestoreForm::RestoreButtonClick);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     centreOnScreen();

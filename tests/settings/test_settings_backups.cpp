@@ -73,6 +73,17 @@ void TestSettingsBackups::administratorChoosesTheSecondPlace()
     SettingsForms forms;
     forms.xt->applyRights(true);
     TBackupPanel* panel = panelOf(forms);
+    // Shown on its tab, every button of the panel is there to click, none squeezed to nothing
+    // or below the tab's bottom.
+    forms.xt->show();
+    forms.xt->PageControl1->setCurrentWidget(forms.xt->TabSheet4);
+    QVERIFY(QTest::qWaitForWindowExposed(forms.xt.get()));
+    for (QPushButton* button : {panel->ChooseButton, panel->ClearButton, panel->RestoreButton}) {
+        const QRect onTab(button->mapTo(forms.xt->TabSheet4, QPoint(0, 0)), button->size());
+        QVERIFY2(button->isVisible() && button->height() >= button->sizeHint().height() &&
+                     forms.xt->TabSheet4->rect().contains(onTab),
+                 qPrintable(button->text()));
+    }
     ui::MessageRecorder messages;
     {
         ui::FolderNameOverride folders({db.folder(), stick.path()});
