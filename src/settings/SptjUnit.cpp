@@ -47,16 +47,7 @@ void TSptjForm::SpeedButton1Click()
     store::requireBarcodeFree(ADOConnection1, barcode);
     // A price the store refuses throws here and takes the unposted row with it.
     ADOQuery1.append();
-    ADOQuery1.setField(QStringLiteral("品名"), Edit1->text());
-    ADOQuery1.setField(QStringLiteral("单价"), Edit2->text());
-    ADOQuery1.setField(QStringLiteral("条码"), barcode);
-    try {
-        ADOQuery1.post();
-    } catch (const core::Error& error) {
-        if (store::isBarcodeRefusal(error))
-            store::throwBarcodeTaken(ADOConnection1, barcode);
-        throw;
-    }
+    store::postGoods(ADOQuery1, ADOConnection1, Edit1->text(), Edit2->text(), barcode);
     if (finishAdd(
             {Edit1, Edit2, Edit3}, QStringLiteral("添加商品成功！"), [this] { emit goodsChanged(); }, CheckBox1))
         Edit1->setFocus(Qt::OtherFocusReason); // ready for the next goods

@@ -266,16 +266,7 @@ void TXtForm::modifySelectedGoods(const QString& name, const QString& price, con
 {
     store::requireBarcodeFree(ADOConnection1, barcode, ADOQuery2.field(QStringLiteral("条码")));
     ADOQuery2.edit();
-    ADOQuery2.setField(QStringLiteral("品名"), name);
-    ADOQuery2.setField(QStringLiteral("单价"), price);
-    ADOQuery2.setField(QStringLiteral("条码"), barcode);
-    try {
-        ADOQuery2.post();
-    } catch (const core::Error& error) {
-        if (store::isBarcodeRefusal(error))
-            store::throwBarcodeTaken(ADOConnection1, barcode);
-        throw;
-    }
+    store::postGoods(ADOQuery2, ADOConnection1, name, price, barcode);
 }
 
 void TXtForm::SettingsRefresh()

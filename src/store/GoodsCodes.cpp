@@ -1,6 +1,7 @@
 #include "store/GoodsCodes.h"
 
 #include "store/Connection.h"
+#include "store/Dataset.h"
 #include "store/Numbers.h"
 #include "store/Query.h"
 #include "store/SystemSettings.h"
@@ -64,6 +65,21 @@ void throwBarcodeTaken(Connection& connection, const QString& code)
 {
     const std::optional<CodedGoods> holder = goodsWithBarcode(connection, code);
     throw core::Error(barcodeTakenMessage(code, holder ? holder->name : QString()));
+}
+
+void postGoods(Dataset& goods, Connection& connection, const QString& name, const QString& price,
+               const QString& barcode)
+{
+    goods.setField(QStringLiteral("品名"), name);
+    goods.setField(QStringLiteral("单价"), price);
+    goods.setField(QStringLiteral("条码"), barcode);
+    try {
+        goods.post();
+    } catch (const core::Error& error) {
+        if (isBarcodeRefusal(error))
+            throwBarcodeTaken(connection, barcode);
+        throw;
+    }
 }
 
 QString storedScaleRules(Connection& connection, const QString& fallback)

@@ -8,6 +8,7 @@
 namespace store {
 
 class Connection;
+class Dataset;
 
 // The goods catalogue's barcodes (spxx.条码): finding goods by the code a scanner reads, and
 // keeping each code to one goods item. Reads see what any connection has committed.
@@ -29,6 +30,10 @@ void requireBarcodeFree(Connection& connection, const QString& code, const QStri
 bool isBarcodeRefusal(const core::Error& error);
 // The same message as requireBarcodeFree's, naming who holds the code now.
 [[noreturn]] void throwBarcodeTaken(Connection& connection, const QString& code);
+// Writes 品名, 单价 and 条码 into the goods row being appended or edited and posts it; a barcode
+// another window took in between is refused with the message naming its holder.
+void postGoods(Dataset& goods, Connection& connection, const QString& name, const QString& price,
+               const QString& barcode);
 
 // The scale label rules as the settings table keeps them (key 条码秤规则); the given default when
 // none was ever saved.
