@@ -1,0 +1,257 @@
+#include "store/Closings.h"
+
+#include "store/Catalogue.h"
+#include "store/Connection.h"
+#include "store/Query.h"
+
+namespace store {
+
+namespace {
+
+QSqlDatabase databaseOf(Connection& connection)
+{
+    if (!connection.isOpen())
+        connection.open();
+    return connection.database();
+}
+
+const QString Reading = QStringLiteral("读取交班和日结的数字");
+
+Query rangeQuery(Connection& connection, const QString& sql, const QString& from, const QString& until)
+{
+    Query query(databaseOf(connection), sql, Reading);
+    query.bind(from).bind(until);
+    return query;
+}
+
+qint64 sumOf(const QList<MethodTotal>& totals)
+{
+    qint64 sum = 0;
+    for (const MethodTotal& total : totals)
+        sum += total.fen;
+    return sum;
+}
+
+QVariant nullable(const QString& text)
+{
+    return text.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
+}
+
+} // namespace
+
+qint64 PeriodFigures::paidTotal() const
+{
+    return sumOf(paid);
+}
+
+qint64 PeriodFigures::refundedTotal() const
+{
+    return sumOf(refunded);
+}
+
+qint64 PeriodFigures::refundedIn(const QString& method) const
+{
+    for (const MethodTotal& total : refunded)
+        if (total.method == method)
+            return total.fen;
+    return 0;
+}
+
+PeriodFigures readPeriod(Connection& connection, const QString& from, const QString& until, const QString& cashier)
+{
+    PeriodFigures figures;
+    {
+        Query counts = rangeQuery(connection, sql::PeriodCounts, from, until);
+        counts.bind(cashier).bind(cashier).runToFirstRow();
+        figures.sales = counts.value(0).toInt();
+        figures.returns = counts.value(1).toInt();
+    }
+    Query payments = rangeQuery(connection, sql::PeriodPayments, from, until);
+    payments.bind(cashier).bind(cashier).run();
+    while (payments.next()) {
+        const bool isReturn = payments.value(0).toBool();
+        const MethodTotal total{payments.value(1).toString(), payments.value(2).toInt(), payments.value(3).toLongLong()};
+        (isReturn ? figures.refunded : figures.paid).append(total);
+        if (!isReturn && total.method == QLatin1String("现金")) {
+            figures.cashReceived += payments.value(4).toLongLong();
+            figures.cashChange += payments.value(5).toLongLong();
+        }
+    }
+    payments.requireNoError();
+    return figures;
+}
+
+std::pair<QString, QString> firstAndLastSale(Connection& connection, const QString& from, const QString& until)
+{
+    std::pair<QString, QString> numbers;
+    Query first = rangeQuery(connection, sql::PeriodFirstSale, from, until);
+    first.run();
+    if (first.next())
+        numbers.first = first.value(0).toString();
+    Query last = rangeQuery(connection, sql::PeriodLastSale, from, until);
+    last.run();
+    if (last.next())
+        numbers.second = last.value(0).toString();
+    return numbers;
+}
+
+namespace {
+
+QList<NamedTotal> namedTotals(Connection& connection, const QString& sql, const QString& from, const QString& until)
+{
+    QList<NamedTotal> totals;
+    Query query = rangeQuery(connection, sql, from, until);
+    query.run();
+    while (query.next())
+        totals.append({query.value(0).toString(), query.value(1).toDouble(), query.value(2).toLongLong()});
+    query.requireNoError();
+    return totals;
+}
+
+ShiftRecord shiftFrom(const Query& row)
+{
+    ShiftRecord shift;
+    shift.cashier = row.value(0).toString();
+    shift.start = row.value(1).toString();
+    shift.end = row.value(2).toString();
+    shift.sales = row.value(3).toInt();
+    shift.paidFen = row.value(4).toLongLong();
+    shift.refundedFen = row.value(5).toLongLong();
+    shift.floatFen = row.value(6).toLongLong();
+    shift.expectedFen = row.value(7).toLongLong();
+    shift.countedFen = row.value(8).toLongLong();
+    shift.differenceFen = row.value(9).toLongLong();
+    return shift;
+}
+
+DayCloseRecord closeFrom(const Query& row)
+{
+    DayCloseRecord close;
+    close.number = row.value(0).toLongLong();
+    close.start = row.value(1).toString();
+    close.end = row.value(2).toString();
+    close.closedBy = row.value(3).toString();
+    close.sales = row.value(4).toInt();
+    close.fen = row.value(5).toLongLong();
+    return close;
+}
+
+} // namespace
+
+QList<NamedTotal> cashierTotals(Connection& connection, const QString& from, const QString& until)
+{
+    return namedTotals(connection, sql::PeriodCashiers, from, until);
+}
+
+QList<NamedTotal> topGoods(Connection& connection, const QString& from, const QString& until)
+{
+    return namedTotals(connection, sql::PeriodTopGoods, from, until);
+}
+
+QList<ShiftRecord> shiftsEnded(Connection& connection, const QString& from, const QString& until)
+{
+    QList<ShiftRecord> shifts;
+    Query query = rangeQuery(connection, sql::ShiftsEnded, from, until);
+    query.run();
+    while (query.next())
+        shifts.append(shiftFrom(query));
+    query.requireNoError();
+    return shifts;
+}
+
+std::optional<ShiftRecord> openShiftOf(Connection& connection, const QString& cashier)
+{
+    Query query(databaseOf(connection), sql::OpenShift, Reading);
+    query.bind(cashier).run();
+    if (!query.next())
+        return std::nullopt;
+    ShiftRecord shift;
+    shift.id = query.value(0).toLongLong();
+    shift.cashier = cashier;
+    shift.start = query.value(1).toString();
+    shift.floatFen = query.value(2).toLongLong();
+    return shift;
+}
+
+QString lastHandoverOf(Connection& connection, const QString& cashier)
+{
+    Query query(databaseOf(connection), sql::LastHandover, Reading);
+    query.bind(cashier).runToFirstRow();
+    return query.value(0).toString();
+}
+
+void keepShiftFloat(Connection& connection, const QString& cashier, const QString& start, qint64 floatFen)
+{
+    const QSqlDatabase db = databaseOf(connection);
+    connection.requireFileInPlace();
+    const QString doing = QStringLiteral("保存备用金");
+    if (const std::optional<ShiftRecord> open = openShiftOf(connection, cashier))
+        Query(db, sql::UpdateShiftFloat, doing).bind(floatFen).bind(open->id).run();
+    else
+        Query(db, sql::InsertOpenShift, doing).bind(cashier).bind(start).bind(floatFen).run();
+}
+
+void writeHandedOverShift(Connection& connection, const ShiftRecord& r)
+{
+    const QSqlDatabase db = databaseOf(connection);
+    connection.requireFileInPlace();
+    const QString doing = QStringLiteral("保存到 jb");
+    if (r.id > 0) {
+        Query(db, sql::CloseShift, doing)
+            .bind(r.end).bind(r.sales).bind(r.paidFen).bind(r.refundedFen).bind(r.floatFen)
+            .bind(r.expectedFen).bind(r.countedFen).bind(r.differenceFen).bind(r.id)
+            .run();
+        return;
+    }
+    Query(db, sql::InsertShift, doing)
+        .bind(r.cashier).bind(r.start).bind(r.end).bind(r.sales).bind(r.paidFen).bind(r.refundedFen)
+        .bind(r.floatFen).bind(r.expectedFen).bind(r.countedFen).bind(r.differenceFen)
+        .run();
+}
+
+QString lastDayCloseEnd(Connection& connection)
+{
+    Query query(databaseOf(connection), sql::LastDayCloseEnd, Reading);
+    query.run();
+    return query.next() ? query.value(0).toString() : QString();
+}
+
+qint64 insertDayClose(Connection& connection, const DayCloseRecord& r)
+{
+    const QSqlDatabase db = databaseOf(connection);
+    connection.requireFileInPlace();
+    Query insert(db, sql::InsertDayClose, QStringLiteral("保存到 rj"));
+    insert.bind(r.start).bind(r.end).bind(nullable(r.closedBy)).bind(r.sales).bind(r.fen).bind(r.report).run();
+    return insert.lastInsertId().toLongLong();
+}
+
+void setDayCloseReport(Connection& connection, qint64 number, const QString& report)
+{
+    const QSqlDatabase db = databaseOf(connection);
+    connection.requireFileInPlace();
+    Query(db, sql::SetDayCloseReport, QStringLiteral("保存到 rj")).bind(report).bind(number).run();
+}
+
+QList<DayCloseRecord> dayCloses(Connection& connection)
+{
+    QList<DayCloseRecord> closes;
+    Query query(databaseOf(connection), sql::DayCloses, Reading);
+    query.run();
+    while (query.next())
+        closes.append(closeFrom(query));
+    query.requireNoError();
+    return closes;
+}
+
+std::optional<DayCloseRecord> dayClose(Connection& connection, qint64 number)
+{
+    Query query(databaseOf(connection), sql::DayCloseByNumber, Reading);
+    query.bind(number).run();
+    if (!query.next())
+        return std::nullopt;
+    DayCloseRecord close = closeFrom(query);
+    close.report = query.value(6).toString();
+    return close;
+}
+
+} // namespace store
