@@ -72,7 +72,7 @@ PeriodFigures readPeriod(Connection& connection, const QString& from, const QStr
         const bool isReturn = payments.value(0).toBool();
         const MethodTotal total{payments.value(1).toString(), payments.value(2).toInt(), payments.value(3).toLongLong()};
         (isReturn ? figures.refunded : figures.paid).append(total);
-        if (!isReturn && total.method == QLatin1String("现金")) {
+        if (!isReturn && total.method == QStringLiteral("现金")) {
             figures.cashReceived += payments.value(4).toLongLong();
             figures.cashChange += payments.value(5).toLongLong();
         }
