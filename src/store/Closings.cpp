@@ -17,10 +17,17 @@ QSqlDatabase databaseOf(Connection& connection)
 
 const QString Reading = QStringLiteral("读取交班和日结的数字");
 
+// A null text binds NULL, which no comparison matches: "before the first close" and "every
+// cashier" are the empty text.
+QVariant textOf(const QString& text)
+{
+    return text.isNull() ? QVariant(QStringLiteral("")) : QVariant(text);
+}
+
 Query rangeQuery(Connection& connection, const QString& sql, const QString& from, const QString& until)
 {
     Query query(databaseOf(connection), sql, Reading);
-    query.bind(from).bind(until);
+    query.bind(textOf(from)).bind(textOf(until));
     return query;
 }
 
@@ -62,12 +69,12 @@ PeriodFigures readPeriod(Connection& connection, const QString& from, const QStr
     PeriodFigures figures;
     {
         Query counts = rangeQuery(connection, sql::PeriodCounts, from, until);
-        counts.bind(cashier).bind(cashier).runToFirstRow();
+        counts.bind(textOf(cashier)).bind(textOf(cashier)).runToFirstRow();
         figures.sales = counts.value(0).toInt();
         figures.returns = counts.value(1).toInt();
     }
     Query payments = rangeQuery(connection, sql::PeriodPayments, from, until);
-    payments.bind(cashier).bind(cashier).run();
+    payments.bind(textOf(cashier)).bind(textOf(cashier)).run();
     while (payments.next()) {
         const bool isReturn = payments.value(0).toBool();
         const MethodTotal total{payments.value(1).toString(), payments.value(2).toInt(), payments.value(3).toLongLong()};
@@ -221,7 +228,7 @@ qint64 insertDayClose(Connection& connection, const DayCloseRecord& r)
     const QSqlDatabase db = databaseOf(connection);
     connection.requireFileInPlace();
     Query insert(db, sql::InsertDayClose, QStringLiteral("保存到 rj"));
-    insert.bind(r.start).bind(r.end).bind(nullable(r.closedBy)).bind(r.sales).bind(r.fen).bind(r.report).run();
+    insert.bind(textOf(r.start)).bind(textOf(r.end)).bind(nullable(r.closedBy)).bind(r.sales).bind(r.fen).bind(r.report).run();
     return insert.lastInsertId().toLongLong();
 }
 
