@@ -75,7 +75,8 @@ printing::ClosingSlip dayCloseSlip(const BusinessDay& day, qint64 number, const 
 {
     printing::ClosingSlip slip;
     slip.title = QStringLiteral("日结报表");
-    slip.add(QStringLiteral("Z号：%1").arg(number));
+    // The open day shown before it is closed has no number yet.
+    slip.add(number > 0 ? QStringLiteral("Z号：%1").arg(number) : QStringLiteral("Z号：（日结时编号）"));
     slip.add(QStringLiteral("开始：") + shownStart(day.start));
     slip.add(QStringLiteral("日结：") + day.end);
     slip.add(QStringLiteral("日结人：") + closedBy);

@@ -91,7 +91,7 @@ void TRjForm::listCloses()
     for (int row = 0; row < closes.size(); ++row) {
         const store::DayCloseRecord& close = closes.at(row);
         TableWidget1->setItem(row, NumberColumn, fixedItem(QString::number(close.number)));
-        TableWidget1->setItem(row, StartColumn, fixedItem(close.start));
+        TableWidget1->setItem(row, StartColumn, fixedItem(close.start.isEmpty() ? QStringLiteral("（首次）") : close.start));
         TableWidget1->setItem(row, EndColumn, fixedItem(close.end));
         TableWidget1->setItem(row, SalesColumn, fixedItem(QString::number(close.sales)));
         TableWidget1->setItem(row, AmountColumn, fixedItem(sales::formatYuan(close.fen)));

@@ -86,7 +86,8 @@ const QString PeriodPayments = QStringLiteral(
     "sum(CASE WHEN f.rowid IS NULL THEN CAST(round(coalesce(t.折后, 0) * 100) AS INTEGER) "
     "ELSE coalesce(f.实收, 0) END), sum(coalesce(f.找零, 0)) "
     "FROM xstj AS t LEFT JOIN xsfk AS f ON f.单号 = t.单号 "
-    "WHERE t.时间 >= ? AND t.时间 < ? AND (? = '' OR t.收银员 = ?) GROUP BY 1, 2");
+    "WHERE t.时间 >= ? AND t.时间 < ? AND (? = '' OR t.收银员 = ?) GROUP BY 1, 2 "
+    "ORDER BY 1, CASE coalesce(f.方式, '现金') WHEN '现金' THEN 1 WHEN '微信' THEN 2 WHEN '支付宝' THEN 3 ELSE 4 END");
 const QString PeriodFirstSale = QStringLiteral(
     "SELECT 单号 FROM xstj WHERE 时间 >= ? AND 时间 < ? AND 原单号 IS NULL ORDER BY 时间, rowid LIMIT 1");
 const QString PeriodLastSale = QStringLiteral(

@@ -162,7 +162,9 @@ void TestShiftsHandover::cashierHandsOverThroughTheDialog()
     dialog.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     QCOMPARE(dialog.Edit1->text(), QStringLiteral("张三"));
-    QVERIFY(dialog.Memo1->toPlainText().contains(QStringLiteral("微信 1笔 20.00")));
+    // The methods in the order of their keys, F6 first.
+    QVERIFY2(dialog.Memo1->toPlainText().contains(QStringLiteral("现金 1笔 38.38\n微信 1笔 20.00")),
+             qPrintable(dialog.Memo1->toPlainText()));
     testsupport::retype(dialog.Edit4, "100");
     QCOMPARE(dialog.Edit5->text(), QStringLiteral("138.38"));
     QCOMPARE(dialog.Edit7->text(), QStringLiteral("—"));
