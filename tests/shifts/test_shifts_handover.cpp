@@ -134,6 +134,8 @@ void TestShiftsHandover::cashierHandsOverThroughTheDialog()
     TMainForm& main = shell.main();
     main.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&main));
+    // A sale takes its time from the window's clock, which may still show the second before the login.
+    QTest::qWait(1100);
     const auto sell = [&](const QString& due, Qt::Key method, const QString& received) {
         main.ComboBox1->setEditText(QStringLiteral("苹果"));
         main.Edit3->setText(due);
@@ -168,6 +170,13 @@ void TestShiftsHandover::cashierHandsOverThroughTheDialog()
     testsupport::retype(dialog.Edit4, "100");
     QCOMPARE(dialog.Edit5->text(), QStringLiteral("138.38"));
     QCOMPARE(dialog.Edit7->text(), QStringLiteral("—"));
+    // Text that is no amount is told, and nothing is recorded or printed.
+    dialog.Edit6->setText(QStringLiteral("12元"));
+    shell.messages.clear();
+    QTest::mouseClick(dialog.SpeedButton1, Qt::LeftButton);
+    QCOMPARE(shell.messages.texts(), QStringList{"实点现金“12元”不是有效的金额。"});
+    QCOMPARE(shell.db.scalar("SELECT count(*) FROM jb"), QString("0"));
+    QVERIFY(printer.jobs().isEmpty());
     testsupport::retype(dialog.Edit6, "137.5");
     QCOMPARE(dialog.Edit7->text(), QStringLiteral("-0.88"));
     shell.messages.clear();
@@ -211,6 +220,16 @@ void TestShiftsHandover::cashierHandsOverThroughTheDialog()
     QCOMPARE(dialog.Edit2->text(), shell.db.scalar("SELECT 结束 FROM jb"));
     QVERIFY(dialog.Memo1->toPlainText().startsWith(QStringLiteral("销售笔数： 0")));
     QCOMPARE(dialog.Edit5->text(), QStringLiteral("0.00"));
+    // A float typed at the start of the shift is kept for its handover.
+    testsupport::retype(dialog.Edit4, "300");
+    QTest::mouseClick(dialog.SpeedButton2, Qt::LeftButton);
+    QCOMPARE(shell.db.rows("SELECT 收银员, 备用金 FROM jb WHERE 结束 IS NULL"), QStringList{"张三|30000"});
+    shell.modals->clear();
+    main.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    QTest::keyClick(&main, Qt::Key_F10);
+    QCOMPARE(dialog.Edit4->text(), QStringLiteral("300.00"));
+    QCOMPARE(dialog.Edit5->text(), QStringLiteral("300.00"));
 }
 
 QTEST_MAIN(TestShiftsHandover)
