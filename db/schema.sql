@@ -76,7 +76,8 @@ CREATE TABLE xsfk (
 ) STRICT;
 
 -- Shift handovers (交班), one row a shift of a cashier: the open shift has no 结束 yet and keeps
--- the float typed for it. Money in fen; 差额 is the counted cash less the cash expected.
+-- the float typed for it. Money in fen; 差额 is the counted cash less the cash expected; 末行 is the
+-- last xstj rowid at the handover (an entry recorded later but dated earlier is the next shift's).
 CREATE TABLE jb (
     ID INTEGER PRIMARY KEY AUTOINCREMENT,
     收银员 TEXT NOT NULL CHECK (length(收银员) <= 50),
@@ -88,15 +89,18 @@ CREATE TABLE jb (
     备用金 INTEGER NOT NULL DEFAULT 0,
     应有现金 INTEGER,
     实点现金 INTEGER,
-    差额 INTEGER
+    差额 INTEGER,
+    末行 INTEGER
 ) STRICT;
 
 -- Day closes (日结): Z号 never repeats; a business day runs from the previous close's 结束 up to
--- (not including) its own. 报表 holds the report as it was printed, so it never changes.
+-- (not including) its own, with what was recorded after the previous close but dated before it
+-- (末行: the last xstj rowid at the close). 报表 holds the report as it was printed, so it never changes.
 CREATE TABLE rj (
     Z号 INTEGER PRIMARY KEY AUTOINCREMENT,
     开始 TEXT NOT NULL CHECK (length(开始) <= 50),
     结束 TEXT NOT NULL CHECK (length(结束) <= 50),
+    末行 INTEGER,
     操作员 TEXT CHECK (length(操作员) <= 50),
     笔数 INTEGER,
     金额 INTEGER,

@@ -58,15 +58,19 @@ QJsonObject lineObject(const printing::ClosingSlip::Line& line)
 BusinessDay readBusinessDay(store::Connection& connection, const QDateTime& now)
 {
     BusinessDay day;
-    day.start = store::lastDayCloseEnd(connection);
+    if (const std::optional<store::DayCloseRecord> previous = store::lastDayClose(connection)) {
+        day.start = previous->end;
+        day.afterRow = previous->lastRow;
+    }
     day.end = timeText(now);
     if (day.end < day.start)
         throw core::Error(QStringLiteral("电脑时钟（%1）早于上次日结的时间（%2），请先校正时钟再日结。")
                               .arg(day.end, day.start));
-    day.figures = store::readPeriod(connection, day.start, day.end, QString());
-    std::tie(day.firstNumber, day.lastNumber) = store::firstAndLastSale(connection, day.start, day.end);
-    day.cashiers = store::cashierTotals(connection, day.start, day.end);
-    day.goods = store::topGoods(connection, day.start, day.end);
+    const store::Period period{day.start, day.end, day.afterRow};
+    day.figures = store::readPeriod(connection, period, QString());
+    std::tie(day.firstNumber, day.lastNumber) = store::firstAndLastSale(connection, period);
+    day.cashiers = store::cashierTotals(connection, period);
+    day.goods = store::topGoods(connection, period);
     day.shifts = store::shiftsEnded(connection, day.start, day.end);
     return day;
 }
@@ -139,6 +143,7 @@ ClosedDay closeBusinessDay(store::Connection& connection, const core::LoggedInUs
     record.start = day.start;
     record.end = day.end;
     record.closedBy = by.name;
+    record.lastRow = store::lastHistoryRow(connection);
     record.sales = day.figures.sales;
     record.fen = day.figures.paidTotal() + day.figures.refundedTotal();
     // The number is the row's own key, given before the report that shows it is written.

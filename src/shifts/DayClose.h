@@ -17,10 +17,13 @@ class SlipHandOff;
 
 // The business day not yet closed: from the previous close (or the start of the history) up to
 // now. A day ends when it is closed, not at midnight; what happens at or after the close's second
-// belongs to the next day, and a return counts on the day it is made.
+// belongs to the next day, and a return counts on the day it is made. An entry recorded after a
+// close but dated before it (a forgotten sale typed in with its time) counts on the day it is
+// recorded in.
 struct BusinessDay
 {
     QString start, end; // start "" before the first close
+    std::optional<qint64> afterRow; // the previous close's last history row
     store::PeriodFigures figures;
     QString firstNumber, lastNumber;
     QList<store::NamedTotal> cashiers, goods;

@@ -11,16 +11,20 @@ namespace {
 
 const QString Cash = QStringLiteral("现金");
 
-QString startOf(store::Connection& connection, const QString& cashier, const QDateTime& loggedInAt,
-                qint64* openId, sales::Fen* floatFen)
+// The open shift keeps the start it was opened with; a shift begins at the cashier's last handover,
+// whose last history row it goes on from, or else at the login.
+void findStart(store::Connection& connection, const QDateTime& loggedInAt, Shift& shift)
 {
-    if (const std::optional<store::ShiftRecord> open = store::openShiftOf(connection, cashier)) {
-        *openId = open->id;
-        *floatFen = open->floatFen;
-        return open->start;
+    const std::optional<store::ShiftRecord> handedOver = store::lastHandoverOf(connection, shift.cashier);
+    if (handedOver)
+        shift.afterRow = handedOver->lastRow;
+    if (const std::optional<store::ShiftRecord> open = store::openShiftOf(connection, shift.cashier)) {
+        shift.openId = open->id;
+        shift.floatFen = open->floatFen;
+        shift.start = open->start;
+        return;
     }
-    const QString handedOver = store::lastHandoverOf(connection, cashier);
-    return handedOver.isEmpty() ? timeText(loggedInAt) : handedOver;
+    shift.start = handedOver ? handedOver->end : timeText(loggedInAt);
 }
 
 } // namespace
@@ -52,13 +56,13 @@ Shift readShift(store::Connection& connection, const QString& cashier, const QDa
         throw core::Error(QStringLiteral("还没有登录，无法交班。"));
     Shift shift;
     shift.cashier = cashier;
-    shift.start = startOf(connection, cashier, loggedInAt, &shift.openId, &shift.floatFen);
+    findStart(connection, loggedInAt, shift);
     shift.end = timeText(now);
     // A clock set back would give a shift that ends before it starts, and no sales in it.
     if (shift.end < shift.start)
         throw core::Error(QStringLiteral("电脑时钟（%1）早于本班的开始时间（%2），请先校正时钟再交班。")
                               .arg(shift.end, shift.start));
-    shift.figures = store::readPeriod(connection, shift.start, shift.end, cashier);
+    shift.figures = store::readPeriod(connection, {shift.start, shift.end, shift.afterRow}, cashier);
     return shift;
 }
 
@@ -95,6 +99,7 @@ HandedOver handOver(store::Connection& connection, const QString& cashier, const
     record.expectedFen = shift.expected();
     record.countedFen = counted;
     record.differenceFen = handed.difference();
+    record.lastRow = store::lastHistoryRow(connection);
     store::writeHandedOverShift(connection, record);
     if (slip)
         slip->print(handoverSlip(shift, counted), QStringLiteral("交班单 %1 %2").arg(shift.cashier, shift.end));

@@ -28,11 +28,13 @@ sales::Fen expectedCash(const CashCount& cash);
 sales::Fen cashDifference(sales::Fen counted, sales::Fen expected); // over is positive, short negative
 
 // The logged-in cashier's shift up to now: from the open shift's start, else the cashier's last
-// handover, else the login; the cashier's own sales and returns in it.
+// handover, else the login; the cashier's own sales and returns in it, with those recorded since
+// the last handover but dated before it.
 struct Shift
 {
     qint64 openId = 0; // jb row of the open shift, 0 when none was opened
     QString cashier, start, end;
+    std::optional<qint64> afterRow; // the last handover's last history row
     sales::Fen floatFen = 0;
     store::PeriodFigures figures;
 

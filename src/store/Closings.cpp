@@ -24,10 +24,15 @@ QVariant textOf(const QString& text)
     return text.isNull() ? QVariant(QStringLiteral("")) : QVariant(text);
 }
 
-Query rangeQuery(Connection& connection, const QString& sql, const QString& from, const QString& until)
+QVariant rowOf(const std::optional<qint64>& row)
+{
+    return row ? QVariant(*row) : QVariant(QMetaType::fromType<qint64>());
+}
+
+Query periodQuery(Connection& connection, const QString& sql, const Period& period)
 {
     Query query(databaseOf(connection), sql, Reading);
-    query.bind(textOf(from)).bind(textOf(until));
+    query.bind(textOf(period.from)).bind(textOf(period.until)).bind(rowOf(period.afterRow)).bind(textOf(period.from));
     return query;
 }
 
@@ -64,16 +69,16 @@ qint64 PeriodFigures::refundedIn(const QString& method) const
     return 0;
 }
 
-PeriodFigures readPeriod(Connection& connection, const QString& from, const QString& until, const QString& cashier)
+PeriodFigures readPeriod(Connection& connection, const Period& period, const QString& cashier)
 {
     PeriodFigures figures;
     {
-        Query counts = rangeQuery(connection, sql::PeriodCounts, from, until);
+        Query counts = periodQuery(connection, sql::PeriodCounts, period);
         counts.bind(textOf(cashier)).bind(textOf(cashier)).runToFirstRow();
         figures.sales = counts.value(0).toInt();
         figures.returns = counts.value(1).toInt();
     }
-    Query payments = rangeQuery(connection, sql::PeriodPayments, from, until);
+    Query payments = periodQuery(connection, sql::PeriodPayments, period);
     payments.bind(textOf(cashier)).bind(textOf(cashier)).run();
     while (payments.next()) {
         const bool isReturn = payments.value(0).toBool();
@@ -88,14 +93,14 @@ PeriodFigures readPeriod(Connection& connection, const QString& from, const QStr
     return figures;
 }
 
-std::pair<QString, QString> firstAndLastSale(Connection& connection, const QString& from, const QString& until)
+std::pair<QString, QString> firstAndLastSale(Connection& connection, const Period& period)
 {
     std::pair<QString, QString> numbers;
-    Query first = rangeQuery(connection, sql::PeriodFirstSale, from, until);
+    Query first = periodQuery(connection, sql::PeriodFirstSale, period);
     first.run();
     if (first.next())
         numbers.first = first.value(0).toString();
-    Query last = rangeQuery(connection, sql::PeriodLastSale, from, until);
+    Query last = periodQuery(connection, sql::PeriodLastSale, period);
     last.run();
     if (last.next())
         numbers.second = last.value(0).toString();
@@ -104,10 +109,10 @@ std::pair<QString, QString> firstAndLastSale(Connection& connection, const QStri
 
 namespace {
 
-QList<NamedTotal> namedTotals(Connection& connection, const QString& sql, const QString& from, const QString& until)
+QList<NamedTotal> namedTotals(Connection& connection, const QString& sql, const Period& period)
 {
     QList<NamedTotal> totals;
-    Query query = rangeQuery(connection, sql, from, until);
+    Query query = periodQuery(connection, sql, period);
     query.run();
     while (query.next())
         totals.append({query.value(0).toString(), query.value(1).toDouble(), query.value(2).toLongLong()});
@@ -128,6 +133,8 @@ ShiftRecord shiftFrom(const Query& row)
     shift.expectedFen = row.value(7).toLongLong();
     shift.countedFen = row.value(8).toLongLong();
     shift.differenceFen = row.value(9).toLongLong();
+    if (!row.value(10).isNull())
+        shift.lastRow = row.value(10).toLongLong();
     return shift;
 }
 
@@ -140,26 +147,37 @@ DayCloseRecord closeFrom(const Query& row)
     close.closedBy = row.value(3).toString();
     close.sales = row.value(4).toInt();
     close.fen = row.value(5).toLongLong();
+    if (!row.value(6).isNull())
+        close.lastRow = row.value(6).toLongLong();
     return close;
 }
 
 } // namespace
 
-QList<NamedTotal> cashierTotals(Connection& connection, const QString& from, const QString& until)
+QList<NamedTotal> cashierTotals(Connection& connection, const Period& period)
 {
-    return namedTotals(connection, sql::PeriodCashiers, from, until);
+    return namedTotals(connection, sql::PeriodCashiers, period);
 }
 
-QList<NamedTotal> topGoods(Connection& connection, const QString& from, const QString& until)
+QList<NamedTotal> topGoods(Connection& connection, const Period& period)
 {
-    return namedTotals(connection, sql::PeriodTopGoods, from, until);
+    return namedTotals(connection, sql::PeriodTopGoods, period);
+}
+
+std::optional<qint64> lastHistoryRow(Connection& connection)
+{
+    Query query(databaseOf(connection), sql::LastHistoryRow, Reading);
+    query.runToFirstRow();
+    if (query.value(0).isNull())
+        return std::nullopt;
+    return query.value(0).toLongLong();
 }
 
 QList<ShiftRecord> shiftsEnded(Connection& connection, const QString& from, const QString& until)
 {
     QList<ShiftRecord> shifts;
-    Query query = rangeQuery(connection, sql::ShiftsEnded, from, until);
-    query.run();
+    Query query(databaseOf(connection), sql::ShiftsEnded, Reading);
+    query.bind(textOf(from)).bind(textOf(until)).run();
     while (query.next())
         shifts.append(shiftFrom(query));
     query.requireNoError();
@@ -180,11 +198,18 @@ std::optional<ShiftRecord> openShiftOf(Connection& connection, const QString& ca
     return shift;
 }
 
-QString lastHandoverOf(Connection& connection, const QString& cashier)
+std::optional<ShiftRecord> lastHandoverOf(Connection& connection, const QString& cashier)
 {
     Query query(databaseOf(connection), sql::LastHandover, Reading);
-    query.bind(cashier).runToFirstRow();
-    return query.value(0).toString();
+    query.bind(cashier).run();
+    if (!query.next())
+        return std::nullopt;
+    ShiftRecord shift;
+    shift.cashier = cashier;
+    shift.end = query.value(0).toString();
+    if (!query.value(1).isNull())
+        shift.lastRow = query.value(1).toLongLong();
+    return shift;
 }
 
 void keepShiftFloat(Connection& connection, const QString& cashier, const QString& start, qint64 floatFen)
@@ -206,21 +231,27 @@ void writeHandedOverShift(Connection& connection, const ShiftRecord& r)
     if (r.id > 0) {
         Query(db, sql::CloseShift, doing)
             .bind(r.end).bind(r.sales).bind(r.paidFen).bind(r.refundedFen).bind(r.floatFen)
-            .bind(r.expectedFen).bind(r.countedFen).bind(r.differenceFen).bind(r.id)
+            .bind(r.expectedFen).bind(r.countedFen).bind(r.differenceFen).bind(rowOf(r.lastRow)).bind(r.id)
             .run();
         return;
     }
     Query(db, sql::InsertShift, doing)
         .bind(r.cashier).bind(r.start).bind(r.end).bind(r.sales).bind(r.paidFen).bind(r.refundedFen)
-        .bind(r.floatFen).bind(r.expectedFen).bind(r.countedFen).bind(r.differenceFen)
+        .bind(r.floatFen).bind(r.expectedFen).bind(r.countedFen).bind(r.differenceFen).bind(rowOf(r.lastRow))
         .run();
 }
 
-QString lastDayCloseEnd(Connection& connection)
+std::optional<DayCloseRecord> lastDayClose(Connection& connection)
 {
     Query query(databaseOf(connection), sql::LastDayCloseEnd, Reading);
     query.run();
-    return query.next() ? query.value(0).toString() : QString();
+    if (!query.next())
+        return std::nullopt;
+    DayCloseRecord close;
+    close.end = query.value(0).toString();
+    if (!query.value(1).isNull())
+        close.lastRow = query.value(1).toLongLong();
+    return close;
 }
 
 qint64 insertDayClose(Connection& connection, const DayCloseRecord& r)
@@ -228,7 +259,7 @@ qint64 insertDayClose(Connection& connection, const DayCloseRecord& r)
     const QSqlDatabase db = databaseOf(connection);
     connection.requireFileInPlace();
     Query insert(db, sql::InsertDayClose, QStringLiteral("保存到 rj"));
-    insert.bind(textOf(r.start)).bind(textOf(r.end)).bind(nullable(r.closedBy)).bind(r.sales).bind(r.fen).bind(r.report).run();
+    insert.bind(textOf(r.start)).bind(textOf(r.end)).bind(rowOf(r.lastRow)).bind(nullable(r.closedBy)).bind(r.sales).bind(r.fen).bind(r.report).run();
     return insert.lastInsertId().toLongLong();
 }
 
@@ -257,7 +288,7 @@ std::optional<DayCloseRecord> dayClose(Connection& connection, qint64 number)
     if (!query.next())
         return std::nullopt;
     DayCloseRecord close = closeFrom(query);
-    close.report = query.value(6).toString();
+    close.report = query.value(7).toString();
     return close;
 }
 

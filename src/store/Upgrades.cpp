@@ -51,7 +51,8 @@ UpgradeStep paymentsAndReturns()
 }
 
 // Version 4: shift handovers (one row a shift; the open shift of a cashier has no 结束 yet) and
-// day closes, each with its numbered report kept as it was printed. Money in fen.
+// day closes, each with its numbered report kept as it was printed, and the last history row each
+// had seen. Money in fen.
 UpgradeStep shiftsAndDayCloses()
 {
     return {4,
@@ -61,11 +62,11 @@ UpgradeStep shiftsAndDayCloses()
                                "收银员 TEXT NOT NULL CHECK (length(收银员) <= 50), "
                                "开始 TEXT NOT NULL CHECK (length(开始) <= 50), 结束 TEXT CHECK (length(结束) <= 50), "
                                "笔数 INTEGER, 收款 INTEGER, 退款 INTEGER, 备用金 INTEGER NOT NULL DEFAULT 0, "
-                               "应有现金 INTEGER, 实点现金 INTEGER, 差额 INTEGER) STRICT"),
+                               "应有现金 INTEGER, 实点现金 INTEGER, 差额 INTEGER, 末行 INTEGER) STRICT"),
                 QStringLiteral("CREATE INDEX jb_收银员 ON jb (收银员)"),
                 QStringLiteral("CREATE TABLE rj (Z号 INTEGER PRIMARY KEY AUTOINCREMENT, "
                                "开始 TEXT NOT NULL CHECK (length(开始) <= 50), 结束 TEXT NOT NULL CHECK (length(结束) <= 50), "
-                               "操作员 TEXT CHECK (length(操作员) <= 50), 笔数 INTEGER, 金额 INTEGER, "
+                               "末行 INTEGER, 操作员 TEXT CHECK (length(操作员) <= 50), 笔数 INTEGER, 金额 INTEGER, "
                                "报表 TEXT NOT NULL) STRICT"),
             }};
 }

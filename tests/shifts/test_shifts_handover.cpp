@@ -87,6 +87,11 @@ void TestShiftsHandover::drawerCash_data()
            "('张三', '2026-12-09 07:00:00', NULL, 20000);"
            "INSERT INTO xstj (单号, 时间, 折后, 收银员) VALUES ('S9', '2026-12-09 07:30:00', 10, '张三');"
         << 20000LL << 21000LL << 1 << 21000LL << 0LL;
+    QTest::newRow("a sale typed in after the last handover with an earlier time is this shift's")
+        << "INSERT INTO xstj (单号, 时间, 折后, 收银员) VALUES ('S10', '2026-12-09 06:30:00', 10, '张三');"
+           "INSERT INTO jb (收银员, 开始, 结束, 末行) VALUES ('张三', '2026-12-09 06:00:00', '2026-12-09 07:00:00', 1);"
+           "INSERT INTO xstj (单号, 时间, 折后, 收银员) VALUES ('S11', '2026-12-09 06:45:00', 20, '张三');"
+        << 0LL << 2000LL << 1 << 2000LL << 0LL;
     // clang-format on
 }
 
