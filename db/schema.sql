@@ -4,7 +4,7 @@
 -- it makes a user's data folder on the first start, or by hand with sqlite3. Apart from the upgrade
 -- steps, nothing else creates or alters tables.
 PRAGMA journal_mode = WAL;
-PRAGMA user_version = 3;
+PRAGMA user_version = 4;
 
 BEGIN;
 
@@ -75,6 +75,38 @@ CREATE TABLE xsfk (
     找零 INTEGER
 ) STRICT;
 
+-- Shift handovers (交班), one row a shift of a cashier: the open shift has no 结束 yet and keeps
+-- the float typed for it. Money in fen; 差额 is the counted cash less the cash expected; 末行 is the
+-- last xstj rowid at the handover (an entry recorded later but dated earlier is the next shift's).
+CREATE TABLE jb (
+    ID INTEGER PRIMARY KEY AUTOINCREMENT,
+    收银员 TEXT NOT NULL CHECK (length(收银员) <= 50),
+    开始 TEXT NOT NULL CHECK (length(开始) <= 50),
+    结束 TEXT CHECK (length(结束) <= 50),
+    笔数 INTEGER,
+    收款 INTEGER,
+    退款 INTEGER,
+    备用金 INTEGER NOT NULL DEFAULT 0,
+    应有现金 INTEGER,
+    实点现金 INTEGER,
+    差额 INTEGER,
+    末行 INTEGER
+) STRICT;
+
+-- Day closes (日结): Z号 never repeats; a business day runs from the previous close's 结束 up to
+-- (not including) its own, with what was recorded after the previous close but dated before it
+-- (末行: the last xstj rowid at the close). 报表 holds the report as it was printed, so it never changes.
+CREATE TABLE rj (
+    Z号 INTEGER PRIMARY KEY AUTOINCREMENT,
+    开始 TEXT NOT NULL CHECK (length(开始) <= 50),
+    结束 TEXT NOT NULL CHECK (length(结束) <= 50),
+    末行 INTEGER,
+    操作员 TEXT CHECK (length(操作员) <= 50),
+    笔数 INTEGER,
+    金额 INTEGER,
+    报表 TEXT NOT NULL
+) STRICT;
+
 -- Print settings (one row): receipt width, copies, customer and phone switches.
 CREATE TABLE id (
     pos TEXT CHECK (length(pos) <= 50),
@@ -103,6 +135,7 @@ CREATE INDEX xstj_收银员 ON xstj (收银员);
 CREATE INDEX xstj_原单号 ON xstj (原单号) WHERE 原单号 IS NOT NULL;
 CREATE INDEX xsmx_单号 ON xsmx (单号);
 CREATE INDEX xsfk_单号 ON xsfk (单号);
+CREATE INDEX jb_收银员 ON jb (收银员);
 CREATE INDEX spxx_品名 ON spxx (品名);
 CREATE UNIQUE INDEX spxx_条码 ON spxx (条码) WHERE 条码 IS NOT NULL AND 条码 <> '';
 

@@ -121,6 +121,7 @@ void TXstjForm::applyRights(bool administrator)
 {
     SpeedButton4->setEnabled(administrator);
     N6->setEnabled(administrator);
+    SpeedButton6->setEnabled(administrator);
 }
 
 void TXstjForm::showMatching(records::SalesSearch search, const QString& text)
@@ -187,6 +188,7 @@ void TXstjForm::connectHandlers()
     ui::connectGuarded(N7, &QAction::triggered, this, &TXstjForm::N7Click);
     ui::connectGuarded(SpeedButton5, &QToolButton::clicked, this, &TXstjForm::SpeedButton5Click);
     ui::connectGuarded(N8, &QAction::triggered, this, &TXstjForm::N8Click);
+    ui::connectGuarded(SpeedButton6, &QToolButton::clicked, this, &TXstjForm::SpeedButton6Click);
     ui::connectGuarded(DBGridEh1, &ui::DataGrid::doubleClicked, this, &TXstjForm::DBGridEh1DblClick);
     ui::onEnterKey(ScanNumberBox, this, [this] { ScanNumberBoxReturn(); });
     QTableView* view = DBGridEh1->view();
@@ -287,6 +289,11 @@ void TXstjForm::SpeedButton5Click()
 void TXstjForm::N8Click()
 {
     SpeedButton5Click();
+}
+
+void TXstjForm::SpeedButton6Click()
+{
+    emit dayCloseRequested();
 }
 
 void TXstjForm::showReturnRecorded()

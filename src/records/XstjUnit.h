@@ -27,7 +27,7 @@ public:
 
     // The main window's "统计": the whole history in time order, shown modally.
     void OpenFromMain();
-    // What the login's right allows here: only an administrator deletes sales.
+    // What the login's right allows here: only an administrator deletes sales and closes the day.
     void applyRights(bool administrator);
     // Asked by the query and detail dialogs.
     void showMatching(records::SalesSearch search, const QString& text) override;
@@ -59,12 +59,14 @@ public:
     void ScanNumberBoxReturn();
     void SpeedButton5Click(); // return the selected sale, or some of it
     void N8Click();
+    void SpeedButton6Click(); // "日结", administrators only
     // A return was recorded elsewhere: the list reads the history again, as it was searched.
     void showReturnRecorded();
 
 signals:
     void reprintRequested(const QString& receiptNumber);
     void returnRequested(const QString& receiptNumber);
+    void dayCloseRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;

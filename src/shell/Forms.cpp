@@ -12,6 +12,9 @@
 #include "settings/XtUnit.h"
 #include "settings/YhtjUnit.h"
 #include "settings/YhxgUnit.h"
+#include "shifts/JbUnit.h"
+#include "shifts/RjUnit.h"
+#include "shell/ClosingSlipHandOff.h"
 #include "shell/DesktopEntry.h"
 #include "shell/LoginUnit.h"
 #include "shell/MainUnit.h"
@@ -22,6 +25,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QKeyEvent>
 
@@ -77,7 +81,10 @@ Forms::Forms()
     Dy58Form = create<TDy58Form>();
     Dy76Form = create<TDy76Form>();
     ThForm = create<TThForm>();
+    JbForm = create<TJbForm>();
+    RjForm = create<TRjForm>();
     m_returnSlips = std::make_unique<shell::ReturnSlipHandOff>(*MainForm, *Dy58Form);
+    m_closingSlips = std::make_unique<shell::ClosingSlipHandOff>(*MainForm, *Dy58Form);
     introduceWindows();
     connectNews();
     m_helpKey = std::make_unique<HelpKey>(MainForm);
@@ -88,6 +95,10 @@ Forms::~Forms()
     m_helpKey.reset();
     if (ThForm)
         ThForm->setSlipHandOff(nullptr);
+    if (JbForm)
+        JbForm->setSlipHandOff(nullptr);
+    if (RjForm)
+        RjForm->setSlipHandOff(nullptr);
     while (!m_windows.empty())
         m_windows.pop_back();
 }
@@ -116,6 +127,10 @@ void Forms::introduceWindows()
     YhxgForm->setLoggedInUser(&m_loggedIn);
     ThForm->setLoggedInUser(&m_loggedIn);
     ThForm->setSlipHandOff(m_returnSlips.get());
+    JbForm->setLoggedInUser(&m_loggedIn);
+    JbForm->setSlipHandOff(m_closingSlips.get());
+    RjForm->setLoggedInUser(&m_loggedIn);
+    RjForm->setSlipHandOff(m_closingSlips.get());
 }
 
 // What the lower windows announce, the main window carries out at once, inside their handlers.
@@ -135,6 +150,7 @@ void Forms::connectNews()
     ui::connectGuarded(XstjForm, &TXstjForm::reprintRequested, XstjForm, reprint, direct);
     ui::connectGuarded(XsmxForm, &TXsmxForm::reprintRequested, XsmxForm, reprint, direct);
     connectReturns();
+    connectClosings();
     // What the main window asks of the others is a step of its own handler: unguarded, so an
     // error stops that handler as a direct call would.
     QObject::connect(main, &TMainForm::settingsRequested, XtForm, &TXtForm::OpenOnUsersTab, direct);
@@ -154,6 +170,18 @@ void Forms::connectReturns()
     ui::connectGuarded(XsmxForm, &TXsmxForm::returnRequested, XsmxForm, open, direct);
     ui::connectGuarded(ThForm, &TThForm::returnRecorded, XstjForm, &TXstjForm::showReturnRecorded, direct);
     ui::connectGuarded(ThForm, &TThForm::returnRecorded, XsmxForm, &TXsmxForm::showReturnRecorded, direct);
+}
+
+// The handover is told over the main window, the day close over the statistics it is asked from.
+void Forms::connectClosings()
+{
+    const auto direct = Qt::DirectConnection;
+    TJbForm* handover = JbForm;
+    TRjForm* dayClose = RjForm;
+    ui::connectGuarded(MainForm, &TMainForm::handoverRequested, MainForm, [handover] { handover->OpenForShift(); },
+                       direct);
+    ui::connectGuarded(XstjForm, &TXstjForm::dayCloseRequested, XstjForm, [dayClose] { dayClose->OpenDayClose(); },
+                       direct);
 }
 
 bool Forms::start()
@@ -189,6 +217,7 @@ std::function<void()> Forms::loginFirstSteps()
 void Forms::applyLogin(const core::LoggedInUser& user)
 {
     m_loggedIn = user;
+    JbForm->setLoggedInAt(QDateTime::currentDateTime());
     MainForm->showLoggedIn(user);
     // Any other right leaves every control as designed.
     if (user.isAdministrator())

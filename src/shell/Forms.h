@@ -21,8 +21,11 @@ class TQxsmForm;
 class TDy58Form;
 class TDy76Form;
 class TThForm;
+class TJbForm;
+class TRjForm;
 
 namespace shell {
+class ClosingSlipHandOff;
 class ReturnSlipHandOff;
 }
 
@@ -66,17 +69,22 @@ public:
     TDy76Form* Dy76Form = nullptr;
     // Returns, asked for from the statistics and detail windows.
     TThForm* ThForm = nullptr;
+    // The shift handover, asked for from the main window, and the day close, from the statistics.
+    TJbForm* JbForm = nullptr;
+    TRjForm* RjForm = nullptr;
 
 private:
     template <typename Window, typename... Arguments> Window* create(Arguments&&... arguments);
     void introduceWindows();
     void connectNews();
     void connectReturns();
+    void connectClosings();
     void applyRights(bool administrator);
 
     std::vector<std::unique_ptr<QWidget>> m_windows; // in creation order
     std::unique_ptr<QObject> m_helpKey;
     std::unique_ptr<shell::ReturnSlipHandOff> m_returnSlips;
+    std::unique_ptr<shell::ClosingSlipHandOff> m_closingSlips;
     core::LoggedInUser m_loggedIn;
 };
 

@@ -192,6 +192,7 @@ void TMainForm::connectHandlers()
     ui::connectGuarded(SpeedButton6, &QToolButton::clicked, this, &TMainForm::SpeedButton6Click);
     ui::connectGuarded(SpeedButton7, &QToolButton::clicked, this, &TMainForm::SpeedButton7Click);
     ui::connectGuarded(SpeedButton9, &QToolButton::clicked, this, &TMainForm::SpeedButton9Click);
+    ui::connectGuarded(SpeedButton8, &QToolButton::clicked, this, &TMainForm::SpeedButton8Click);
 
     // F5 belongs to this window only; F1 is taken for every window by Forms.
     // Enter goes to the window, not to the box: a combo box would take it as choosing the item
@@ -206,6 +207,9 @@ void TMainForm::connectHandlers()
     m_printKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
     m_printKey->setContext(Qt::WindowShortcut);
     ui::connectGuarded(m_printKey, &QShortcut::activated, this, [this] { WMHotKey(PrintKey); });
+    m_handoverKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    m_handoverKey->setContext(Qt::WindowShortcut);
+    ui::connectGuarded(m_handoverKey, &QShortcut::activated, this, [this] { WMHotKey(HandoverKey); });
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)
@@ -391,12 +395,19 @@ void TMainForm::SpeedButton7Click()
     emit statisticsRequested();
 }
 
+void TMainForm::SpeedButton8Click()
+{
+    emit handoverRequested();
+}
+
 void TMainForm::WMHotKey(int virtualKey)
 {
     if (virtualKey == HelpKey)
         openHelp();
     else if (virtualKey == PrintKey)
         PrintCurrentSale();
+    else if (virtualKey == HandoverKey)
+        SpeedButton8Click();
 }
 
 // A missing help file is left to the viewer to say; a desktop without any viewer is told here,

@@ -42,6 +42,7 @@ class TMainForm : public ui::SkinnedWindow, public Ui::TMainForm
 public:
     static constexpr int HelpKey = 112;  // F1, as the hot-key handler tells the keys apart
     static constexpr int PrintKey = 116; // F5
+    static constexpr int HandoverKey = 121; // F10
 
     explicit TMainForm(QWidget* parent = nullptr);
     ~TMainForm() override;
@@ -74,6 +75,7 @@ public:
     void SpeedButton5Click();
     void SpeedButton6Click();
     void SpeedButton7Click();
+    void SpeedButton8Click(); // "交班"
     void WMHotKey(int virtualKey);
     void reloadGoodsPickList();
     void reloadCashierPickList();
@@ -130,6 +132,7 @@ public:
 signals:
     void settingsRequested();   // "设置"
     void statisticsRequested(); // "统计"
+    void handoverRequested();   // "交班", F10
     // A sale line was added or modified: the settings window re-reads its grids.
     void settingsRefreshRequested();
     // A scanned code names no goods and the cashier would add them (the add dialog, modally).
@@ -165,6 +168,7 @@ private:
     QPointer<TDy76Form> m_dy76;
     QList<QLabel*> m_statusPanels;
     QShortcut* m_printKey = nullptr;
+    QShortcut* m_handoverKey = nullptr;
     shell::PaymentPanel* m_payment = nullptr;
     TZhfkForm* m_splitDialog = nullptr;
 };

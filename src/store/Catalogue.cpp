@@ -75,6 +75,72 @@ const Statement SelectUsername = all("username");
 const Statement DistinctUserNames = distinct("username", "用户名");
 const Statement UserByName = filtered("username", "用户名", Match::Equals);
 
+// The entries of a period: those dated in [from, until), and those recorded after the period before
+// it had ended (rowid beyond its last row then; NULL for none) but dated before from, such as a
+// forgotten sale typed in with its own time: no entry falls between two periods. Both parts are
+// index ranges, of xstj_时间 and of the rowid (the "+" keeps the second off the time index, which
+// would read every earlier entry). Bound: from, until, the last row, from again.
+namespace {
+
+QString periodEntries(const char* alias)
+{
+    return QStringLiteral("%1.rowid IN (SELECT rowid FROM xstj WHERE 时间 >= ? AND 时间 < ? UNION ALL "
+                          "SELECT rowid FROM xstj WHERE rowid > ? AND +时间 < ?)")
+        .arg(QLatin1String(alias));
+}
+
+} // namespace
+
+// A sale without payment rows was paid in cash, its 折后 (received as due, no change); amounts
+// kept in yuan are rounded to fen as sales::fenOf rounds them (half away from zero).
+const QString PeriodCounts = QStringLiteral(
+    "SELECT total(原单号 IS NULL), total(原单号 IS NOT NULL) FROM xstj AS t WHERE %1 AND (? = '' OR 收银员 = ?)")
+    .arg(periodEntries("t"));
+const QString PeriodPayments = QStringLiteral(
+    "SELECT t.原单号 IS NOT NULL, coalesce(f.方式, '现金'), count(DISTINCT t.rowid), "
+    "sum(coalesce(f.金额, CAST(round(coalesce(t.折后, 0) * 100) AS INTEGER))), "
+    "sum(CASE WHEN f.rowid IS NULL THEN CAST(round(coalesce(t.折后, 0) * 100) AS INTEGER) "
+    "ELSE coalesce(f.实收, 0) END), sum(coalesce(f.找零, 0)) "
+    "FROM xstj AS t LEFT JOIN xsfk AS f ON f.单号 = t.单号 "
+    "WHERE %1 AND (? = '' OR t.收银员 = ?) GROUP BY 1, 2 "
+    "ORDER BY 1, CASE coalesce(f.方式, '现金') WHEN '现金' THEN 1 WHEN '微信' THEN 2 WHEN '支付宝' THEN 3 ELSE 4 END")
+    .arg(periodEntries("t"));
+const QString PeriodFirstSale = QStringLiteral(
+    "SELECT 单号 FROM xstj AS t WHERE %1 AND 原单号 IS NULL ORDER BY 时间, rowid LIMIT 1").arg(periodEntries("t"));
+const QString PeriodLastSale = QStringLiteral(
+    "SELECT 单号 FROM xstj AS t WHERE %1 AND 原单号 IS NULL ORDER BY 时间 DESC, rowid DESC LIMIT 1")
+    .arg(periodEntries("t"));
+const QString PeriodCashiers = QStringLiteral(
+    "SELECT coalesce(收银员, ''), total(原单号 IS NULL), sum(CAST(round(coalesce(折后, 0) * 100) AS INTEGER)) "
+    "FROM xstj AS t WHERE %1 GROUP BY 1 ORDER BY 1").arg(periodEntries("t"));
+const QString PeriodTopGoods = QStringLiteral(
+    "SELECT coalesce(m.品名, ''), total(m.数量), sum(CAST(round(coalesce(m.折后, 0) * 100) AS INTEGER)) AS fen "
+    "FROM xstj AS t JOIN xsmx AS m ON m.单号 = t.单号 AND m.时间 IS t.时间 "
+    "WHERE %1 GROUP BY 1 ORDER BY fen DESC, 1 LIMIT 10").arg(periodEntries("t"));
+const QString LastHistoryRow = QStringLiteral("SELECT max(rowid) FROM xstj");
+const QString ShiftsEnded = QStringLiteral(
+    "SELECT 收银员, 开始, 结束, 笔数, 收款, 退款, 备用金, 应有现金, 实点现金, 差额, 末行 FROM jb "
+    "WHERE 结束 IS NOT NULL AND 结束 >= ? AND 结束 < ? ORDER BY 结束, ID");
+const QString OpenShift = QStringLiteral(
+    "SELECT ID, 开始, 备用金 FROM jb WHERE 收银员 = ? AND 结束 IS NULL ORDER BY ID DESC LIMIT 1");
+const QString LastHandover = QStringLiteral(
+    "SELECT 结束, 末行 FROM jb WHERE 收银员 = ? AND 结束 IS NOT NULL ORDER BY 结束 DESC, ID DESC LIMIT 1");
+const QString InsertOpenShift = QStringLiteral("INSERT INTO jb (收银员, 开始, 备用金) VALUES (?, ?, ?)");
+const QString UpdateShiftFloat = QStringLiteral("UPDATE jb SET 备用金 = ? WHERE ID = ?");
+const QString CloseShift = QStringLiteral(
+    "UPDATE jb SET 结束 = ?, 笔数 = ?, 收款 = ?, 退款 = ?, 备用金 = ?, 应有现金 = ?, 实点现金 = ?, 差额 = ?, "
+    "末行 = ? WHERE ID = ?");
+const QString InsertShift = QStringLiteral(
+    "INSERT INTO jb (收银员, 开始, 结束, 笔数, 收款, 退款, 备用金, 应有现金, 实点现金, 差额, 末行) "
+    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+const QString LastDayCloseEnd = QStringLiteral("SELECT 结束, 末行 FROM rj ORDER BY Z号 DESC LIMIT 1");
+const QString InsertDayClose = QStringLiteral(
+    "INSERT INTO rj (开始, 结束, 末行, 操作员, 笔数, 金额, 报表) VALUES (?, ?, ?, ?, ?, ?, ?)");
+const QString SetDayCloseReport = QStringLiteral("UPDATE rj SET 报表 = ? WHERE Z号 = ?");
+const QString DayCloses = QStringLiteral("SELECT Z号, 开始, 结束, 操作员, 笔数, 金额, 末行 FROM rj ORDER BY Z号 DESC");
+const QString DayCloseByNumber = QStringLiteral(
+    "SELECT Z号, 开始, 结束, 操作员, 笔数, 金额, 末行, 报表 FROM rj WHERE Z号 = ?");
+
 // From the sums of the sale's returns, found by the xstj_原单号 index, so the state costs one index
 // look-up per row shown. A return that takes the last of a sale takes exactly what was left, so a
 // wholly returned sale's quantity nets to zero.
@@ -143,6 +209,8 @@ const TableRules Schema[] = {
     {"id", {{"pos", text(50)}, {"print", text(50)}, {"客户", text(50)}, {"电话", text(50)}}},
     {"username", {{"用户名", text(50)}, {"密码", text(255)}, {"权限", text(50)}}},
     {"xtsz", {{"项目", text(50)}, {"值", text(255)}}},
+    {"jb", {{"ID", Number}, {"收银员", text(50)}, {"开始", text(50)}, {"结束", text(50)}, {"笔数", Number}, {"收款", Number}, {"退款", Number}, {"备用金", Number}, {"应有现金", Number}, {"实点现金", Number}, {"差额", Number}, {"末行", Number}}},
+    {"rj", {{"Z号", Number}, {"开始", text(50)}, {"结束", text(50)}, {"末行", Number}, {"操作员", text(50)}, {"笔数", Number}, {"金额", Number}, {"报表", text(0)}}},
 };
 // clang-format on
 

@@ -58,6 +58,29 @@ extern const Statement SelectUsername;     // select * from username
 extern const Statement DistinctUserNames;  // Select Distinct 用户名 From username
 extern const Statement UserByName;         // select * from username where 用户名 = ?
 
+// The shift handover and the day close read the history of a period: bound from, until, the last
+// xstj rowid when the previous period ended (NULL: none), then (where named) the cashier, "" for
+// every cashier. Each reads through the xstj_时间 index and the rowid, never the whole history.
+extern const QString PeriodCounts;     // sales, returns
+extern const QString PeriodPayments;   // is return, method, entries, fen, cash received, change
+extern const QString PeriodFirstSale;  // 单号 of the first sale
+extern const QString PeriodLastSale;   // 单号 of the last sale
+extern const QString PeriodCashiers;   // cashier, sales, net fen (no cashier argument)
+extern const QString PeriodTopGoods;   // goods, quantity, net fen, the ten highest (no cashier argument)
+extern const QString LastHistoryRow;   // the largest xstj rowid
+extern const QString ShiftsEnded;      // jb rows whose 结束 falls in [from, until)
+extern const QString OpenShift;        // ID, 开始, 备用金 of the cashier's open shift
+extern const QString LastHandover;     // 结束, 末行 of the cashier's latest handover
+extern const QString InsertOpenShift;  // 收银员, 开始, 备用金
+extern const QString UpdateShiftFloat; // 备用金, ID
+extern const QString CloseShift;       // 结束 .. 差额, ID
+extern const QString InsertShift;      // 收银员, 开始, 结束 .. 差额
+extern const QString LastDayCloseEnd;  // 结束, 末行 of the newest close
+extern const QString InsertDayClose;   // 开始, 结束, 末行, 操作员, 笔数, 金额, 报表
+extern const QString SetDayCloseReport; // 报表, Z号
+extern const QString DayCloses;        // Z号, 开始, 结束, 操作员, 笔数, 金额, 末行, newest first
+extern const QString DayCloseByNumber; // Z号, 开始, 结束, 操作员, 笔数, 金额, 末行, 报表 of Z号 = ?
+
 // 状态 of a history entry: "退货单" for a return, "已退货" / "部分退货" for a sale with returns.
 extern const ComputedColumn SaleState; // over xstj
 extern const ComputedColumn LineState; // over xsmx

@@ -51,6 +51,27 @@ UpgradeStep paymentsAndReturns()
             }};
 }
 
+// Version 4: shift handovers (one row a shift; the open shift of a cashier has no 结束 yet) and
+// day closes, each with its numbered report kept as it was printed, and the last history row each
+// had seen. Money in fen.
+UpgradeStep shiftsAndDayCloses()
+{
+    return {4,
+            QStringLiteral("交班和日结"),
+            {
+                QStringLiteral("CREATE TABLE jb (ID INTEGER PRIMARY KEY AUTOINCREMENT, "
+                               "收银员 TEXT NOT NULL CHECK (length(收银员) <= 50), "
+                               "开始 TEXT NOT NULL CHECK (length(开始) <= 50), 结束 TEXT CHECK (length(结束) <= 50), "
+                               "笔数 INTEGER, 收款 INTEGER, 退款 INTEGER, 备用金 INTEGER NOT NULL DEFAULT 0, "
+                               "应有现金 INTEGER, 实点现金 INTEGER, 差额 INTEGER, 末行 INTEGER) STRICT"),
+                QStringLiteral("CREATE INDEX jb_收银员 ON jb (收银员)"),
+                QStringLiteral("CREATE TABLE rj (Z号 INTEGER PRIMARY KEY AUTOINCREMENT, "
+                               "开始 TEXT NOT NULL CHECK (length(开始) <= 50), 结束 TEXT NOT NULL CHECK (length(结束) <= 50), "
+                               "末行 INTEGER, 操作员 TEXT CHECK (length(操作员) <= 50), 笔数 INTEGER, 金额 INTEGER, "
+                               "报表 TEXT NOT NULL) STRICT"),
+            }};
+}
+
 void requireWritable(Connection& connection, const QString& file)
 {
     if (!QFileInfo(file).isWritable() || !QFileInfo(QFileInfo(file).absolutePath()).isWritable())
@@ -62,7 +83,7 @@ void requireWritable(Connection& connection, const QString& file)
 
 const std::vector<UpgradeStep>& upgradeSteps()
 {
-    static const std::vector<UpgradeStep> steps = {barcodesAndSettings(), paymentsAndReturns()};
+    static const std::vector<UpgradeStep> steps = {barcodesAndSettings(), paymentsAndReturns(), shiftsAndDayCloses()};
     return steps;
 }
 

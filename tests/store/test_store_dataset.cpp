@@ -414,7 +414,7 @@ void TestStoreDataset::columnWidthsMatchTheSchema()
             ++checked;
         }
     }
-    QCOMPARE(checked, 28);
+    QCOMPARE(checked, 30);
 }
 
 void TestStoreDataset::forEachRowStreamsTheListInOrder()
