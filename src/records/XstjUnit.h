@@ -61,6 +61,9 @@ public:
     void N8Click();
     // A return was recorded elsewhere: the list reads the history again, as it was searched.
     void showReturnRecorded();
+    // The list found the per-day totals disagreeing with the history: they are summed again
+    // from it, and the list read again.
+    void repairTotals();
 
 signals:
     void reprintRequested(const QString& receiptNumber);

@@ -143,6 +143,8 @@ const TableRules Schema[] = {
     {"id", {{"pos", text(50)}, {"print", text(50)}, {"客户", text(50)}, {"电话", text(50)}}},
     {"username", {{"用户名", text(50)}, {"密码", text(255)}, {"权限", text(50)}}},
     {"xtsz", {{"项目", text(50)}, {"值", text(255)}}},
+    {"rtj", {{"日期", text(10)}, {"收银员", text(50)}, {"退货", Number}, {"笔数", Number}, {"数量", Number}, {"金额", Number}, {"折后", Number}}},
+    {"rfk", {{"日期", text(10)}, {"收银员", text(50)}, {"方式", text(0)}, {"笔数", Number}, {"金额", Number}}},
 };
 // clang-format on
 
