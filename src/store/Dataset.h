@@ -20,7 +20,10 @@ class Query;
 // The query object of the windows: a statement opened on a connection, giving a snapshot
 // of row identities (rowids) taken at opening, standing on its first row. Values are read
 // as text by rowid when asked for, so a list of millions costs one integer per row, and a
-// dataset that is only appended to never reads its table at all. Writes go to SQLite at once.
+// dataset that is only appended to never reads its table at all. The whole history and a search
+// by cashier are counted and summed from the per-day totals (store/DayTotals) and their rowids
+// read a chunk at a time as far as they are asked for, so ten years open at the cost of a
+// screenful. Writes go to SQLite at once.
 //
 // Signals tell views what changed; nothing in the store depends on who listens.
 class Dataset : public QObject

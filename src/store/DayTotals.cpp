@@ -4,6 +4,7 @@
 #include "store/Query.h"
 
 #include <QSqlDatabase>
+#include <algorithm>
 #include <cmath>
 
 namespace store {
@@ -180,7 +181,7 @@ bool keptForList(const Statement& statement)
     if (statement.table != QLatin1String("xstj") || !statement.distinctColumn.isEmpty())
         return false;
     return statement.match == Statement::Match::None ||
-           (statement.match == Statement::Match::Contains && statement.filterColumn == QLatin1String("收银员"));
+           (statement.match == Statement::Match::Contains && statement.filterColumn == QStringLiteral("收银员"));
 }
 
 } // namespace
@@ -244,24 +245,24 @@ std::optional<ListTotals> listTotals(Connection& connection, const Statement& st
     const QString doing = QStringLiteral("合计“%1”").arg(statement.text(argument));
     const QString cashierFilter = byCashier ? QStringLiteral(" AND instr(收银员, ?) > 0") : QString();
     ListTotals totals;
-    // The rows recorded since the list was opened, taken back off the totals.
-    Query kept(db,
-               QStringLiteral("SELECT (SELECT total(笔数) FROM rtj WHERE 1%1) - count(*), "
-                              "(SELECT total(数量) FROM rtj WHERE 1%1) - total(数量), "
-                              "(SELECT total(金额) FROM rtj WHERE 1%1) - total(金额), "
-                              "(SELECT total(折后) FROM rtj WHERE 1%1) - total(折后) FROM xstj WHERE rowid > ?%1")
-                   .arg(cashierFilter),
+    Query kept(db, QStringLiteral("SELECT total(笔数), total(数量), total(金额), total(折后) FROM rtj WHERE 1%1").arg(cashierFilter),
                doing);
-    for (int i = 0; i < 4 && byCashier; ++i)
-        kept.bind(argument);
-    kept.bind(upToRowid);
     if (byCashier)
         kept.bind(argument);
     kept.runToFirstRow();
-    totals.count = static_cast<qint64>(std::llround(kept.value(0).toDouble()));
-    totals.sums.insert(QStringLiteral("数量"), kept.value(1).toDouble());
-    totals.sums.insert(QStringLiteral("金额"), kept.value(2).toDouble());
-    totals.sums.insert(QStringLiteral("折后"), kept.value(3).toDouble());
+    // The rows recorded since the list was opened, taken back off the totals.
+    Query later(db,
+                QStringLiteral("SELECT count(*), total(数量), total(金额), total(折后) FROM xstj WHERE rowid > ?%1")
+                    .arg(cashierFilter),
+                doing);
+    later.bind(upToRowid);
+    if (byCashier)
+        later.bind(argument);
+    later.runToFirstRow();
+    totals.count = static_cast<qint64>(std::llround(kept.value(0).toDouble())) - later.value(0).toLongLong();
+    const QStringList summed = {QStringLiteral("数量"), QStringLiteral("金额"), QStringLiteral("折后")};
+    for (int i = 0; i < summed.size(); ++i)
+        totals.sums.insert(summed.at(i), kept.value(i + 1).toDouble() - later.value(i + 1).toDouble());
     if (byCashier) {
         Query names(db, QStringLiteral("SELECT DISTINCT 收银员 FROM rtj WHERE instr(收银员, ?) > 0 ORDER BY 收银员"), doing);
         names.bind(argument).run();

@@ -328,6 +328,18 @@ void TestStoreDataset::countedListsReadInTheStatementsOrder()
     QCOMPARE(byCashier.sum("数量"), db.scalar("SELECT total(数量) FROM xstj WHERE instr(收银员, '张') > 0").toDouble());
     QCOMPARE(listed(byCashier), db.rows("SELECT 单号 FROM xstj WHERE instr(收银员, '张') > 0 ORDER BY rowid"));
 
+    // Counted by the totals, not the rows, until the rows are all read.
+    db.exec("UPDATE rtj SET 笔数 = 笔数 + 1 WHERE rowid = (SELECT min(rowid) FROM rtj WHERE 收银员 = '张三')");
+    for (const Statement* counted : {&sql::SelectXstj, &sql::XstjByTime, &sql::XstjByCashier}) {
+        Dataset list(c, *counted, "张");
+        list.open();
+        QCOMPARE(list.recordCount(), counted == &sql::XstjByCashier ? 1501 : 3001);
+        list.last();
+        QVERIFY(!list.field("单号").isEmpty());
+        QCOMPARE(list.recordCount(), counted == &sql::XstjByCashier ? 1500 : 3000);
+    }
+    db.exec("UPDATE rtj SET 笔数 = 笔数 - 1 WHERE rowid = (SELECT min(rowid) FROM rtj WHERE 收银员 = '张三')");
+
     Dataset all(c, sql::SelectXstj);
     all.open();
     all.moveTo(1000);
