@@ -90,7 +90,7 @@ void TestStoreValues::columnKindsMatchTheSchema()
             ++checked;
         }
     }
-    QCOMPARE(checked, 49);
+    QCOMPARE(checked, 61);
 }
 
 void TestStoreValues::queryFailureNamesTheWork()
