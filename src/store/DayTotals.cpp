@@ -135,8 +135,8 @@ const char* const HistoryPayments =
 
 using Rows = QHash<QString, QList<double>>;
 
-// Rows keyed by their first three columns (NULL told from empty text), the rest as numbers.
-Rows rowsOf(Connection& connection, const QString& sql)
+// Rows keyed by their first three columns (NULL told from empty text), the other columns as numbers.
+Rows rowsOf(Connection& connection, const QString& sql, int columns)
 {
     Query query(databaseOf(connection), sql, QStringLiteral("核对每日汇总"));
     query.run();
@@ -147,7 +147,7 @@ Rows rowsOf(Connection& connection, const QString& sql)
             key += (query.value(i).isNull() ? QStringLiteral("∅") : QStringLiteral("“%1”").arg(query.value(i).toString())) +
                    QLatin1Char(' ');
         QList<double> values;
-        for (int i = 3; query.value(i).isValid(); ++i)
+        for (int i = 3; i < columns; ++i)
             values << query.value(i).toDouble();
         rows.insert(key.trimmed(), values);
     }
@@ -219,10 +219,11 @@ void rebuildDayTotals(Connection& connection)
 QStringList dayTotalsDisagreements(Connection& connection)
 {
     QStringList differences;
-    compare(QStringLiteral("rtj"), rowsOf(connection, QString::fromUtf8(HistoryEntries)),
-            rowsOf(connection, QStringLiteral("SELECT 日期, 收银员, 退货, 笔数, 数量, 金额, 折后 FROM rtj")), differences);
-    compare(QStringLiteral("rfk"), rowsOf(connection, QString::fromUtf8(HistoryPayments)),
-            rowsOf(connection, QStringLiteral("SELECT 日期, 收银员, 方式, 笔数, 金额 FROM rfk")), differences);
+    compare(QStringLiteral("rtj"), rowsOf(connection, QString::fromUtf8(HistoryEntries), 7),
+            rowsOf(connection, QStringLiteral("SELECT 日期, 收银员, 退货, 笔数, 数量, 金额, 折后 FROM rtj"), 7),
+            differences);
+    compare(QStringLiteral("rfk"), rowsOf(connection, QString::fromUtf8(HistoryPayments), 5),
+            rowsOf(connection, QStringLiteral("SELECT 日期, 收银员, 方式, 笔数, 金额 FROM rfk"), 5), differences);
     differences.sort();
     return differences;
 }
