@@ -4,7 +4,7 @@
 -- it makes a user's data folder on the first start, or by hand with sqlite3. Apart from the upgrade
 -- steps, nothing else creates or alters tables.
 PRAGMA journal_mode = WAL;
-PRAGMA user_version = 4;
+PRAGMA user_version = 5;
 
 BEGIN;
 
@@ -128,6 +128,86 @@ CREATE TABLE xtsz (
     值 TEXT CHECK (length(值) <= 255)
 ) STRICT;
 
+-- The history summed per calendar day (the first ten characters of 时间) and cashier, kept by the
+-- triggers below in the transaction of every write to xstj and xsfk: rtj the entries (退货 1 for
+-- returns), rfk what they were paid by, in fen (an entry whose number has no xsfk rows counts its
+-- 折后 as cash). A list of the whole history, or by cashier, is counted and summed from these.
+CREATE TABLE rtj (
+    日期 TEXT CHECK (length(日期) <= 10),
+    收银员 TEXT CHECK (length(收银员) <= 50),
+    退货 INTEGER NOT NULL,
+    笔数 INTEGER NOT NULL,
+    数量 REAL NOT NULL,
+    金额 REAL NOT NULL,
+    折后 REAL NOT NULL
+) STRICT;
+
+CREATE TABLE rfk (
+    日期 TEXT CHECK (length(日期) <= 10),
+    收银员 TEXT CHECK (length(收银员) <= 50),
+    方式 TEXT NOT NULL CHECK (方式 IN ('现金', '微信', '支付宝', '银行卡')),
+    笔数 INTEGER NOT NULL,
+    金额 INTEGER NOT NULL
+) STRICT;
+
+-- Adding to a day's row goes through a view: the one place a row is made, added to and, once it
+-- counts nothing, removed. Keys may be NULL (a sale without time or cashier), hence IS.
+CREATE VIEW rtj_add AS SELECT 日期, 收银员, 退货, 笔数, 数量, 金额, 折后 FROM rtj;
+
+CREATE TRIGGER rtj_add_row INSTEAD OF INSERT ON rtj_add BEGIN
+    INSERT INTO rtj SELECT NEW.日期, NEW.收银员, NEW.退货, 0, 0, 0, 0 WHERE NOT EXISTS (SELECT 1 FROM rtj WHERE 日期 IS NEW.日期 AND 收银员 IS NEW.收银员 AND 退货 = NEW.退货);
+    UPDATE rtj SET 笔数 = 笔数 + NEW.笔数, 数量 = 数量 + NEW.数量, 金额 = 金额 + NEW.金额, 折后 = 折后 + NEW.折后 WHERE 日期 IS NEW.日期 AND 收银员 IS NEW.收银员 AND 退货 = NEW.退货;
+    DELETE FROM rtj WHERE 日期 IS NEW.日期 AND 收银员 IS NEW.收银员 AND 退货 = NEW.退货 AND 笔数 = 0;
+END;
+
+CREATE VIEW rfk_add AS SELECT 日期, 收银员, 方式, 笔数, 金额 FROM rfk;
+
+CREATE TRIGGER rfk_add_row INSTEAD OF INSERT ON rfk_add BEGIN
+    INSERT INTO rfk SELECT NEW.日期, NEW.收银员, NEW.方式, 0, 0 WHERE NOT EXISTS (SELECT 1 FROM rfk WHERE 日期 IS NEW.日期 AND 收银员 IS NEW.收银员 AND 方式 = NEW.方式);
+    UPDATE rfk SET 笔数 = 笔数 + NEW.笔数, 金额 = 金额 + NEW.金额 WHERE 日期 IS NEW.日期 AND 收银员 IS NEW.收银员 AND 方式 = NEW.方式;
+    DELETE FROM rfk WHERE 日期 IS NEW.日期 AND 收银员 IS NEW.收银员 AND 方式 = NEW.方式 AND 笔数 = 0;
+END;
+
+-- What each write to the history adds or takes away: an entry its own sums and its payments (or
+-- its cash); the first payment of a number replaces that cash, the last one gone brings it back.
+CREATE TRIGGER xstj_totals_insert AFTER INSERT ON xstj BEGIN
+    INSERT INTO rtj_add VALUES (substr(NEW.时间, 1, 10), NEW.收银员, NEW.原单号 IS NOT NULL, + 1, + coalesce(NEW.数量, 0), + coalesce(NEW.金额, 0), + coalesce(NEW.折后, 0));
+    INSERT INTO rfk_add SELECT substr(NEW.时间, 1, 10), NEW.收银员, 方式, + 1, + 金额 FROM xsfk WHERE 单号 = NEW.单号;
+    INSERT INTO rfk_add SELECT substr(NEW.时间, 1, 10), NEW.收银员, '现金', + 1, + CAST(round(coalesce(NEW.折后, 0) * 100) AS INTEGER) WHERE NOT EXISTS (SELECT 1 FROM xsfk WHERE 单号 = NEW.单号);
+END;
+
+CREATE TRIGGER xstj_totals_delete AFTER DELETE ON xstj BEGIN
+    INSERT INTO rtj_add VALUES (substr(OLD.时间, 1, 10), OLD.收银员, OLD.原单号 IS NOT NULL, - 1, - coalesce(OLD.数量, 0), - coalesce(OLD.金额, 0), - coalesce(OLD.折后, 0));
+    INSERT INTO rfk_add SELECT substr(OLD.时间, 1, 10), OLD.收银员, 方式, - 1, - 金额 FROM xsfk WHERE 单号 = OLD.单号;
+    INSERT INTO rfk_add SELECT substr(OLD.时间, 1, 10), OLD.收银员, '现金', - 1, - CAST(round(coalesce(OLD.折后, 0) * 100) AS INTEGER) WHERE NOT EXISTS (SELECT 1 FROM xsfk WHERE 单号 = OLD.单号);
+END;
+
+CREATE TRIGGER xstj_totals_update AFTER UPDATE OF 单号, 时间, 数量, 金额, 折后, 收银员, 原单号 ON xstj BEGIN
+    INSERT INTO rtj_add VALUES (substr(OLD.时间, 1, 10), OLD.收银员, OLD.原单号 IS NOT NULL, - 1, - coalesce(OLD.数量, 0), - coalesce(OLD.金额, 0), - coalesce(OLD.折后, 0));
+    INSERT INTO rfk_add SELECT substr(OLD.时间, 1, 10), OLD.收银员, 方式, - 1, - 金额 FROM xsfk WHERE 单号 = OLD.单号;
+    INSERT INTO rfk_add SELECT substr(OLD.时间, 1, 10), OLD.收银员, '现金', - 1, - CAST(round(coalesce(OLD.折后, 0) * 100) AS INTEGER) WHERE NOT EXISTS (SELECT 1 FROM xsfk WHERE 单号 = OLD.单号);
+    INSERT INTO rtj_add VALUES (substr(NEW.时间, 1, 10), NEW.收银员, NEW.原单号 IS NOT NULL, + 1, + coalesce(NEW.数量, 0), + coalesce(NEW.金额, 0), + coalesce(NEW.折后, 0));
+    INSERT INTO rfk_add SELECT substr(NEW.时间, 1, 10), NEW.收银员, 方式, + 1, + 金额 FROM xsfk WHERE 单号 = NEW.单号;
+    INSERT INTO rfk_add SELECT substr(NEW.时间, 1, 10), NEW.收银员, '现金', + 1, + CAST(round(coalesce(NEW.折后, 0) * 100) AS INTEGER) WHERE NOT EXISTS (SELECT 1 FROM xsfk WHERE 单号 = NEW.单号);
+END;
+
+CREATE TRIGGER xsfk_totals_insert AFTER INSERT ON xsfk BEGIN
+    INSERT INTO rfk_add SELECT substr(时间, 1, 10), 收银员, '现金', - 1, - CAST(round(coalesce(折后, 0) * 100) AS INTEGER) FROM xstj WHERE 单号 = NEW.单号 AND (SELECT count(*) FROM xsfk WHERE 单号 = NEW.单号) = 1;
+    INSERT INTO rfk_add SELECT substr(时间, 1, 10), 收银员, NEW.方式, + 1, + NEW.金额 FROM xstj WHERE 单号 = NEW.单号;
+END;
+
+CREATE TRIGGER xsfk_totals_delete AFTER DELETE ON xsfk BEGIN
+    INSERT INTO rfk_add SELECT substr(时间, 1, 10), 收银员, OLD.方式, - 1, - OLD.金额 FROM xstj WHERE 单号 = OLD.单号;
+    INSERT INTO rfk_add SELECT substr(时间, 1, 10), 收银员, '现金', + 1, + CAST(round(coalesce(折后, 0) * 100) AS INTEGER) FROM xstj WHERE 单号 = OLD.单号 AND NOT EXISTS (SELECT 1 FROM xsfk WHERE 单号 = OLD.单号);
+END;
+
+CREATE TRIGGER xsfk_totals_update AFTER UPDATE OF 单号, 方式, 金额 ON xsfk BEGIN
+    INSERT INTO rfk_add SELECT substr(时间, 1, 10), 收银员, OLD.方式, - 1, - OLD.金额 FROM xstj WHERE 单号 = OLD.单号;
+    INSERT INTO rfk_add SELECT substr(时间, 1, 10), 收银员, '现金', + 1, + CAST(round(coalesce(折后, 0) * 100) AS INTEGER) FROM xstj WHERE 单号 = OLD.单号 AND OLD.单号 <> NEW.单号 AND NOT EXISTS (SELECT 1 FROM xsfk WHERE 单号 = OLD.单号);
+    INSERT INTO rfk_add SELECT substr(时间, 1, 10), 收银员, '现金', - 1, - CAST(round(coalesce(折后, 0) * 100) AS INTEGER) FROM xstj WHERE 单号 = NEW.单号 AND OLD.单号 <> NEW.单号 AND (SELECT count(*) FROM xsfk WHERE 单号 = NEW.单号) = 1;
+    INSERT INTO rfk_add SELECT substr(时间, 1, 10), 收银员, NEW.方式, + 1, + NEW.金额 FROM xstj WHERE 单号 = NEW.单号;
+END;
+
 -- The history is read in time order, one sale's lines by number, and distinct numbers for the query list.
 CREATE INDEX xstj_时间 ON xstj (时间);
 CREATE INDEX xstj_单号 ON xstj (单号);
@@ -138,6 +218,8 @@ CREATE INDEX xsfk_单号 ON xsfk (单号);
 CREATE INDEX jb_收银员 ON jb (收银员);
 CREATE INDEX spxx_品名 ON spxx (品名);
 CREATE UNIQUE INDEX spxx_条码 ON spxx (条码) WHERE 条码 IS NOT NULL AND 条码 <> '';
+CREATE UNIQUE INDEX rtj_日期 ON rtj (日期, 收银员, 退货);
+CREATE UNIQUE INDEX rfk_日期 ON rfk (日期, 收银员, 方式);
 
 INSERT INTO username (用户名, 密码, 权限) VALUES ('admin', '', '管理员');
 INSERT INTO id (pos, print, 客户, 电话) VALUES ('58', '1', '1', '1');

@@ -6,6 +6,7 @@
 #include "records/XscxUnit.h"
 #include "records/XsmxUnit.h"
 #include "store/Catalogue.h"
+#include "store/DayTotals.h"
 #include "ui/ControlEvents.h"
 #include "store/SaleReturns.h"
 #include "ui/DataGrid.h"
@@ -191,6 +192,10 @@ void TXstjForm::connectHandlers()
     ui::connectGuarded(SpeedButton6, &QToolButton::clicked, this, &TXstjForm::SpeedButton6Click);
     ui::connectGuarded(DBGridEh1, &ui::DataGrid::doubleClicked, this, &TXstjForm::DBGridEh1DblClick);
     ui::onEnterKey(ScanNumberBox, this, [this] { ScanNumberBoxReturn(); });
+    // Found while the grid reads rows to paint them: repaired once that is over.
+    connect(
+        &ADOQuery1, &store::Dataset::totalsDisagreed, this,
+        [this] { ui::runGuarded(this, [this] { repairTotals(); }); }, Qt::QueuedConnection);
     QTableView* view = DBGridEh1->view();
     new EmptyAreaDoubleClick(view, [this] { ui::runGuarded(this, [this] { DBGridEh1DblClick(); }); });
     ui::connectGuarded(view, &QWidget::customContextMenuRequested, this,
@@ -304,6 +309,15 @@ void TXstjForm::showReturnRecorded()
     reconnectFor(ADOConnection1, ADOQuery1);
     ADOQuery1.requery(statement, argument);
     ADOQuery1.moveTo(at);
+}
+
+void TXstjForm::repairTotals()
+{
+    {
+        WaitCursor wait;
+        store::rebuildDayTotals(ADOConnection1);
+    }
+    showReturnRecorded();
 }
 
 // The sale and, once no other sale keeps its number, its lines go in one transaction: lines

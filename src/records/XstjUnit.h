@@ -62,6 +62,9 @@ public:
     void SpeedButton6Click(); // "日结", administrators only
     // A return was recorded elsewhere: the list reads the history again, as it was searched.
     void showReturnRecorded();
+    // The list found the per-day totals disagreeing with the history: they are summed again
+    // from it, and the list read again.
+    void repairTotals();
 
 signals:
     void reprintRequested(const QString& receiptNumber);

@@ -211,6 +211,8 @@ const TableRules Schema[] = {
     {"xtsz", {{"项目", text(50)}, {"值", text(255)}}},
     {"jb", {{"ID", Number}, {"收银员", text(50)}, {"开始", text(50)}, {"结束", text(50)}, {"笔数", Number}, {"收款", Number}, {"退款", Number}, {"备用金", Number}, {"应有现金", Number}, {"实点现金", Number}, {"差额", Number}, {"末行", Number}}},
     {"rj", {{"Z号", Number}, {"开始", text(50)}, {"结束", text(50)}, {"末行", Number}, {"操作员", text(50)}, {"笔数", Number}, {"金额", Number}, {"报表", text(0)}}},
+    {"rtj", {{"日期", text(10)}, {"收银员", text(50)}, {"退货", Number}, {"笔数", Number}, {"数量", Number}, {"金额", Number}, {"折后", Number}}},
+    {"rfk", {{"日期", text(10)}, {"收银员", text(50)}, {"方式", text(0)}, {"笔数", Number}, {"金额", Number}}},
 };
 // clang-format on
 

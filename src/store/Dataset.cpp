@@ -2,12 +2,14 @@
 
 #include "core/Error.h"
 #include "store/Connection.h"
+#include "store/DayTotals.h"
 #include "store/Numbers.h"
 #include "store/Query.h"
 #include "store/ValueCheck.h"
 
 #include <QScopeGuard>
 #include <algorithm>
+#include <utility>
 
 namespace store {
 
@@ -83,6 +85,8 @@ void Dataset::open()
     m_mode = Mode::Browse;
     m_pending.clear();
     invalidateCache();
+    m_paging = {};
+    m_totalsDisagree = false;
     m_open = true;
     emit reset();
 }
@@ -106,6 +110,7 @@ void Dataset::closeQuietly()
     m_mode = Mode::Browse;
     m_pending.clear();
     invalidateCache();
+    m_paging = {};
 }
 
 void Dataset::requireOpen() const
@@ -187,6 +192,14 @@ void Dataset::ensureSnapshot()
     if (m_snapshotTaken)
         return;
     requireOpen();
+    m_paging = {};
+    // A row posted before the list was read is looked for in the whole list.
+    if (m_lazyCurrent < 0 && startFromTotals()) {
+        m_snapshotTaken = true;
+        m_index = 0;
+        m_eof = m_paging.count == 0;
+        return;
+    }
     const bool distinct = !m_statement.distinctColumn.isEmpty();
     const QString tail = distinct ? QStringLiteral(" GROUP BY %1").arg(quoted(m_statement.distinctColumn)) : orderSql();
     Query query =
@@ -207,12 +220,156 @@ void Dataset::ensureSnapshot()
     m_eof = m_rowids.empty();
 }
 
+bool Dataset::startFromTotals()
+{
+    if (m_totalsDisagree)
+        return false;
+    const std::optional<ListTotals> totals = listTotals(m_connection, m_statement, m_argument, m_maxRowidAtOpen);
+    if (!totals)
+        return false;
+    m_rowids.clear();
+    m_paging.complete = false;
+    m_paging.count = totals->count;
+    m_sums = totals->sums;
+    if (totals->cashiers) {
+        m_paging.byName = true;
+        for (const QString& name : *totals->cashiers) {
+            NameCursor cursor;
+            cursor.name = name;
+            m_paging.names.push_back(std::move(cursor));
+        }
+    }
+    return true;
+}
+
+void Dataset::ensureRead(std::size_t index)
+{
+    while (!m_paging.complete && m_rowids.size() <= index)
+        readMore();
+}
+
+void Dataset::ensureComplete()
+{
+    while (!m_paging.complete)
+        readMore();
+}
+
+// Chunks grow with what was read, so reading to the end of millions of rows takes a few dozen.
+void Dataset::readMore()
+{
+    constexpr int FirstRows = 256;
+    constexpr int MostRows = 65536;
+    const int wanted = std::clamp(static_cast<int>(m_rowids.size()), FirstRows, MostRows);
+    const std::vector<qint64> more = m_paging.byName ? nextByName(wanted) : nextInOrder(wanted);
+    m_rowids.insert(m_rowids.end(), more.begin(), more.end());
+    if (static_cast<int>(more.size()) == wanted)
+        return;
+    m_paging.complete = true;
+    // The rows, not the totals, are the list: its sums are then taken from the rows too.
+    if (static_cast<qint64>(m_rowids.size()) != m_paging.count) {
+        m_totalsDisagree = true;
+        m_sums.clear();
+        emit totalsDisagreed();
+    }
+}
+
+// "+rowid" keeps the snapshot's bound from being taken for the way through the table: the order
+// column's index (or the filter's) is the way.
+std::vector<qint64> Dataset::nextInOrder(int wanted)
+{
+    const QString table = quoted(m_statement.table);
+    const QString order = m_statement.orderColumn.isEmpty() ? QString() : quoted(m_statement.orderColumn);
+    std::vector<qint64> rows;
+    while (static_cast<int>(rows.size()) < wanted) {
+        const int limit = wanted - static_cast<int>(rows.size());
+        QString sql = order.isEmpty()
+                          ? QStringLiteral("SELECT rowid FROM %1 WHERE rowid <= ?").arg(table)
+                          : QStringLiteral("SELECT rowid, %1 FROM %2 WHERE +rowid <= ?").arg(order, table);
+        sql += filterSql();
+        QVariantList after;
+        const bool nulls = !order.isEmpty() && !m_paging.pastNulls;
+        if (order.isEmpty()) {
+            sql += QStringLiteral(" AND rowid > ? ORDER BY rowid");
+            after << m_paging.lastRowid;
+        } else if (nulls) {
+            sql += QStringLiteral(" AND %1 IS NULL AND +rowid > ? ORDER BY %1, rowid").arg(order);
+            after << m_paging.lastRowid;
+        } else if (!m_paging.lastValue.isValid()) {
+            sql += QStringLiteral(" AND %1 IS NOT NULL ORDER BY %1, rowid").arg(order);
+        } else {
+            sql += QStringLiteral(" AND %1 >= ? AND (%1 > ? OR +rowid > ?) ORDER BY %1, rowid").arg(order);
+            after << m_paging.lastValue << m_paging.lastValue << m_paging.lastRowid;
+        }
+        Query query(m_connection.database(), sql + QStringLiteral(" LIMIT ?"), QStringLiteral("读取“%1”").arg(text()));
+        query.bind(m_maxRowidAtOpen);
+        if (m_statement.match != Statement::Match::None)
+            query.bind(m_argument);
+        for (const QVariant& value : after)
+            query.bind(value);
+        query.bind(limit);
+        query.run();
+        int got = 0;
+        while (query.next()) {
+            rows.push_back(query.value(0).toLongLong());
+            m_paging.lastRowid = rows.back();
+            if (!nulls && !order.isEmpty())
+                m_paging.lastValue = query.value(1);
+            ++got;
+        }
+        query.requireNoError();
+        if (got == limit || !nulls)
+            break;
+        m_paging.pastNulls = true;
+        m_paging.lastRowid = 0;
+        m_paging.lastValue = QVariant();
+    }
+    return rows;
+}
+
+// The matching names' rows, merged by rowid: the order the whole table's scan gives.
+std::vector<qint64> Dataset::nextByName(int wanted)
+{
+    std::vector<qint64> rows;
+    while (static_cast<int>(rows.size()) < wanted) {
+        NameCursor* lowest = nullptr;
+        for (NameCursor& cursor : m_paging.names) {
+            if (cursor.next == cursor.waiting.size() && !cursor.done)
+                refill(cursor, wanted);
+            if (cursor.next < cursor.waiting.size() &&
+                (!lowest || cursor.waiting[cursor.next] < lowest->waiting[lowest->next]))
+                lowest = &cursor;
+        }
+        if (!lowest)
+            break;
+        rows.push_back(lowest->waiting[lowest->next++]);
+    }
+    return rows;
+}
+
+void Dataset::refill(NameCursor& cursor, int wanted)
+{
+    Query query(m_connection.database(),
+                QStringLiteral("SELECT rowid FROM %1 WHERE +rowid <= ? AND %2 = ? AND +rowid > ? ORDER BY %2, rowid LIMIT ?")
+                    .arg(quoted(m_statement.table), quoted(m_statement.filterColumn)),
+                QStringLiteral("读取“%1”").arg(text()));
+    query.bind(m_maxRowidAtOpen).bind(cursor.name).bind(cursor.after).bind(wanted);
+    query.run();
+    cursor.waiting.clear();
+    cursor.next = 0;
+    while (query.next())
+        cursor.waiting.push_back(query.value(0).toLongLong());
+    query.requireNoError();
+    if (!cursor.waiting.empty())
+        cursor.after = cursor.waiting.back();
+    cursor.done = static_cast<int>(cursor.waiting.size()) < wanted;
+}
+
 int Dataset::recordCount()
 {
     if (!m_open)
         return 0;
     ensureSnapshot();
-    return static_cast<int>(m_rowids.size());
+    return static_cast<int>(m_paging.complete ? static_cast<qint64>(m_rowids.size()) : m_paging.count);
 }
 
 int Dataset::recordNumber()
@@ -262,8 +419,7 @@ bool Dataset::eof()
 {
     if (!m_open)
         return true;
-    ensureSnapshot();
-    return m_eof || m_rowids.empty();
+    return m_eof || recordCount() == 0;
 }
 
 QStringList Dataset::columnNames()
@@ -294,6 +450,7 @@ int Dataset::recordNumberOfRow(qint64 rowId)
     if (!m_open || rowId < 0)
         return 0;
     ensureSnapshot();
+    ensureComplete();
     const auto it = std::find(m_rowids.begin(), m_rowids.end(), rowId);
     return it == m_rowids.end() ? 0 : static_cast<int>(it - m_rowids.begin()) + 1;
 }
@@ -303,8 +460,11 @@ qint64 Dataset::currentRowid()
     if (!m_snapshotTaken && m_lazyCurrent >= 0)
         return m_lazyCurrent;
     ensureSnapshot();
+    ensureRead(static_cast<std::size_t>(m_index));
     if (m_rowids.empty())
         return -1;
+    // Rows gone from under the list since the totals counted it.
+    m_index = std::min(m_index, static_cast<int>(m_rowids.size()) - 1);
     return m_rowids[static_cast<std::size_t>(m_index)];
 }
 
@@ -349,6 +509,9 @@ QStringList Dataset::rowTexts(int recordIndex)
 {
     if (recordIndex < 0 || recordIndex >= recordCount())
         return {};
+    ensureRead(static_cast<std::size_t>(recordIndex));
+    if (static_cast<std::size_t>(recordIndex) >= m_rowids.size())
+        return {};
     return readRow(m_rowids[static_cast<std::size_t>(recordIndex)]);
 }
 
@@ -377,6 +540,11 @@ double Dataset::sum(const QString& column)
     const ColumnInfo& info = columnInfo(column);
     if (!info.isNumber)
         return 0;
+    if (m_sums.isEmpty() && !m_totalsDisagree) {
+        if (const std::optional<ListTotals> totals =
+                listTotals(m_connection, m_statement, m_argument, m_maxRowidAtOpen))
+            m_sums = totals->sums;
+    }
     if (m_sums.isEmpty()) {
         QStringList totals;
         for (const ColumnInfo& c : m_columns)
@@ -500,6 +668,7 @@ void Dataset::noteInserted(qint64 rowid)
         m_lazyCurrent = rowid;
         return;
     }
+    ensureComplete();
     m_rowids.push_back(rowid);
     const int index = static_cast<int>(m_rowids.size()) - 1;
     emit rowInserted(index);
@@ -511,7 +680,8 @@ void Dataset::deleteCurrent()
     requireOpen();
     discardChange();
     ensureSnapshot();
-    if (m_rowids.empty())
+    ensureRead(static_cast<std::size_t>(m_index));
+    if (m_rowids.empty() || static_cast<std::size_t>(m_index) >= m_rowids.size())
         return;
     const qint64 rowid = m_rowids[static_cast<std::size_t>(m_index)];
     m_connection.requireFileInPlace();
@@ -523,8 +693,10 @@ void Dataset::deleteCurrent()
     m_connection.noteWrite(this);
     const int removed = m_index;
     m_rowids.erase(m_rowids.begin() + removed);
+    if (!m_paging.complete)
+        --m_paging.count;
     emit rowRemoved(removed);
-    const int count = static_cast<int>(m_rowids.size());
+    const int count = recordCount();
     m_index = std::min(removed, std::max(0, count - 1));
     m_eof = count == 0;
     emit currentChanged(count == 0 ? 0 : m_index + 1);

@@ -20,7 +20,10 @@ class Query;
 // The query object of the windows: a statement opened on a connection, giving a snapshot
 // of row identities (rowids) taken at opening, standing on its first row. Values are read
 // as text by rowid when asked for, so a list of millions costs one integer per row, and a
-// dataset that is only appended to never reads its table at all. Writes go to SQLite at once.
+// dataset that is only appended to never reads its table at all. The whole history and a search
+// by cashier are counted and summed from the per-day totals (store/DayTotals) and their rowids
+// read a chunk at a time as far as they are asked for, so ten years open at the cost of a
+// screenful. Writes go to SQLite at once.
 //
 // Signals tell views what changed; nothing in the store depends on who listens.
 class Dataset : public QObject
@@ -79,6 +82,9 @@ signals:
     void rowInserted(int recordIndex);
     void rowRemoved(int recordIndex);
     void currentChanged(int recordNumber);
+    // A list counted by the per-day totals, read to its end, held another number of rows: the
+    // totals disagree with the history. The list now goes by its rows.
+    void totalsDisagreed();
 
 private:
     enum class Mode
@@ -94,11 +100,41 @@ private:
         QString expression; // a computed column's SQL; empty for the table's own
     };
 
+    // A list the per-day totals count (store/DayTotals): its rows are read a chunk at a time in
+    // list order, as far as they are asked for, after the last row read: by the order column and
+    // rowid (NULLs first, as ORDER BY has them), or, for a cashier search, merged from each matching
+    // name's rows by rowid, each name read through the index on the column.
+    struct NameCursor
+    {
+        QString name;
+        std::vector<qint64> waiting; // read, not yet taken; ascending
+        std::size_t next = 0;
+        qint64 after = 0;
+        bool done = false;
+    };
+    struct Paging
+    {
+        bool complete = true;
+        qint64 count = 0; // as the totals count the list, until every row is read
+        qint64 lastRowid = 0;
+        QVariant lastValue; // the order column's value in the last row read; invalid before any
+        bool pastNulls = false;
+        bool byName = false;
+        std::vector<NameCursor> names;
+    };
+
     friend class Connection;
     void closeQuietly(); // the connection closed under us
     void requireOpen() const;
     void loadColumns();
     void ensureSnapshot();
+    bool startFromTotals();
+    void ensureRead(std::size_t index); // rows up to this index, as far as there are
+    void ensureComplete();
+    void readMore();
+    std::vector<qint64> nextInOrder(int wanted);
+    std::vector<qint64> nextByName(int wanted);
+    void refill(NameCursor& cursor, int wanted);
     QString filterSql() const;
     QString orderSql() const;
     Query overSnapshot(const QString& columns, const QString& tail, const QString& doing);
@@ -135,6 +171,8 @@ private:
     qint64 m_cachedRowid = -1;
     QStringList m_cachedRow;
     QHash<QString, double> m_sums; // every number column's total, from one scan; empty = not taken
+    Paging m_paging;
+    bool m_totalsDisagree = false; // the rows read all, and they were not as many as the totals said
 
     Mode m_mode = Mode::Browse;
     QHash<QString, QVariant> m_pending;

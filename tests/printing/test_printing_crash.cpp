@@ -1,5 +1,7 @@
 // A print run killed at any moment never leaves a sale without all its lines or payments, lines
-// or payments without their sale, or a half-emptied current sale, and the file stays intact.
+// or payments without their sale, a half-emptied current sale, or per-day totals that differ from
+// the history, and the file stays intact.
+#include "support/DayTotalsCheck.h"
 #include "support/TestDatabase.h"
 
 #include <QCoreApplication>
@@ -48,6 +50,8 @@ QString TestPrintingCrash::violation(const TestDatabase& db)
         return QStringLiteral("the current sale holds more than one sale");
     if (db.scalar("SELECT count(*) FROM xsxx WHERE 单号 IN (SELECT 单号 FROM xstj)") != "0")
         return QStringLiteral("a recorded sale is still half in the current sale");
+    if (const QString totals = testsupport::dayTotalsMismatch(db); !totals.isEmpty())
+        return QStringLiteral("per-day totals differ from the history: ") + totals;
     return {};
 }
 
@@ -121,6 +125,8 @@ QString TestPrintingCrash::returnViolation(const TestDatabase& db)
     if (db.scalar("SELECT count(*) FROM xsmx s WHERE 原行 IS NULL AND "
                   "s.数量 + (SELECT total(数量) FROM xsmx m WHERE m.原行 = s.rowid) < -1e-9") != "0")
         return QStringLiteral("a line returned beyond what was sold");
+    if (const QString totals = testsupport::dayTotalsMismatch(db); !totals.isEmpty())
+        return QStringLiteral("per-day totals differ from the history: ") + totals;
     return {};
 }
 

@@ -90,7 +90,7 @@ void TestStoreValues::columnKindsMatchTheSchema()
             ++checked;
         }
     }
-    QCOMPARE(checked, 69);
+    QCOMPARE(checked, 81);
 }
 
 void TestStoreValues::queryFailureNamesTheWork()

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "store/Catalogue.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace store {
+
+class Connection;
+
+// The history summed per calendar day (the first ten characters of 时间) and cashier: rtj holds
+// the entries (sales and, apart, returns: count, 数量, 金额, 折后), rfk what they were paid by, in
+// fen (an entry without xsfk rows was paid in cash, its 折后). Triggers on xstj and xsfk keep them
+// in the transaction of every write to the history, whoever makes it, so a list of ten years is
+// counted and summed from a few thousand rows.
+
+// The tables, views, triggers and indexes, then their filling from the history: the upgrade step
+// that brings them, as db/schema.sql makes them.
+QStringList dayTotalsStatements();
+
+// The totals summed again from the history, in a transaction of their own.
+void rebuildDayTotals(Connection& connection);
+
+// Where the totals differ from the history's own sums (one line a day, cashier and kind; empty
+// when they agree). Reads the whole history.
+QStringList dayTotalsDisagreements(Connection& connection);
+
+// The check the program runs: the totals rebuilt when they differ from the history. True when
+// they were rebuilt.
+bool repairDayTotals(Connection& connection);
+
+// A list's count and its number columns' sums, as the totals know them.
+struct ListTotals
+{
+    qint64 count = 0;
+    QHash<QString, double> sums; // 数量, 金额, 折后
+    // A search by cashier: the cashiers whose names hold the text, in name order.
+    std::optional<QStringList> cashiers;
+};
+
+// The totals of a list of the history that are kept: the whole history (in any order) and a
+// search by cashier; std::nullopt for any other statement. Rows after upToRowid are left out,
+// as a dataset's snapshot leaves them.
+std::optional<ListTotals> listTotals(Connection& connection, const Statement& statement, const QString& argument,
+                                     qint64 upToRowid);
+
+} // namespace store
