@@ -78,7 +78,7 @@ void buildReturnSlip(report::Report& slip, const ReturnSlip& content, const QStr
           std::tuple{QStringLiteral("SlipAmount"), QStringLiteral("金额"), columns.amount, columns.valuesTop}}) {
         report::DataField* field = detail->addDataField(name, column, left, at);
         field->setFont(font);
-        if (column == QLatin1String("品名"))
+        if (column == QStringLiteral("品名"))
             field->setWrapWidth(bandWidth - left);
     }
 

@@ -1,5 +1,8 @@
 #include "core/Error.h"
 #include "printing/ReceiptLayouts.h"
+#include "printing/ReturnSlip.h"
+#include "report/Elements.h"
+#include "report/Report.h"
 #include "records/Returns.h"
 #include "records/SalesExport.h"
 #include "records/ThUnit.h"
@@ -229,6 +232,13 @@ void TestRecordsReturns::returnFromTheStatisticsWindow()
         QVERIFY2(texts(slip).contains(shown), qPrintable(shown + " not in " + texts(slip).join(',')));
     QCOMPARE(slip.pageWidth, printing::receiptLayout(printing::PaperWidth::Mm58).pageWidth);
     QVERIFY(testsupport::inkColumns(slip.dots).second > 0);
+    // A long goods name wraps within the paper instead of running off its edge.
+    report::Report layout;
+    printing::ReturnSlip longName;
+    longName.lines = {{QString(30, QChar(0x725B)), "1.00", "6.00"}};
+    printing::buildReturnSlip(layout, longName, QStringLiteral("58"));
+    auto* goods = dynamic_cast<report::DataField*>(layout.element(QStringLiteral("SlipGoods")));
+    QVERIFY(goods && goods->wrapWidth() > 0);
 
     // The list shows the return beside the sale and its footers net it.
     QCOMPARE(statistics.ADOQuery1.recordCount(), 2);
