@@ -245,27 +245,31 @@ QString finishCopy(const QString& partPath, const QString& finalPath)
     return finalPath;
 }
 
-// The check on a thread of its own while `alongside` runs on this one; both must succeed.
-void checkAlongside(const QString& partPath, const QString& finalPath, Check how,
-                    const std::function<void()>& alongside)
+// The copy and its check on a thread of their own while `alongside` runs on this one; both must
+// succeed. The copy reads in one read transaction, so in WAL mode it holds what was committed
+// before, whatever `alongside` writes and has not committed yet.
+template <typename Making>
+void copyAlongside(Making& writePart, const QString& partPath, const QString& finalPath, Check how,
+                   const std::function<void()>& alongside)
 {
-    std::exception_ptr checkFailure;
-    std::thread checking([&] {
+    std::exception_ptr copyFailure;
+    std::thread copying([&] {
         try {
+            writePart(partPath);
             requireIntact(partPath, finalPath, nullptr, how);
         } catch (...) {
-            checkFailure = std::current_exception();
+            copyFailure = std::current_exception();
         }
     });
     try {
         alongside();
     } catch (...) {
-        checking.join();
+        copying.join();
         throw;
     }
-    checking.join();
-    if (checkFailure)
-        std::rethrow_exception(checkFailure);
+    copying.join();
+    if (copyFailure)
+        std::rethrow_exception(copyFailure);
 }
 
 template <typename Making> QString makeCheckedCopy(const QString& folder, const QString& fileName, Abandon* abandon,
@@ -276,11 +280,12 @@ template <typename Making> QString makeCheckedCopy(const QString& folder, const 
     const QString finalPath = QDir(folder).filePath(fileName);
     const QString partPath = finalPath + PartSuffix;
     try {
-        writePart(partPath);
-        if (alongside)
-            checkAlongside(partPath, finalPath, how, alongside);
-        else
+        if (alongside) {
+            copyAlongside(writePart, partPath, finalPath, how, alongside);
+        } else {
+            writePart(partPath);
             requireIntact(partPath, finalPath, abandon, how);
+        }
         return finishCopy(partPath, finalPath);
     } catch (...) {
         removeUnfinished(folder);

@@ -75,9 +75,10 @@ QString makeBackupNamed(const QString& databasePath, const QString& folder, cons
 
 // The copy kept before a change of the whole file (an upgrade, an import, a restore): in 备份 as
 // keptFileNameFor(occasion, at), never removed by the rotation, checked by quick_check (restoring
-// it checks it in full). `alongside`, when given, runs on this thread while the copy is checked
-// on another (the change that the copy is for, not yet committed): the copy is kept only when
-// both succeed. Throws as makeBackupNamed does, or what `alongside` threw.
+// it checks it in full). `alongside`, when given, runs on this thread while the copy is made and
+// checked on another: the change the copy is for, written but not committed, which a database in
+// WAL mode keeps out of the copy's read transaction. The copy is kept only when both succeed.
+// Throws as makeBackupNamed does, or what `alongside` threw.
 QString makeKeptCopy(const QString& databasePath, const QString& occasion, const QDateTime& at,
                      const std::function<void()>& alongside = {});
 

@@ -155,7 +155,8 @@ QString upgradeDatabase(Connection& connection, const QDateTime& now)
     const QString file = Connection::databasePath();
     try {
         requireWritable(connection, file);
-        // The steps run while the copy is checked on another thread, and commit only once it passed.
+        // The steps run while the copy is made and checked on another thread (the connection keeps
+        // the file in WAL mode, so the copy reads it as it was), and commit only once it passed.
         std::optional<Transaction> steps;
         const QString copy = backup::makeKeptCopy(file, QStringLiteral("v%1").arg(newest), now, [&] {
             steps.emplace(connection);
