@@ -1,13 +1,16 @@
-// Print runs, and with "backup" the day's copies between them or with "return" a return of one
-// piece of each sale after it, on data.mdb in the working directory, under the power-cut VFS.
-// Arguments: print|backup|return CUT_AT TEAR(0|1) SEED FULL|NORMAL.
+// Print runs, and with "backup" the day's copies between them, with "return" a return of one
+// piece of each sale after it, or with "close" a shift handover and a day close after every
+// fourth, on data.mdb in the working directory, under the power-cut VFS.
+// Arguments: print|backup|return|close CUT_AT TEAR(0|1) SEED FULL|NORMAL.
 // Each sale whose print run returned is said on stdout ("sold NUMBER") before the next begins,
-// and each recorded return ("returned NUMBER OF_SALE");
+// each recorded return ("returned NUMBER OF_SALE") and each close ("closed Z_NUMBER");
 // a run that is not cut ends with "events N", the writes and syncs it made.
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
 #include "printing/PrintRun.h"
 #include "records/Returns.h"
+#include "shifts/DayClose.h"
+#include "shifts/Shift.h"
 #include "store/SaleReturns.h"
 #include "support/PrintCapture.h"
 #include "store/Backup.h"
@@ -46,6 +49,15 @@ QString returnOnePiece(store::Connection& connection, const QString& number, int
     request.returnedBy = {QStringLiteral("admin"), QStringLiteral("管理员")};
     request.at = QDateTime(QDate(2026, 12, 9), QTime(11, sale));
     return records::recordReturn(connection, request).number;
+}
+
+// The shift handed over with its cash counted, then the day closed; slips are not printed.
+qint64 handOverAndClose(store::Connection& connection, int sale)
+{
+    const QDateTime at(QDate(2026, 12, 9), QTime(12, sale));
+    const core::LoggedInUser admin{QStringLiteral("admin"), QStringLiteral("管理员")};
+    shifts::handOver(connection, admin.name, QDateTime(QDate(2026, 12, 9), QTime(9, 0)), 10000, 10000, at, nullptr);
+    return shifts::closeBusinessDay(connection, admin, at.addSecs(1), nullptr).number;
 }
 
 void say(const QString& text)
@@ -87,6 +99,8 @@ int main(int argc, char** argv)
         capture.clear();
         if (mode == QLatin1String("return"))
             say(QStringLiteral("returned %1 %2").arg(returnOnePiece(main.connection, number, sale), number));
+        if (mode == QLatin1String("close") && sale % 4 == 0)
+            say(QStringLiteral("closed %1").arg(handOverAndClose(main.connection, sale)));
         if (mode == QLatin1String("backup") && sale % 2 == 0) {
             const store::backup::DailyResult result = store::backup::makeDailyCopies(
                 database, QString(), QDateTime(QDate(2026, 12, 1).addDays(sale), QTime(8, 0)));

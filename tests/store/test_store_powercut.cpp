@@ -23,6 +23,7 @@ struct RunResult
     int exitCode = -1;
     QStringList sold;
     QStringList returned; // "NUMBER OF_SALE"
+    QStringList closed;   // Z numbers
     qint64 events = 0;
     QString output;
 };
@@ -42,6 +43,8 @@ RunResult runHelper(const QString& folder, const QString& mode, qint64 cutAt, bo
     for (const QString& line : result.output.split('\n', Qt::SkipEmptyParts)) {
         if (line.startsWith("sold "))
             result.sold << line.mid(5);
+        if (line.startsWith("closed "))
+            result.closed << line.mid(7);
         if (line.startsWith("returned "))
             result.returned << line.mid(9);
         if (line.startsWith("events "))
@@ -72,7 +75,22 @@ QString returnsViolation(const QString& database, const QStringList& returned)
     return {};
 }
 
-QString violation(const QString& database, const QStringList& sold, const QStringList& returned)
+// Each reported close is kept whole: its report and the shift handed over just before it.
+QString closesViolation(const QString& database, const QStringList& closed)
+{
+    for (const QString& number : closed) {
+        // Four sales to a day: the helper closes after every fourth.
+        if (TestDatabase::rowsOf(database, QString("SELECT count(*) FROM rj WHERE Z号 = %1 AND length(报表) > 0 AND "
+                                                   "笔数 = 4").arg(number)) != QStringList{"1"})
+            return "day close " + number + " not kept whole";
+    }
+    if (TestDatabase::rowsOf(database, "SELECT count(*) FROM jb WHERE 结束 IS NOT NULL").value(0).toInt() < closed.size())
+        return "a close without its handover";
+    return {};
+}
+
+QString violation(const QString& database, const QStringList& sold, const QStringList& returned,
+                  const QStringList& closed)
 {
     if (TestDatabase::rowsOf(database, "PRAGMA integrity_check") != QStringList{"ok"})
         return "integrity_check failed";
@@ -89,7 +107,8 @@ QString violation(const QString& database, const QStringList& sold, const QStrin
     if (TestDatabase::rowsOf(database, "SELECT count(*) FROM xsmx m WHERE NOT EXISTS (SELECT 1 FROM xstj t "
                                        "WHERE t.单号 = m.单号)") != QStringList{"0"})
         return "lines without their sale";
-    return returnsViolation(database, returned);
+    const QString returns = returnsViolation(database, returned);
+    return returns.isEmpty() ? closesViolation(database, closed) : returns;
 }
 
 QString copiesViolation(const QString& folder)
@@ -157,7 +176,7 @@ int TestStorePowercut::runCuts(const QString& mode, const QString& sync, int cut
         if (cut.exitCode != testsupport::powercut::CutExitCode && cut.exitCode != 0)
             problem = QString("the helper failed (exit %1): %2").arg(cut.exitCode).arg(cut.output);
         if (problem.isEmpty())
-            problem = violation(database, cut.sold, cut.returned);
+            problem = violation(database, cut.sold, cut.returned, cut.closed);
         if (problem.isEmpty())
             problem = copiesViolation(store::backup::folderFor(database));
         if (!problem.isEmpty()) {
@@ -181,6 +200,7 @@ void TestStorePowercut::cutsLoseNoReportedSale_data()
     QTest::newRow("print runs") << "print" << cutCount(16);
     QTest::newRow("print runs and the day's copies") << "backup" << cutCount(16);
     QTest::newRow("print runs and returns") << "return" << cutCount(12);
+    QTest::newRow("print runs, handovers and day closes") << "close" << cutCount(12);
 }
 
 void TestStorePowercut::cutsLoseNoReportedSale()
