@@ -3,6 +3,7 @@
 #include "core/Error.h"
 #include "printing/PrintHandOff.h"
 #include "printing/ReceiptLayouts.h"
+#include "printing/SlipPage.h"
 #include "report/Report.h"
 #include "ui/Fonts.h"
 
@@ -10,10 +11,7 @@ namespace printing {
 
 namespace {
 
-constexpr double MarginTop = 10, MarginBottom = 10, MarginLeft = 5, MarginRight = 5; // mm, as the receipts
-constexpr double LineStep = 17;
-
-const QString TextFont = QStringLiteral("方正兰亭刊黑_GBK");
+constexpr double LineStep = SlipLineStep;
 
 // The receipts' detail columns: goods, quantity, amount.
 struct Columns
@@ -42,20 +40,11 @@ void ClosingSlip::addRule()
 
 void buildClosingSlip(report::Report& slip, const ClosingSlip& content, const QString& layout)
 {
-    if (layout != QLatin1String("58") && layout != QLatin1String("76"))
-        throw core::Error(QStringLiteral("“POS选择”是“%1”，不是 58 或 76，无法打印%2。")
-                              .arg(core::excerptForMessage(layout), content.title));
-    ui::installFontSubstitutions();
-    const PaperWidth width = layout == QLatin1String("58") ? PaperWidth::Mm58 : PaperWidth::Mm76;
-    const ReceiptLayout& receipt = receiptLayout(width);
-    const Columns columns = columnsFor(width);
-    const QFont font = report::reportFont(TextFont, receipt.textPoints);
-    const double bandWidth = receipt.pageWidth - report::millimetresToUnits(MarginLeft + MarginRight);
-    const QString rule(width == PaperWidth::Mm58 ? 30 : 42, QLatin1Char('-'));
-
-    slip.setName(QStringLiteral("ClosingSlip"));
-    slip.setPageWidth(receipt.pageWidth);
-    slip.setMargins(MarginTop, MarginBottom, MarginLeft, MarginRight);
+    const SlipPage page = startSlip(slip, QStringLiteral("ClosingSlip"), layout, content.title);
+    const Columns columns = columnsFor(page.width);
+    const QFont& font = page.font;
+    const double bandWidth = page.bandWidth;
+    const QString& rule = page.rule;
 
     report::Band* body = slip.addBand(report::BandKind::Title, LineStep * (content.lines.size() + 2) + 4);
     const auto place = [&](const QString& name, const QString& text, double left, double top, double wrap) {

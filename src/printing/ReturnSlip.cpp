@@ -3,6 +3,7 @@
 #include "core/Error.h"
 #include "printing/PrintHandOff.h"
 #include "printing/ReceiptLayouts.h"
+#include "printing/SlipPage.h"
 #include "report/Report.h"
 #include "report/RowSource.h"
 #include "ui/Fonts.h"
@@ -13,10 +14,7 @@ namespace printing {
 
 namespace {
 
-constexpr double MarginTop = 10, MarginBottom = 10, MarginLeft = 5, MarginRight = 5; // mm, as the receipts
-constexpr double LineStep = 17;
-
-const QString TextFont = QStringLiteral("方正兰亭刊黑_GBK");
+constexpr double LineStep = SlipLineStep;
 
 // The columns of the receipts' detail lines: goods, quantity, amount.
 struct Columns
@@ -35,20 +33,11 @@ Columns columnsFor(PaperWidth width)
 
 void buildReturnSlip(report::Report& slip, const ReturnSlip& content, const QString& layout)
 {
-    if (layout != QLatin1String("58") && layout != QLatin1String("76"))
-        throw core::Error(QStringLiteral("“POS选择”是“%1”，不是 58 或 76，无法打印退货单。")
-                              .arg(core::excerptForMessage(layout)));
-    ui::installFontSubstitutions();
-    const PaperWidth width = layout == QLatin1String("58") ? PaperWidth::Mm58 : PaperWidth::Mm76;
-    const ReceiptLayout& receipt = receiptLayout(width);
-    const Columns columns = columnsFor(width);
-    const QFont font = report::reportFont(TextFont, receipt.textPoints);
-    const double bandWidth = receipt.pageWidth - report::millimetresToUnits(MarginLeft + MarginRight);
-    const QString rule(width == PaperWidth::Mm58 ? 30 : 42, QLatin1Char('-'));
-
-    slip.setName(QStringLiteral("ReturnSlip"));
-    slip.setPageWidth(receipt.pageWidth);
-    slip.setMargins(MarginTop, MarginBottom, MarginLeft, MarginRight);
+    const SlipPage page = startSlip(slip, QStringLiteral("ReturnSlip"), layout, QStringLiteral("退货单"));
+    const Columns columns = columnsFor(page.width);
+    const QFont& font = page.font;
+    const double bandWidth = page.bandWidth;
+    const QString& rule = page.rule;
 
     QList<std::pair<QString, QString>> head = {
         {QStringLiteral("SlipTitle"), QStringLiteral("退货单")},

@@ -8,13 +8,6 @@ namespace store {
 
 namespace {
 
-QSqlDatabase databaseOf(Connection& connection)
-{
-    if (!connection.isOpen())
-        connection.open();
-    return connection.database();
-}
-
 const QString Reading = QStringLiteral("读取交班和日结的数字");
 
 // A null text binds NULL, which no comparison matches: "before the first close" and "every
@@ -31,7 +24,7 @@ QVariant rowOf(const std::optional<qint64>& row)
 
 Query periodQuery(Connection& connection, const QString& sql, const Period& period)
 {
-    Query query(databaseOf(connection), sql, Reading);
+    Query query(connection.openedDatabase(), sql, Reading);
     query.bind(textOf(period.from)).bind(textOf(period.until)).bind(rowOf(period.afterRow)).bind(textOf(period.from));
     return query;
 }
@@ -166,7 +159,7 @@ QList<NamedTotal> topGoods(Connection& connection, const Period& period)
 
 std::optional<qint64> lastHistoryRow(Connection& connection)
 {
-    Query query(databaseOf(connection), sql::LastHistoryRow, Reading);
+    Query query(connection.openedDatabase(), sql::LastHistoryRow, Reading);
     query.runToFirstRow();
     if (query.value(0).isNull())
         return std::nullopt;
@@ -176,7 +169,7 @@ std::optional<qint64> lastHistoryRow(Connection& connection)
 QList<ShiftRecord> shiftsEnded(Connection& connection, const QString& from, const QString& until)
 {
     QList<ShiftRecord> shifts;
-    Query query(databaseOf(connection), sql::ShiftsEnded, Reading);
+    Query query(connection.openedDatabase(), sql::ShiftsEnded, Reading);
     query.bind(textOf(from)).bind(textOf(until)).run();
     while (query.next())
         shifts.append(shiftFrom(query));
@@ -186,7 +179,7 @@ QList<ShiftRecord> shiftsEnded(Connection& connection, const QString& from, cons
 
 std::optional<ShiftRecord> openShiftOf(Connection& connection, const QString& cashier)
 {
-    Query query(databaseOf(connection), sql::OpenShift, Reading);
+    Query query(connection.openedDatabase(), sql::OpenShift, Reading);
     query.bind(cashier).run();
     if (!query.next())
         return std::nullopt;
@@ -200,7 +193,7 @@ std::optional<ShiftRecord> openShiftOf(Connection& connection, const QString& ca
 
 std::optional<ShiftRecord> lastHandoverOf(Connection& connection, const QString& cashier)
 {
-    Query query(databaseOf(connection), sql::LastHandover, Reading);
+    Query query(connection.openedDatabase(), sql::LastHandover, Reading);
     query.bind(cashier).run();
     if (!query.next())
         return std::nullopt;
@@ -214,7 +207,7 @@ std::optional<ShiftRecord> lastHandoverOf(Connection& connection, const QString&
 
 void keepShiftFloat(Connection& connection, const QString& cashier, const QString& start, qint64 floatFen)
 {
-    const QSqlDatabase db = databaseOf(connection);
+    const QSqlDatabase db = connection.openedDatabase();
     connection.requireFileInPlace();
     const QString doing = QStringLiteral("保存备用金");
     if (const std::optional<ShiftRecord> open = openShiftOf(connection, cashier))
@@ -225,7 +218,7 @@ void keepShiftFloat(Connection& connection, const QString& cashier, const QStrin
 
 void writeHandedOverShift(Connection& connection, const ShiftRecord& r)
 {
-    const QSqlDatabase db = databaseOf(connection);
+    const QSqlDatabase db = connection.openedDatabase();
     connection.requireFileInPlace();
     const QString doing = QStringLiteral("保存到 jb");
     if (r.id > 0) {
@@ -243,7 +236,7 @@ void writeHandedOverShift(Connection& connection, const ShiftRecord& r)
 
 std::optional<DayCloseRecord> lastDayClose(Connection& connection)
 {
-    Query query(databaseOf(connection), sql::LastDayCloseEnd, Reading);
+    Query query(connection.openedDatabase(), sql::LastDayCloseEnd, Reading);
     query.run();
     if (!query.next())
         return std::nullopt;
@@ -256,7 +249,7 @@ std::optional<DayCloseRecord> lastDayClose(Connection& connection)
 
 qint64 insertDayClose(Connection& connection, const DayCloseRecord& r)
 {
-    const QSqlDatabase db = databaseOf(connection);
+    const QSqlDatabase db = connection.openedDatabase();
     connection.requireFileInPlace();
     Query insert(db, sql::InsertDayClose, QStringLiteral("保存到 rj"));
     insert.bind(textOf(r.start)).bind(textOf(r.end)).bind(rowOf(r.lastRow)).bind(nullable(r.closedBy)).bind(r.sales).bind(r.fen).bind(r.report).run();
@@ -265,7 +258,7 @@ qint64 insertDayClose(Connection& connection, const DayCloseRecord& r)
 
 void setDayCloseReport(Connection& connection, qint64 number, const QString& report)
 {
-    const QSqlDatabase db = databaseOf(connection);
+    const QSqlDatabase db = connection.openedDatabase();
     connection.requireFileInPlace();
     Query(db, sql::SetDayCloseReport, QStringLiteral("保存到 rj")).bind(report).bind(number).run();
 }
@@ -273,7 +266,7 @@ void setDayCloseReport(Connection& connection, qint64 number, const QString& rep
 QList<DayCloseRecord> dayCloses(Connection& connection)
 {
     QList<DayCloseRecord> closes;
-    Query query(databaseOf(connection), sql::DayCloses, Reading);
+    Query query(connection.openedDatabase(), sql::DayCloses, Reading);
     query.run();
     while (query.next())
         closes.append(closeFrom(query));
@@ -283,7 +276,7 @@ QList<DayCloseRecord> dayCloses(Connection& connection)
 
 std::optional<DayCloseRecord> dayClose(Connection& connection, qint64 number)
 {
-    Query query(databaseOf(connection), sql::DayCloseByNumber, Reading);
+    Query query(connection.openedDatabase(), sql::DayCloseByNumber, Reading);
     query.bind(number).run();
     if (!query.next())
         return std::nullopt;

@@ -94,6 +94,13 @@ QSqlDatabase Connection::database() const
     return QSqlDatabase::database(m_name, false);
 }
 
+QSqlDatabase Connection::openedDatabase()
+{
+    if (!m_open)
+        open();
+    return database();
+}
+
 void Connection::open()
 {
     if (m_open)

@@ -25,6 +25,7 @@ public:
     bool isOpen() const { return m_open; }
 
     QSqlDatabase database() const;
+    QSqlDatabase openedDatabase(); // the database, the connection opened first when it is not open
     QString name() const { return m_name; }
     static QString databasePath(); // absolute path of data.mdb in the working directory
 

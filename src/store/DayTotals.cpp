@@ -11,13 +11,6 @@ namespace store {
 
 namespace {
 
-QSqlDatabase databaseOf(Connection& connection)
-{
-    if (!connection.isOpen())
-        connection.open();
-    return connection.database();
-}
-
 // Adding to a day's row through a view: the one place a row is made, added to and, once it
 // counts nothing, removed. A key may be NULL (a sale without time or cashier), hence IS.
 const char* const AddingViews[] = {
@@ -143,7 +136,7 @@ using Rows = QHash<QString, QList<double>>;
 // Rows keyed by their first three columns (NULL told from empty text), the other columns as numbers.
 Rows rowsOf(Connection& connection, const QString& sql, int columns)
 {
-    Query query(databaseOf(connection), sql, QStringLiteral("核对每日汇总"));
+    Query query(connection.openedDatabase(), sql, QStringLiteral("核对每日汇总"));
     query.run();
     Rows rows;
     while (query.next()) {
@@ -211,7 +204,7 @@ QStringList dayTotalsStatements()
 
 void rebuildDayTotals(Connection& connection)
 {
-    databaseOf(connection);
+    connection.openedDatabase();
     Transaction transaction(connection);
     const QString doing = QStringLiteral("重算每日汇总");
     connection.execute(QStringLiteral("DELETE FROM rtj"), doing);
@@ -246,7 +239,7 @@ std::optional<ListTotals> listTotals(Connection& connection, const Statement& st
 {
     if (!keptForList(statement))
         return std::nullopt;
-    const QSqlDatabase db = databaseOf(connection);
+    const QSqlDatabase db = connection.openedDatabase();
     const bool byCashier = statement.match == Statement::Match::Contains;
     const QString doing = QStringLiteral("合计“%1”").arg(statement.text(argument));
     const QString cashierFilter = byCashier ? QStringLiteral(" AND instr(收银员, ?) > 0") : QString();

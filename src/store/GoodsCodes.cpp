@@ -15,13 +15,6 @@ namespace {
 const QString ScaleRulesKey = QStringLiteral("条码秤规则");
 const QString UniqueBarcodeRefusal = QStringLiteral("UNIQUE constraint failed: spxx.条码");
 
-QSqlDatabase databaseOf(Connection& connection)
-{
-    if (!connection.isOpen())
-        connection.open();
-    return connection.database();
-}
-
 
 } // namespace
 
@@ -30,7 +23,7 @@ std::optional<CodedGoods> goodsWithBarcode(Connection& connection, const QString
     if (code.isEmpty())
         return std::nullopt;
     // The second term lets the engine use the partial unique index instead of reading every row.
-    Query query(databaseOf(connection),
+    Query query(connection.openedDatabase(),
                 QStringLiteral("SELECT 品名, 单价 FROM spxx WHERE 条码 = ? AND 条码 <> '' LIMIT 1"),
                 QStringLiteral("按条码查找商品"));
     query.bind(code).run();

@@ -19,18 +19,11 @@ QVariant textOrNull(const QString& text)
     return text.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
 }
 
-QSqlDatabase databaseOf(Connection& connection)
-{
-    if (!connection.isOpen())
-        connection.open();
-    return connection.database();
-}
-
 } // namespace
 
 SaleOnRecord readSaleOnRecord(Connection& connection, const QString& number)
 {
-    const QSqlDatabase db = databaseOf(connection);
+    const QSqlDatabase db = connection.openedDatabase();
     const QString doing = QStringLiteral("读取单号“%1”的销售").arg(number);
     SaleOnRecord sale;
     sale.number = number;
@@ -111,7 +104,7 @@ SaleOnRecord readSaleOnRecord(Connection& connection, const QString& number)
 
 bool receiptNumberTaken(Connection& connection, const QString& number)
 {
-    Query taken(databaseOf(connection), QStringLiteral("SELECT EXISTS (SELECT 1 FROM xstj WHERE 单号 = ?)"),
+    Query taken(connection.openedDatabase(), QStringLiteral("SELECT EXISTS (SELECT 1 FROM xstj WHERE 单号 = ?)"),
                 QStringLiteral("查找单号“%1”").arg(number));
     taken.bind(number).runToFirstRow();
     return taken.value(0).toBool();
@@ -119,7 +112,7 @@ bool receiptNumberTaken(Connection& connection, const QString& number)
 
 int returnsOfSale(Connection& connection, const QString& number)
 {
-    Query returns(databaseOf(connection),
+    Query returns(connection.openedDatabase(),
                   QStringLiteral("SELECT count(*) FROM xstj WHERE 原单号 = ? AND 原单号 IS NOT NULL"),
                   QStringLiteral("查找单号“%1”的退货").arg(number));
     returns.bind(number).runToFirstRow();
@@ -128,7 +121,7 @@ int returnsOfSale(Connection& connection, const QString& number)
 
 void insertReturnRows(Connection& connection, const ReturnRows& rows)
 {
-    const QSqlDatabase db = databaseOf(connection);
+    const QSqlDatabase db = connection.openedDatabase();
     connection.requireFileInPlace();
     Query sale(db,
                QStringLiteral("INSERT INTO xstj (单号, 时间, 数量, 金额, 折后, 收银员, 原单号, 授权人) "
@@ -155,7 +148,7 @@ void insertReturnRows(Connection& connection, const ReturnRows& rows)
 
 void deletePaymentsOf(Connection& connection, const QString& number)
 {
-    const QSqlDatabase db = databaseOf(connection);
+    const QSqlDatabase db = connection.openedDatabase();
     connection.requireFileInPlace();
     Query(db, QStringLiteral("DELETE FROM xsfk WHERE 单号 = ?"), QStringLiteral("删除 xsfk 的记录"))
         .bind(number)
