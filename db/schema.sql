@@ -4,7 +4,7 @@
 -- it makes a user's data folder on the first start, or by hand with sqlite3. Apart from the upgrade
 -- steps, nothing else creates or alters tables.
 PRAGMA journal_mode = WAL;
-PRAGMA user_version = 5;
+PRAGMA user_version = 6;
 
 BEGIN;
 
@@ -208,12 +208,14 @@ CREATE TRIGGER xsfk_totals_update AFTER UPDATE OF 单号, 方式, 金额 ON xsfk
     INSERT INTO rfk_add SELECT substr(时间, 1, 10), 收银员, NEW.方式, + 1, + NEW.金额 FROM xstj WHERE 单号 = NEW.单号;
 END;
 
--- The history is read in time order, one sale's lines by number, and distinct numbers for the query list.
+-- The history is read in time order, one sale's lines by number and a report's by time, and distinct
+-- numbers for the query list.
 CREATE INDEX xstj_时间 ON xstj (时间);
 CREATE INDEX xstj_单号 ON xstj (单号);
 CREATE INDEX xstj_收银员 ON xstj (收银员);
 CREATE INDEX xstj_原单号 ON xstj (原单号) WHERE 原单号 IS NOT NULL;
 CREATE INDEX xsmx_单号 ON xsmx (单号);
+CREATE INDEX xsmx_时间 ON xsmx (时间);
 CREATE INDEX xsfk_单号 ON xsfk (单号);
 CREATE INDEX jb_收银员 ON jb (收银员);
 CREATE INDEX spxx_品名 ON spxx (品名);

@@ -141,6 +141,33 @@ const QString DayCloses = QStringLiteral("SELECT Z号, 开始, 结束, 操作员
 const QString DayCloseByNumber = QStringLiteral(
     "SELECT Z号, 开始, 结束, 操作员, 笔数, 金额, 末行, 报表 FROM rj WHERE Z号 = ?");
 
+// The lines' day is the first ten characters of 时间; the range is put on 时间 itself so the index
+// bounds it (a time "2026-12-31 23:59:59" sorts before the day after, "2027-01-01").
+const QString ReportGoods = QStringLiteral(
+    "SELECT %1 AS period, coalesce(品名, ''), total(数量), sum(CAST(round(coalesce(折后, 0) * 100) AS INTEGER)) AS fen "
+    "FROM xsmx WHERE 时间 >= ? AND 时间 < ? "
+    "GROUP BY 1, 2 ORDER BY 1, fen DESC, 2");
+const QString ReportCashiers = QStringLiteral(
+    "SELECT %1 AS period, coalesce(收银员, ''), total(CASE WHEN 退货 = 0 THEN 笔数 END), "
+    "total(CASE WHEN 退货 <> 0 THEN 笔数 END), total(数量), CAST(round(total(折后) * 100) AS INTEGER) AS fen "
+    "FROM rtj WHERE 日期 >= ? AND 日期 < ? GROUP BY 1, 2 ORDER BY 1, fen DESC, 2");
+const QString ReportPayments = QStringLiteral(
+    "SELECT %1 AS period, 方式, total(笔数), sum(金额) FROM rfk WHERE 日期 >= ? AND 日期 < ? GROUP BY 1, 2 "
+    "ORDER BY 1, CASE 方式 WHEN '现金' THEN 1 WHEN '微信' THEN 2 WHEN '支付宝' THEN 3 ELSE 4 END");
+
+QString reportPeriod(ReportStep step, const QString& dayColumn)
+{
+    switch (step) {
+    case ReportStep::Week:
+        return QStringLiteral("date(%1, '-6 days', 'weekday 1')").arg(dayColumn);
+    case ReportStep::Month:
+        return QStringLiteral("substr(%1, 1, 7)").arg(dayColumn);
+    case ReportStep::Day:
+        break;
+    }
+    return dayColumn;
+}
+
 // From the sums of the sale's returns, found by the xstj_原单号 index, so the state costs one index
 // look-up per row shown. A return that takes the last of a sale takes exactly what was left, so a
 // wholly returned sale's quantity nets to zero.

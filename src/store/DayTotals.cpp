@@ -276,4 +276,41 @@ std::optional<ListTotals> listTotals(Connection& connection, const Statement& st
     return totals;
 }
 
+namespace {
+
+QString reportStatement(ReportView view, sql::ReportStep step)
+{
+    switch (view) {
+    case ReportView::Goods:
+        return sql::ReportGoods.arg(sql::reportPeriod(step, QStringLiteral("substr(时间, 1, 10)")));
+    case ReportView::Cashiers:
+        return sql::ReportCashiers.arg(sql::reportPeriod(step, QStringLiteral("日期")));
+    case ReportView::Payments:
+        break;
+    }
+    return sql::ReportPayments.arg(sql::reportPeriod(step, QStringLiteral("日期")));
+}
+
+} // namespace
+
+QList<ReportRow> reportRows(Connection& connection, ReportView view, sql::ReportStep step, const QDate& first,
+                            const QDate& last)
+{
+    const QString dayFormat = QStringLiteral("yyyy-MM-dd");
+    Query query(databaseOf(connection), reportStatement(view, step), QStringLiteral("读取营业报表"));
+    query.bind(first.toString(dayFormat)).bind(last.addDays(1).toString(dayFormat));
+    query.run();
+    QList<ReportRow> rows;
+    while (query.next()) {
+        ReportRow row{query.value(0).toString(), query.value(1).toString(), {}, 0};
+        const int lastFigure = view == ReportView::Goods ? 2 : view == ReportView::Cashiers ? 4 : 2;
+        for (int column = 2; column <= lastFigure; ++column)
+            row.figures << query.value(column).toDouble();
+        row.fen = query.value(lastFigure + 1).toLongLong();
+        rows << row;
+    }
+    query.requireNoError();
+    return rows;
+}
+
 } // namespace store

@@ -81,6 +81,13 @@ UpgradeStep dayTotals()
     return {5, QStringLiteral("每日汇总"), dayTotalsStatements()};
 }
 
+// Version 6: the history's lines by their time, so a report over some days or months reads only
+// the lines of those days, not every line ever sold.
+UpgradeStep linesByTime()
+{
+    return {6, QStringLiteral("销售明细按时间索引"), {QStringLiteral("CREATE INDEX xsmx_时间 ON xsmx (时间)")}};
+}
+
 void requireWritable(Connection& connection, const QString& file)
 {
     if (!QFileInfo(file).isWritable() || !QFileInfo(QFileInfo(file).absolutePath()).isWritable())
@@ -93,7 +100,7 @@ void requireWritable(Connection& connection, const QString& file)
 const std::vector<UpgradeStep>& upgradeSteps()
 {
     static const std::vector<UpgradeStep> steps = {barcodesAndSettings(), paymentsAndReturns(), shiftsAndDayCloses(),
-                                                   dayTotals()};
+                                                   dayTotals(), linesByTime()};
     return steps;
 }
 
