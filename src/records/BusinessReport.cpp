@@ -69,13 +69,17 @@ QHash<QString, qint64> amountsByName(const QList<ReportRow>& rows)
 QList<QList<double>> chartValues(const BusinessReport& report, const QStringList& names, const QStringList& periods)
 {
     QList<QList<double>> values(names.size(), QList<double>(periods.size(), 0.0));
+    // Ten years by day are thousands of periods: each row finds its own by a look-up.
+    QHash<QString, qsizetype> periodAt;
+    for (qsizetype at = 0; at < periods.size(); ++at)
+        periodAt.insert(periods.at(at), at);
     const qsizetype other = names.indexOf(OtherNames);
     for (const ReportRow& row : report.rows) {
         qsizetype series = names.indexOf(row.name);
         if (series < 0)
             series = other;
         if (series >= 0)
-            values[series][periods.indexOf(row.period)] += sales::yuanOf(row.fen);
+            values[series][periodAt.value(row.period)] += sales::yuanOf(row.fen);
     }
     return values;
 }
