@@ -141,11 +141,8 @@ const QString DayCloses = QStringLiteral("SELECT Z号, 开始, 结束, 操作员
 const QString DayCloseByNumber = QStringLiteral(
     "SELECT Z号, 开始, 结束, 操作员, 笔数, 金额, 末行, 报表 FROM rj WHERE Z号 = ?");
 
-// The lines' day is the first ten characters of 时间; the range is put on 时间 itself so the index
-// bounds it (a time "2026-12-31 23:59:59" sorts before the day after, "2027-01-01").
 const QString ReportGoods = QStringLiteral(
-    "SELECT %1 AS period, coalesce(品名, ''), total(数量), sum(CAST(round(coalesce(折后, 0) * 100) AS INTEGER)) AS fen "
-    "FROM xsmx WHERE 时间 >= ? AND 时间 < ? "
+    "SELECT %1 AS period, coalesce(品名, ''), total(数量), sum(折后) AS fen FROM rsp WHERE 日期 >= ? AND 日期 < ? "
     "GROUP BY 1, 2 ORDER BY 1, fen DESC, 2");
 const QString ReportCashiers = QStringLiteral(
     "SELECT %1 AS period, coalesce(收银员, ''), total(CASE WHEN 退货 = 0 THEN 笔数 END), "
@@ -240,6 +237,7 @@ const TableRules Schema[] = {
     {"rj", {{"Z号", Number}, {"开始", text(50)}, {"结束", text(50)}, {"末行", Number}, {"操作员", text(50)}, {"笔数", Number}, {"金额", Number}, {"报表", text(0)}}},
     {"rtj", {{"日期", text(10)}, {"收银员", text(50)}, {"退货", Number}, {"笔数", Number}, {"数量", Number}, {"金额", Number}, {"折后", Number}}},
     {"rfk", {{"日期", text(10)}, {"收银员", text(50)}, {"方式", text(0)}, {"笔数", Number}, {"金额", Number}}},
+    {"rsp", {{"日期", text(10)}, {"品名", text(255)}, {"退货", Number}, {"行数", Number}, {"数量", Number}, {"折后", Number}}},
 };
 // clang-format on
 

@@ -83,8 +83,7 @@ extern const QString DayCloseByNumber; // Z号, 开始, 结束, 操作员, 笔�
 
 // The business reports over the days [first, until) (bound as "yyyy-MM-dd"),
 // one row a period and name; %1 is the period a day falls in (reportPeriod). Amounts in fen, a
-// return's negative, so each figure is net. Goods read xsmx through xsmx_时间; cashiers and
-// payments read the per-day totals.
+// return's negative, so each figure is net. Each reads its per-day totals (rsp, rtj, rfk).
 extern const QString ReportGoods;    // period, goods, quantity, fen
 extern const QString ReportCashiers; // period, cashier, sales, returns, quantity, fen
 extern const QString ReportPayments; // period, method, entries, fen

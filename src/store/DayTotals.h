@@ -23,7 +23,11 @@ class Connection;
 // that brings them, as db/schema.sql makes them.
 QStringList dayTotalsStatements();
 
-// The totals summed again from the history, in a transaction of their own.
+// The goods sold per day (rsp: 日期, 品名, 退货, 行数, 数量, 折后 in fen), kept by triggers on xsmx
+// as the others are on xstj, then filled from the lines: the upgrade step that brings them.
+QStringList goodsTotalsStatements();
+
+// The totals (goods too) summed again from the history, in a transaction of their own.
 void rebuildDayTotals(Connection& connection);
 
 // Where the totals differ from the history's own sums (one line a day, cashier and kind; empty
@@ -67,8 +71,7 @@ enum class ReportView
 };
 
 // The view's rows over the days first to last, both included, by period, each period's highest
-// amounts first (payments in their fixed order). Goods come from the lines, the others from the
-// per-day totals.
+// amounts first (payments in their fixed order), read from the per-day totals.
 QList<ReportRow> reportRows(Connection& connection, ReportView view, sql::ReportStep step, const QDate& first,
                             const QDate& last);
 

@@ -81,11 +81,11 @@ UpgradeStep dayTotals()
     return {5, QStringLiteral("每日汇总"), dayTotalsStatements()};
 }
 
-// Version 6: the history's lines by their time, so a report over some days or months reads only
-// the lines of those days, not every line ever sold.
-UpgradeStep linesByTime()
+// Version 6: the goods sold per day, kept by triggers on the lines and filled from them here, so a
+// report by goods over years reads a row a day and goods, not every line ever sold.
+UpgradeStep goodsTotals()
 {
-    return {6, QStringLiteral("销售明细按时间索引"), {QStringLiteral("CREATE INDEX xsmx_时间 ON xsmx (时间)")}};
+    return {6, QStringLiteral("每日商品汇总"), goodsTotalsStatements()};
 }
 
 void requireWritable(Connection& connection, const QString& file)
@@ -100,7 +100,7 @@ void requireWritable(Connection& connection, const QString& file)
 const std::vector<UpgradeStep>& upgradeSteps()
 {
     static const std::vector<UpgradeStep> steps = {barcodesAndSettings(), paymentsAndReturns(), shiftsAndDayCloses(),
-                                                   dayTotals(), linesByTime()};
+                                                   dayTotals(), goodsTotals()};
     return steps;
 }
 
