@@ -6,6 +6,7 @@
 #include "store/Catalogue.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
+#include "store/DayTotals.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -93,6 +94,22 @@ int main(int argc, char** argv)
     });
     bench::report(QStringLiteral("stats_sums_%1").arg(label), sums, "ms");
     bench::report(QStringLiteral("peak_rss_%1").arg(label), bench::peakRssMb(), "MB");
+
+    // 营业报表 over the bench history's ten years by month, and over its last month by day.
+    const QDate first(2016, 12, 1), last(2026, 12, 31), lastMonth(2026, 11, 1);
+    const struct
+    {
+        const char* name;
+        ReportView view;
+    } views[] = {{"goods", ReportView::Goods}, {"cashiers", ReportView::Cashiers}, {"payments", ReportView::Payments}};
+    for (const auto& v : views) {
+        const double years = bench::medianMs(3, [&] { reportRows(connection, v.view, sql::ReportStep::Month, first, last); });
+        const double month = bench::medianMs(3, [&] {
+            reportRows(connection, v.view, sql::ReportStep::Day, lastMonth, lastMonth.addMonths(1).addDays(-1));
+        });
+        bench::report(QStringLiteral("report_%1_10y_%2").arg(QString::fromUtf8(v.name), label), years, "ms");
+        bench::report(QStringLiteral("report_%1_month_%2").arg(QString::fromUtf8(v.name), label), month, "ms");
+    }
 
     // Backups, once each (a copy of the whole file): what the start waits for before it goes on,
     // and the whole checked copy that then runs beside the cashier.

@@ -4,7 +4,7 @@
 set -euo pipefail
 mode=${1:-run}
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-          libqt6sql6-sqlite libsqlite3-dev sqlite3 libsodium-dev fonts-noto-cjk fonts-liberation fp-utils cups-client
+          qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libsqlite3-dev sqlite3 libsodium-dev fonts-noto-cjk fonts-liberation fp-utils cups-client
           qt6-translations-l10n xchm xdg-utils libcups2-dev
           mdbtools-dev libfreexl-dev libzip-dev)
 if [ "$mode" = test ]; then

@@ -190,6 +190,7 @@ void TXstjForm::connectHandlers()
     ui::connectGuarded(SpeedButton5, &QToolButton::clicked, this, &TXstjForm::SpeedButton5Click);
     ui::connectGuarded(N8, &QAction::triggered, this, &TXstjForm::N8Click);
     ui::connectGuarded(SpeedButton6, &QToolButton::clicked, this, &TXstjForm::SpeedButton6Click);
+    ui::connectGuarded(SpeedButton7, &QToolButton::clicked, this, &TXstjForm::SpeedButton7Click);
     ui::connectGuarded(DBGridEh1, &ui::DataGrid::doubleClicked, this, &TXstjForm::DBGridEh1DblClick);
     ui::onEnterKey(ScanNumberBox, this, [this] { ScanNumberBoxReturn(); });
     // Found while the grid reads rows to paint them: repaired once that is over.
@@ -299,6 +300,11 @@ void TXstjForm::N8Click()
 void TXstjForm::SpeedButton6Click()
 {
     emit dayCloseRequested();
+}
+
+void TXstjForm::SpeedButton7Click()
+{
+    emit reportsRequested();
 }
 
 void TXstjForm::showReturnRecorded()

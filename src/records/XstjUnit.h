@@ -60,6 +60,7 @@ public:
     void SpeedButton5Click(); // return the selected sale, or some of it
     void N8Click();
     void SpeedButton6Click(); // "日结", administrators only
+    void SpeedButton7Click(); // "营业报表"
     // A return was recorded elsewhere: the list reads the history again, as it was searched.
     void showReturnRecorded();
     // The list found the per-day totals disagreeing with the history: they are summed again
@@ -70,6 +71,7 @@ signals:
     void reprintRequested(const QString& receiptNumber);
     void returnRequested(const QString& receiptNumber);
     void dayCloseRequested();
+    void reportsRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -2,6 +2,7 @@
 
 #include "printing/Dy58Unit.h"
 #include "printing/Dy76Unit.h"
+#include "records/BbUnit.h"
 #include "records/ThUnit.h"
 #include "records/XscxUnit.h"
 #include "records/XsmxUnit.h"
@@ -83,6 +84,7 @@ Forms::Forms()
     ThForm = create<TThForm>();
     JbForm = create<TJbForm>();
     RjForm = create<TRjForm>();
+    BbForm = create<TBbForm>();
     m_returnSlips = std::make_unique<shell::ReturnSlipHandOff>(*MainForm, *Dy58Form);
     m_closingSlips = std::make_unique<shell::ClosingSlipHandOff>(*MainForm, *Dy58Form);
     introduceWindows();
@@ -181,6 +183,9 @@ void Forms::connectClosings()
     ui::connectGuarded(MainForm, &TMainForm::handoverRequested, MainForm, [handover] { handover->OpenForShift(); },
                        direct);
     ui::connectGuarded(XstjForm, &TXstjForm::dayCloseRequested, XstjForm, [dayClose] { dayClose->OpenDayClose(); },
+                       direct);
+    TBbForm* reports = BbForm;
+    ui::connectGuarded(XstjForm, &TXstjForm::reportsRequested, XstjForm, [reports] { reports->OpenReports(); },
                        direct);
 }
 

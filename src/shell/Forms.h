@@ -23,6 +23,7 @@ class TDy76Form;
 class TThForm;
 class TJbForm;
 class TRjForm;
+class TBbForm;
 
 namespace shell {
 class ClosingSlipHandOff;
@@ -72,6 +73,8 @@ public:
     // The shift handover, asked for from the main window, and the day close, from the statistics.
     TJbForm* JbForm = nullptr;
     TRjForm* RjForm = nullptr;
+    // The business reports, asked for from the statistics.
+    TBbForm* BbForm = nullptr;
 
 private:
     template <typename Window, typename... Arguments> Window* create(Arguments&&... arguments);

@@ -141,6 +141,30 @@ const QString DayCloses = QStringLiteral("SELECT Z号, 开始, 结束, 操作员
 const QString DayCloseByNumber = QStringLiteral(
     "SELECT Z号, 开始, 结束, 操作员, 笔数, 金额, 末行, 报表 FROM rj WHERE Z号 = ?");
 
+const QString ReportGoods = QStringLiteral(
+    "SELECT %1 AS period, coalesce(品名, ''), total(数量), sum(折后) AS fen FROM rsp WHERE 日期 >= ? AND 日期 < ? "
+    "GROUP BY 1, 2 ORDER BY 1, fen DESC, 2");
+const QString ReportCashiers = QStringLiteral(
+    "SELECT %1 AS period, coalesce(收银员, ''), total(CASE WHEN 退货 = 0 THEN 笔数 END), "
+    "total(CASE WHEN 退货 <> 0 THEN 笔数 END), total(数量), CAST(round(total(折后) * 100) AS INTEGER) AS fen "
+    "FROM rtj WHERE 日期 >= ? AND 日期 < ? GROUP BY 1, 2 ORDER BY 1, fen DESC, 2");
+const QString ReportPayments = QStringLiteral(
+    "SELECT %1 AS period, 方式, total(笔数), sum(金额) FROM rfk WHERE 日期 >= ? AND 日期 < ? GROUP BY 1, 2 "
+    "ORDER BY 1, CASE 方式 WHEN '现金' THEN 1 WHEN '微信' THEN 2 WHEN '支付宝' THEN 3 ELSE 4 END");
+
+QString reportPeriod(ReportStep step, const QString& dayColumn)
+{
+    switch (step) {
+    case ReportStep::Week:
+        return QStringLiteral("date(%1, '-6 days', 'weekday 1')").arg(dayColumn);
+    case ReportStep::Month:
+        return QStringLiteral("substr(%1, 1, 7)").arg(dayColumn);
+    case ReportStep::Day:
+        break;
+    }
+    return dayColumn;
+}
+
 // From the sums of the sale's returns, found by the xstj_原单号 index, so the state costs one index
 // look-up per row shown. A return that takes the last of a sale takes exactly what was left, so a
 // wholly returned sale's quantity nets to zero.
@@ -213,6 +237,7 @@ const TableRules Schema[] = {
     {"rj", {{"Z号", Number}, {"开始", text(50)}, {"结束", text(50)}, {"末行", Number}, {"操作员", text(50)}, {"笔数", Number}, {"金额", Number}, {"报表", text(0)}}},
     {"rtj", {{"日期", text(10)}, {"收银员", text(50)}, {"退货", Number}, {"笔数", Number}, {"数量", Number}, {"金额", Number}, {"折后", Number}}},
     {"rfk", {{"日期", text(10)}, {"收银员", text(50)}, {"方式", text(0)}, {"笔数", Number}, {"金额", Number}}},
+    {"rsp", {{"日期", text(10)}, {"品名", text(255)}, {"退货", Number}, {"行数", Number}, {"数量", Number}, {"折后", Number}}},
 };
 // clang-format on
 

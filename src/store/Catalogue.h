@@ -81,6 +81,21 @@ extern const QString SetDayCloseReport; // 报表, Z号
 extern const QString DayCloses;        // Z号, 开始, 结束, 操作员, 笔数, 金额, 末行, newest first
 extern const QString DayCloseByNumber; // Z号, 开始, 结束, 操作员, 笔数, 金额, 末行, 报表 of Z号 = ?
 
+// The business reports over the days [first, until) (bound as "yyyy-MM-dd"),
+// one row a period and name; %1 is the period a day falls in (reportPeriod). Amounts in fen, a
+// return's negative, so each figure is net. Each reads its per-day totals (rsp, rtj, rfk).
+extern const QString ReportGoods;    // period, goods, quantity, fen
+extern const QString ReportCashiers; // period, cashier, sales, returns, quantity, fen
+extern const QString ReportPayments; // period, method, entries, fen
+enum class ReportStep
+{
+    Day,
+    Week,
+    Month
+};
+// The period of the day `dayColumn` ("yyyy-MM-dd") as SQL: the day, the Monday of its week, "yyyy-MM".
+QString reportPeriod(ReportStep step, const QString& dayColumn);
+
 // 状态 of a history entry: "退货单" for a return, "已退货" / "部分退货" for a sale with returns.
 extern const ComputedColumn SaleState; // over xstj
 extern const ComputedColumn LineState; // over xsmx

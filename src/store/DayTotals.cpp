@@ -92,6 +92,52 @@ QStringList keepingTriggers()
     };
 }
 
+// The goods sold per day (rsp): one row a day, goods and kind (退货 1 for return lines), added
+// to through its view as rtj is; amounts in fen, as each line's 折后 rounds.
+const char* const GoodsTable[] = {
+    "CREATE TABLE rsp (日期 TEXT CHECK (length(日期) <= 10), 品名 TEXT CHECK (length(品名) <= 255), "
+    "退货 INTEGER NOT NULL, 行数 INTEGER NOT NULL, 数量 REAL NOT NULL, 折后 INTEGER NOT NULL) STRICT",
+    "CREATE UNIQUE INDEX rsp_日期 ON rsp (日期, 品名, 退货)",
+    "CREATE VIEW rsp_add AS SELECT 日期, 品名, 退货, 行数, 数量, 折后 FROM rsp",
+    "CREATE TRIGGER rsp_add_row INSTEAD OF INSERT ON rsp_add BEGIN "
+    "INSERT INTO rsp SELECT NEW.日期, NEW.品名, NEW.退货, 0, 0, 0 WHERE NOT EXISTS (SELECT 1 FROM rsp WHERE "
+    "日期 IS NEW.日期 AND 品名 IS NEW.品名 AND 退货 = NEW.退货); "
+    "UPDATE rsp SET 行数 = 行数 + NEW.行数, 数量 = 数量 + NEW.数量, 折后 = 折后 + NEW.折后 "
+    "WHERE 日期 IS NEW.日期 AND 品名 IS NEW.品名 AND 退货 = NEW.退货; "
+    "DELETE FROM rsp WHERE 日期 IS NEW.日期 AND 品名 IS NEW.品名 AND 退货 = NEW.退货 AND 行数 = 0; END",
+};
+
+// What one history line (ROW: NEW or OLD) adds to the goods totals, times SIGN.
+QString lineCounts(const QString& row, const QString& sign)
+{
+    return QStringLiteral("INSERT INTO rsp_add VALUES (substr(%1.时间, 1, 10), %1.品名, %1.原行 IS NOT NULL, %2 1, "
+                          "%2 coalesce(%1.数量, 0), %2 CAST(round(coalesce(%1.折后, 0) * 100) AS INTEGER)); ")
+        .arg(row, sign);
+}
+
+QStringList goodsKeepingTriggers()
+{
+    return {
+        QStringLiteral("CREATE TRIGGER xsmx_totals_insert AFTER INSERT ON xsmx BEGIN %1END")
+            .arg(lineCounts(QStringLiteral("NEW"), QStringLiteral("+"))),
+        QStringLiteral("CREATE TRIGGER xsmx_totals_delete AFTER DELETE ON xsmx BEGIN %1END")
+            .arg(lineCounts(QStringLiteral("OLD"), QStringLiteral("-"))),
+        QStringLiteral("CREATE TRIGGER xsmx_totals_update AFTER UPDATE OF 时间, 品名, 数量, 折后, 原行 ON xsmx BEGIN %1%2END")
+            .arg(lineCounts(QStringLiteral("OLD"), QStringLiteral("-")),
+                 lineCounts(QStringLiteral("NEW"), QStringLiteral("+"))),
+    };
+}
+
+// The lines' own sums, keyed as rsp's rows: what the table is filled with and checked against.
+const char* const HistoryGoods =
+    "SELECT substr(时间, 1, 10), 品名, 原行 IS NOT NULL, count(*), total(数量), "
+    "sum(CAST(round(coalesce(折后, 0) * 100) AS INTEGER)) FROM xsmx GROUP BY 1, 2, 3";
+
+QString goodsFilling()
+{
+    return QStringLiteral("INSERT INTO rsp %1").arg(QString::fromUtf8(HistoryGoods));
+}
+
 // One sorted pass over the history, cash counted as if no entry had payment rows; the entries
 // that have them (reached from xsfk, few in an old shop) are then taken back out of the cash.
 // Probing xsfk once per entry instead costs a second in 2,000,000.
@@ -202,6 +248,14 @@ QStringList dayTotalsStatements()
     return statements;
 }
 
+QStringList goodsTotalsStatements()
+{
+    QStringList statements;
+    for (const char* statement : GoodsTable)
+        statements << QString::fromUtf8(statement);
+    return statements << goodsKeepingTriggers() << goodsFilling();
+}
+
 void rebuildDayTotals(Connection& connection)
 {
     connection.openedDatabase();
@@ -209,8 +263,10 @@ void rebuildDayTotals(Connection& connection)
     const QString doing = QStringLiteral("重算每日汇总");
     connection.execute(QStringLiteral("DELETE FROM rtj"), doing);
     connection.execute(QStringLiteral("DELETE FROM rfk"), doing);
+    connection.execute(QStringLiteral("DELETE FROM rsp"), doing);
     for (const QString& statement : fillingStatements())
         connection.execute(statement, doing);
+    connection.execute(goodsFilling(), doing);
     transaction.commit();
 }
 
@@ -222,6 +278,8 @@ QStringList dayTotalsDisagreements(Connection& connection)
             differences);
     compare(QStringLiteral("rfk"), rowsOf(connection, QString::fromUtf8(HistoryPayments), 5),
             rowsOf(connection, QStringLiteral("SELECT 日期, 收银员, 方式, 笔数, 金额 FROM rfk"), 5), differences);
+    compare(QStringLiteral("rsp"), rowsOf(connection, QString::fromUtf8(HistoryGoods), 6),
+            rowsOf(connection, QStringLiteral("SELECT 日期, 品名, 退货, 行数, 数量, 折后 FROM rsp"), 6), differences);
     differences.sort();
     return differences;
 }
@@ -272,6 +330,43 @@ std::optional<ListTotals> listTotals(Connection& connection, const Statement& st
         totals.cashiers = cashiers;
     }
     return totals;
+}
+
+namespace {
+
+QString reportStatement(ReportView view, sql::ReportStep step)
+{
+    switch (view) {
+    case ReportView::Goods:
+        return sql::ReportGoods.arg(sql::reportPeriod(step, QStringLiteral("日期")));
+    case ReportView::Cashiers:
+        return sql::ReportCashiers.arg(sql::reportPeriod(step, QStringLiteral("日期")));
+    case ReportView::Payments:
+        break;
+    }
+    return sql::ReportPayments.arg(sql::reportPeriod(step, QStringLiteral("日期")));
+}
+
+} // namespace
+
+QList<ReportRow> reportRows(Connection& connection, ReportView view, sql::ReportStep step, const QDate& first,
+                            const QDate& last)
+{
+    const QString dayFormat = QStringLiteral("yyyy-MM-dd");
+    Query query(connection.openedDatabase(), reportStatement(view, step), QStringLiteral("读取营业报表"));
+    query.bind(first.toString(dayFormat)).bind(last.addDays(1).toString(dayFormat));
+    query.run();
+    QList<ReportRow> rows;
+    while (query.next()) {
+        ReportRow row{query.value(0).toString(), query.value(1).toString(), {}, 0};
+        const int lastFigure = view == ReportView::Goods ? 2 : view == ReportView::Cashiers ? 4 : 2;
+        for (int column = 2; column <= lastFigure; ++column)
+            row.figures << query.value(column).toDouble();
+        row.fen = query.value(lastFigure + 1).toLongLong();
+        rows << row;
+    }
+    query.requireNoError();
+    return rows;
 }
 
 } // namespace store

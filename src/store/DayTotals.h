@@ -2,7 +2,9 @@
 
 #include "store/Catalogue.h"
 
+#include <QDate>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -21,7 +23,11 @@ class Connection;
 // that brings them, as db/schema.sql makes them.
 QStringList dayTotalsStatements();
 
-// The totals summed again from the history, in a transaction of their own.
+// The goods sold per day (rsp: 日期, 品名, 退货, 行数, 数量, 折后 in fen), kept by triggers on xsmx
+// as the others are on xstj, then filled from the lines: the upgrade step that brings them.
+QStringList goodsTotalsStatements();
+
+// The totals (goods too) summed again from the history, in a transaction of their own.
 void rebuildDayTotals(Connection& connection);
 
 // Where the totals differ from the history's own sums (one line a day, cashier and kind; empty
@@ -46,5 +52,27 @@ struct ListTotals
 // as a dataset's snapshot leaves them.
 std::optional<ListTotals> listTotals(Connection& connection, const Statement& statement, const QString& argument,
                                      qint64 upToRowid);
+
+// One row of a business report: a period ("yyyy-MM-dd" for a day or a week's Monday, "yyyy-MM"
+// for a month), a name (goods, cashier or payment method), its counts and its net amount in fen.
+struct ReportRow
+{
+    QString period;
+    QString name;
+    QList<double> figures; // goods: quantity; cashiers: sales, returns, quantity; payments: entries
+    qint64 fen = 0;
+};
+
+enum class ReportView
+{
+    Goods,
+    Cashiers,
+    Payments
+};
+
+// The view's rows over the days first to last, both included, by period, each period's highest
+// amounts first (payments in their fixed order), read from the per-day totals.
+QList<ReportRow> reportRows(Connection& connection, ReportView view, sql::ReportStep step, const QDate& first,
+                            const QDate& last);
 
 } // namespace store

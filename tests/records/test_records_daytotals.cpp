@@ -209,8 +209,10 @@ void TestRecordsDayTotals::disagreeingTotalsAreRepaired()
     QTRY_VERIFY(dayTotalsMismatch(shop.db).isEmpty());
     QCOMPARE(statistics.DBGridEh1->model()->rowCount(), 5);
 
-    shop.db.exec("DELETE FROM rfk");
+    shop.db.exec("DELETE FROM rfk; UPDATE rsp SET 数量 = 数量 + 1 WHERE rowid = (SELECT min(rowid) FROM rsp)");
+    QCOMPARE(store::dayTotalsDisagreements(connection).filter("rsp ").size(), 1);
     QVERIFY(store::repairDayTotals(connection));
+    QCOMPARE(store::dayTotalsDisagreements(connection), QStringList());
     QVERIFY(dayTotalsMismatch(shop.db).isEmpty());
     QVERIFY(!store::repairDayTotals(connection));
 }

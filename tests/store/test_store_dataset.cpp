@@ -474,7 +474,7 @@ void TestStoreDataset::columnWidthsMatchTheSchema()
             ++checked;
         }
     }
-    QCOMPARE(checked, 34);
+    QCOMPARE(checked, 36);
 }
 
 void TestStoreDataset::forEachRowStreamsTheListInOrder()

@@ -103,7 +103,7 @@ void TestStoreRestore::refusedCopyChangesNothing()
         execOn(copy, "CREATE TABLE accounts (id INTEGER); PRAGMA user_version = 1");
     }
     if (fault == "column")
-        execOn(copy, "ALTER TABLE xsmx DROP COLUMN 数量");
+        execOn(copy, "ALTER TABLE xsmx DROP COLUMN 电话"); // not 数量: the goods totals' triggers use it, so SQLite keeps it
     if (fault == "missing")
         QVERIFY(QFile::remove(copy));
     const QByteArray before = digestOf(db.path());

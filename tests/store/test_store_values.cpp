@@ -90,7 +90,7 @@ void TestStoreValues::columnKindsMatchTheSchema()
             ++checked;
         }
     }
-    QCOMPARE(checked, 81);
+    QCOMPARE(checked, 87);
 }
 
 void TestStoreValues::queryFailureNamesTheWork()
