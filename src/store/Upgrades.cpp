@@ -164,6 +164,8 @@ QString upgradeDatabase(Connection& connection, const QDateTime& now)
         requireWritable(connection, file);
         // The steps run while the copy is made and checked on another thread (the connection keeps
         // the file in WAL mode, so the copy reads it as it was), and commit only once it passed.
+        // The totals' fills sort millions of rows: SQLite may sort with a helper thread.
+        connection.execute(QStringLiteral("PRAGMA threads = 2"), QStringLiteral("升级"));
         std::optional<Transaction> steps;
         const QString copy = backup::makeKeptCopy(file, QStringLiteral("v%1").arg(newest), now, [&] {
             steps.emplace(connection);
