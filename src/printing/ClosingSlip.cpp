@@ -1,11 +1,9 @@
 #include "printing/ClosingSlip.h"
 
-#include "core/Error.h"
 #include "printing/PrintHandOff.h"
 #include "printing/ReceiptLayouts.h"
 #include "printing/SlipPage.h"
 #include "report/Report.h"
-#include "ui/Fonts.h"
 
 namespace printing {
 

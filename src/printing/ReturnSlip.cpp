@@ -1,12 +1,10 @@
 #include "printing/ReturnSlip.h"
 
-#include "core/Error.h"
 #include "printing/PrintHandOff.h"
 #include "printing/ReceiptLayouts.h"
 #include "printing/SlipPage.h"
 #include "report/Report.h"
 #include "report/RowSource.h"
-#include "ui/Fonts.h"
 
 #include <tuple>
 
