@@ -2,11 +2,14 @@
 // Usage: quorvel_bench LABEL   (figures are printed as NAME_LABEL VALUE UNIT)
 #include "BenchSupport.h"
 #include "shell/Backups.h"
+#include "shifts/DayClose.h"
 #include "store/Backup.h"
+#include "store/Closings.h"
 #include "store/Catalogue.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
 #include "store/DayTotals.h"
+#include "store/Query.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -109,6 +112,31 @@ int main(int argc, char** argv)
         });
         bench::report(QStringLiteral("report_%1_10y_%2").arg(QString::fromUtf8(v.name), label), years, "ms");
         bench::report(QStringLiteral("report_%1_month_%2").arg(QString::fromUtf8(v.name), label), month, "ms");
+    }
+
+    // 日结 as read before its slip prints: the first of a shop, which covers the whole history, and
+    // that of the history's last day after a close at its start (kept only while measured).
+    {
+        Query newest(connection.openedDatabase(), QStringLiteral("SELECT max(时间) FROM xstj"), QStringLiteral("bench"));
+        newest.runToFirstRow();
+        const QString lastSale = newest.value(0).toString();
+        const QDateTime now =
+            QDateTime::fromString(lastSale, QStringLiteral("yyyy-MM-dd HH:mm:ss")).addSecs(60);
+        const double firstClose = bench::medianMs(1, [&] { shifts::readBusinessDay(connection, now); });
+        bench::report(QStringLiteral("day_close_first_ms_%1").arg(label), firstClose, "ms");
+        Transaction kept(connection);
+        DayCloseRecord previous;
+        previous.start = lastSale.left(10) + QStringLiteral(" 00:00:00");
+        previous.end = previous.start;
+        previous.closedBy = QStringLiteral("admin");
+        Query lastRow(connection.database(), QStringLiteral("SELECT max(rowid) FROM xstj WHERE 时间 < ?"),
+                      QStringLiteral("bench"));
+        lastRow.bind(previous.end).runToFirstRow();
+        previous.lastRow = lastRow.value(0).toLongLong();
+        previous.report = QStringLiteral("{}");
+        insertDayClose(connection, previous);
+        const double dayClose = bench::medianMs(3, [&] { shifts::readBusinessDay(connection, now); });
+        bench::report(QStringLiteral("day_close_ms_%1").arg(label), dayClose, "ms");
     }
 
     // Backups, once each (a copy of the whole file): what the start waits for before it goes on,

@@ -1,5 +1,6 @@
 #include "records/BbUnit.h"
 
+#include "records/GoodsTotalsWait.h"
 #include "records/SalesExport.h"
 #include "ui/Guard.h"
 #include "ui/Messages.h"
@@ -137,6 +138,7 @@ void TBbForm::SpeedButton1Click()
         ui::message(this, QStringLiteral("开始日期不能晚于结束日期。"), ui::MessageStyle::Warning);
         return;
     }
+    records::finishGoodsTotals(this, ADOConnection1);
     // All three are read before any is shown: a failure leaves the pages as they were.
     std::array<records::BusinessReport, 3> read;
     for (ReportView view : Views)

@@ -1,6 +1,7 @@
 #include "records/XstjUnit.h"
 
 #include "core/Error.h"
+#include "records/GoodsTotalsWait.h"
 #include "records/SalesExport.h"
 #include "records/SoldColumns.h"
 #include "records/XscxUnit.h"
@@ -331,6 +332,8 @@ void TXstjForm::repairTotals()
 void TXstjForm::deleteCurrentSale()
 {
     const QString number = ADOQuery1.field(ReceiptNumber);
+    // The lines' triggers would take off the goods totals what the fill has not yet added.
+    records::finishGoodsTotals(this, ADOConnection1);
     store::Transaction transaction(ADOConnection1);
     // Its returns would be left pointing at nothing, and deleting them with it would lose the
     // record of money given back: they are deleted first, one by one, on purpose.

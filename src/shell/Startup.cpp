@@ -4,6 +4,7 @@
 #include "shell/Backups.h"
 #include "shell/DataFolder.h"
 #include "shell/Forms.h"
+#include "shell/GoodsTotalsFill.h"
 #include "shell/MainUnit.h"
 #include "shell/SingleInstance.h"
 #include "store/Connection.h"
@@ -169,11 +170,15 @@ int runProgram()
     // The windows are up: the day's first copy of data.mdb is made while the cashier works.
     std::optional<BackupSchedule> backups(std::in_place, forms->MainForm);
     backups->atStart();
+    std::optional<GoodsTotalsFill> goodsTotals(std::in_place);
+    goodsTotals->atStart();
     const int code = QApplication::exec();
+    goodsTotals->atExit();
     backups->atExit();
     if (!restartAsked)
         return code;
     // Nothing may hold data.mdb while it is replaced.
+    goodsTotals.reset();
     backups.reset();
     forms.reset();
     putRestoredCopyInPlace();

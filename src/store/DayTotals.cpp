@@ -129,13 +129,54 @@ QStringList goodsKeepingTriggers()
 }
 
 // The lines' own sums, keyed as rsp's rows: what the table is filled with and checked against.
-const char* const HistoryGoods =
-    "SELECT substr(时间, 1, 10), 品名, 原行 IS NOT NULL, count(*), total(数量), "
-    "sum(CAST(round(coalesce(折后, 0) * 100) AS INTEGER)) FROM xsmx GROUP BY 1, 2, 3";
+// `where` (with a trailing space) picks the lines.
+QString historyGoods(const QString& where = {})
+{
+    return QStringLiteral("SELECT substr(时间, 1, 10), 品名, 原行 IS NOT NULL, count(*), total(数量), "
+                          "sum(CAST(round(coalesce(折后, 0) * 100) AS INTEGER)) FROM xsmx %1GROUP BY 1, 2, 3")
+        .arg(where);
+}
 
 QString goodsFilling()
 {
-    return QStringLiteral("INSERT INTO rsp %1").arg(QString::fromUtf8(HistoryGoods));
+    return QStringLiteral("INSERT INTO rsp %1").arg(historyGoods());
+}
+
+// The lines not yet in rsp, as "first last" rowids in xtsz; no row when every line is counted.
+const QString PendingKey = QStringLiteral("商品汇总待补");
+
+// Every line there is when the goods totals arrive is left for fillPendingGoods: summing
+// millions of lines inside the upgrade would hold the start for many seconds. Lines written
+// from here on are counted by the triggers.
+QString pendingMarking()
+{
+    return QStringLiteral("INSERT OR REPLACE INTO xtsz (项目, 值) SELECT '%1', min(rowid) || ' ' || max(rowid) FROM xsmx "
+                          "HAVING count(*) > 0")
+        .arg(PendingKey);
+}
+
+std::optional<PendingGoodsLines> readPending(const QSqlDatabase& db)
+{
+    Query query(db, QStringLiteral("SELECT 值 FROM xtsz WHERE 项目 = ?"), QStringLiteral("读取商品汇总进度"));
+    query.bind(PendingKey).run();
+    if (!query.next()) {
+        query.requireNoError();
+        return std::nullopt;
+    }
+    const QStringList ends = query.value(0).toString().split(QLatin1Char(' '));
+    bool firstRead = false;
+    bool lastRead = false;
+    const PendingGoodsLines pending{ends.value(0).toLongLong(&firstRead), ends.value(1).toLongLong(&lastRead)};
+    // A mark that cannot be read says nothing of what was summed: first > last, and the fill
+    // then sums the whole history again.
+    if (ends.size() != 2 || !firstRead || !lastRead)
+        return PendingGoodsLines{1, 0};
+    return pending;
+}
+
+void forgetPending(Connection& connection, const QString& doing)
+{
+    Query(connection.database(), QStringLiteral("DELETE FROM xtsz WHERE 项目 = ?"), doing).bind(PendingKey).run();
 }
 
 // One sorted pass over the history, cash counted as if no entry had payment rows; the entries
@@ -253,7 +294,7 @@ QStringList goodsTotalsStatements()
     QStringList statements;
     for (const char* statement : GoodsTable)
         statements << QString::fromUtf8(statement);
-    return statements << goodsKeepingTriggers() << goodsFilling();
+    return statements << goodsKeepingTriggers() << pendingMarking();
 }
 
 void rebuildDayTotals(Connection& connection)
@@ -267,7 +308,49 @@ void rebuildDayTotals(Connection& connection)
     for (const QString& statement : fillingStatements())
         connection.execute(statement, doing);
     connection.execute(goodsFilling(), doing);
+    forgetPending(connection, doing);
     transaction.commit();
+}
+
+std::optional<PendingGoodsLines> pendingGoodsLines(Connection& connection)
+{
+    return readPending(connection.openedDatabase());
+}
+
+bool fillPendingGoods(Connection& connection, qint64 lines)
+{
+    connection.openedDatabase();
+    const QString doing = QStringLiteral("补算每日商品汇总");
+    // Read inside the write lock: another filler may have moved the mark meanwhile.
+    Transaction transaction(connection);
+    const std::optional<PendingGoodsLines> pending = readPending(connection.database());
+    if (!pending) {
+        transaction.commit();
+        return false;
+    }
+    if (pending->first > pending->last) {
+        connection.execute(QStringLiteral("DELETE FROM rsp"), doing);
+        connection.execute(goodsFilling(), doing);
+        forgetPending(connection, doing);
+        transaction.commit();
+        return false;
+    }
+    const qint64 upTo = pending->last - pending->first < lines ? pending->last : pending->first + (lines - 1);
+    Query(connection.database(),
+          QStringLiteral("INSERT INTO rsp_add %1").arg(historyGoods(QStringLiteral("WHERE rowid BETWEEN ? AND ? "))), doing)
+        .bind(pending->first)
+        .bind(upTo)
+        .run();
+    const bool more = upTo < pending->last;
+    if (more)
+        Query(connection.database(), QStringLiteral("UPDATE xtsz SET 值 = ? WHERE 项目 = ?"), doing)
+            .bind(QStringLiteral("%1 %2").arg(upTo + 1).arg(pending->last))
+            .bind(PendingKey)
+            .run();
+    else
+        forgetPending(connection, doing);
+    transaction.commit();
+    return more;
 }
 
 QStringList dayTotalsDisagreements(Connection& connection)
@@ -278,7 +361,11 @@ QStringList dayTotalsDisagreements(Connection& connection)
             differences);
     compare(QStringLiteral("rfk"), rowsOf(connection, QString::fromUtf8(HistoryPayments), 5),
             rowsOf(connection, QStringLiteral("SELECT 日期, 收银员, 方式, 笔数, 金额 FROM rfk"), 5), differences);
-    compare(QStringLiteral("rsp"), rowsOf(connection, QString::fromUtf8(HistoryGoods), 6),
+    // Lines still waiting for the fill are not in rsp yet, and rightly so.
+    const std::optional<PendingGoodsLines> pending = readPending(connection.openedDatabase());
+    const QString counted = pending ? QStringLiteral("WHERE rowid NOT BETWEEN %1 AND %2 ").arg(pending->first).arg(pending->last)
+                                    : QString();
+    compare(QStringLiteral("rsp"), rowsOf(connection, historyGoods(counted), 6),
             rowsOf(connection, QStringLiteral("SELECT 日期, 品名, 退货, 行数, 数量, 折后 FROM rsp"), 6), differences);
     differences.sort();
     return differences;

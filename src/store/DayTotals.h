@@ -24,8 +24,29 @@ class Connection;
 QStringList dayTotalsStatements();
 
 // The goods sold per day (rsp: 日期, 品名, 退货, 行数, 数量, 折后 in fen), kept by triggers on xsmx
-// as the others are on xstj, then filled from the lines: the upgrade step that brings them.
+// as the others are on xstj: the upgrade step that brings them. The lines already there are
+// marked as pending, to be summed by fillPendingGoods after the start.
 QStringList goodsTotalsStatements();
+
+// The rowids of the lines not yet summed into rsp, both included.
+struct PendingGoodsLines
+{
+    qint64 first = 0;
+    qint64 last = 0;
+};
+
+// std::nullopt when every line is in rsp: the usual case, and at once for a new file.
+std::optional<PendingGoodsLines> pendingGoodsLines(Connection& connection);
+
+// Sums up to `lines` pending lines into rsp, in a transaction of its own that also moves the
+// mark, so a power cut loses no work and counts no line twice, and fillers on other connections
+// take turns. True while lines remain. While lines are pending, no line may be deleted or changed:
+// the triggers would take off what was never added (deleting a sale finishes the fill first).
+bool fillPendingGoods(Connection& connection, qint64 lines);
+
+// The slice the fill behind the cashier's back takes: about a tenth of a second, so a print
+// run that comes meanwhile waits no longer.
+constexpr qint64 BackgroundFillLines = 50000;
 
 // The totals (goods too) summed again from the history, in a transaction of their own.
 void rebuildDayTotals(Connection& connection);

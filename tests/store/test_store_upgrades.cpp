@@ -1,5 +1,6 @@
 #include "store/Catalogue.h"
 #include "store/Connection.h"
+#include "store/DayTotals.h"
 #include "core/Error.h"
 #include "store/Upgrades.h"
 #include "support/FileSizeLimit.h"
@@ -135,6 +136,7 @@ private slots:
     void failedStepLeavesTheFileAsItWas();
     void fullDiskLeavesTheFileAsItWas();
     void barcodesAreUniqueWhereGiven();
+    void goodsTotalsAreSummedAfterTheStart();
 };
 
 void TestStoreUpgrades::stepsAreNumberedInOrder()
@@ -267,6 +269,39 @@ void TestStoreUpgrades::barcodesAreUniqueWhereGiven()
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, db.exec("INSERT INTO spxx VALUES ('f', 1, '6901234567892')"));
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, db.exec(QString("INSERT INTO spxx VALUES ('g', 1, '%1')").arg(QString(33, '1'))));
     QCOMPARE(db.scalar("SELECT count(*) FROM spxx"), QString("5"));
+}
+
+// The upgrade only marks the lines already there; fillers sum them in slices afterwards, while
+// new lines are counted by the triggers, and no line is counted twice or left out.
+void TestStoreUpgrades::goodsTotalsAreSummedAfterTheStart()
+{
+    TestDatabase db(TestDatabase::Schema::First);
+    fillFirstVersion(db);
+    db.exec("INSERT INTO xsmx VALUES ('20261130080101', '2026-11-30 08:01:01', NULL, NULL, '苹果', 2.5, 2, 5, 4.99)");
+    Connection c("test");
+    upgradeDatabase(c, UpgradeTime);
+    QCOMPARE(db.scalar("SELECT count(*) FROM rsp"), QString("0"));
+    QCOMPARE(db.scalar("SELECT 值 FROM xtsz WHERE 项目 = '商品汇总待补'"), QString("1 3"));
+    QVERIFY(dayTotalsDisagreements(c).isEmpty());
+
+    db.exec("INSERT INTO xsmx (单号, 时间, 品名, 单价, 数量, 金额, 折后) VALUES "
+            "('20261201100000', '2026-12-01 10:00:00', '可乐', 3, 2, 6, 6)");
+    QVERIFY(fillPendingGoods(c, 2));
+    QCOMPARE(pendingGoodsLines(c)->first, 3);
+    QVERIFY(dayTotalsDisagreements(c).isEmpty());
+    QVERIFY(!fillPendingGoods(c, 2));
+    QVERIFY(!pendingGoodsLines(c));
+    QVERIFY(!fillPendingGoods(c, 2));
+    QCOMPARE(db.rows("SELECT * FROM rsp ORDER BY 日期, 品名"),
+             QStringList({"2026-11-30|可乐|0|2|4.0|1150", "2026-11-30|苹果|0|1|2.0|499", "2026-12-01|可乐|0|1|2.0|600"}));
+    QVERIFY(dayTotalsDisagreements(c).isEmpty());
+
+    // A mark that cannot be read: what was summed is unknown, so the whole history is summed again.
+    db.exec("INSERT INTO xtsz VALUES ('商品汇总待补', '?'); DELETE FROM rsp WHERE 品名 = '苹果'");
+    QVERIFY(!fillPendingGoods(c, 2));
+    QVERIFY(!pendingGoodsLines(c));
+    QCOMPARE(db.scalar("SELECT sum(行数) FROM rsp"), QString("4"));
+    QVERIFY(dayTotalsDisagreements(c).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestStoreUpgrades)
