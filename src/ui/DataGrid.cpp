@@ -269,7 +269,21 @@ void DataGrid::refreshFooter()
     m_footerTexts.clear();
     for (const GridColumn& column : m_model->columns())
         m_footerTexts << computeFooterText(column);
+    widenColumnsToFooters();
     m_footer->update();
+}
+
+// Ten years of sales sum to more digits than a column was laid out for: a total cut short reads
+// as a wrong one, so its column grows to show it whole.
+void DataGrid::widenColumnsToFooters()
+{
+    QHeaderView* titles = m_view->horizontalHeader();
+    const QFontMetrics metrics(m_footer->font());
+    for (int i = 0; i < m_footerTexts.size() && i < titles->count(); ++i) {
+        const int needed = metrics.horizontalAdvance(m_footerTexts.at(i)) + 7; // the cell's margins and line
+        if (!m_footerTexts.at(i).isEmpty() && titles->sectionSize(i) < needed)
+            titles->resizeSection(i, needed);
+    }
 }
 
 QString DataGrid::footerText(int column) const
@@ -325,6 +339,7 @@ void DataGrid::applyColumnWidths()
         titles->resizeSection(i, qMax(1, end - placed));
         placed = end;
     }
+    widenColumnsToFooters();
 }
 
 QString DataGrid::computeFooterText(const GridColumn& column) const

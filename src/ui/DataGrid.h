@@ -61,6 +61,7 @@ private:
     void applyColumnWidths();
     QString computeFooterText(const GridColumn& column) const;
     void paintFooter();
+    void widenColumnsToFooters();
     bool showToolTip(QWidget* widget, QEvent* event);
     void onClicked(const QModelIndex& index);
     void onDoubleClicked(const QModelIndex& index);

@@ -142,6 +142,7 @@ private slots:
     void footersSumBySql();
     void footersFollowDeleteAndRequery();
     void footerLinesUpUnderColumns();
+    void footerTooWideForItsColumnWidensIt();
     void columnsStretchProportionally_data();
     void columnsStretchProportionally();
     void clicksMoveDatasetBeforeSignals();
@@ -635,6 +636,22 @@ void TestUiDataGrid::survivesMissingOrClosedData()
     QCOMPARE(clicked.size(), 0);
     QCOMPARE(s.grid.footerText(CashierColumn), QString("合计"));
     QCOMPARE(s.dataset.recordNumber(), 1); // left alone
+}
+
+// Ten years of sales: the totals are whole, not cut at their column's edge.
+void TestUiDataGrid::footerTooWideForItsColumnWidensIt()
+{
+    SalesGrid s(salesRow("1", "123456789.25") + salesRow("2", "1"));
+    QVERIFY(s.show());
+    QHeaderView* titles = s.grid.view()->horizontalHeader();
+    const QFontMetrics metrics(s.grid.font());
+    for (int column : {QuantityColumn, AmountColumn, DiscountedColumn})
+        QVERIFY2(titles->sectionSize(column) > metrics.horizontalAdvance(s.grid.footerText(column)),
+                 qPrintable(s.grid.footerText(column)));
+    SalesGrid small(salesRow("1", "1.25"));
+    QVERIFY(small.show());
+    QCOMPARE(titles->sectionSize(CashierColumn), small.grid.view()->horizontalHeader()->sectionSize(CashierColumn));
+    QVERIFY(titles->sectionSize(AmountColumn) > small.grid.view()->horizontalHeader()->sectionSize(AmountColumn));
 }
 
 QTEST_MAIN(TestUiDataGrid)
