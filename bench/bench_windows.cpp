@@ -18,6 +18,7 @@
 #include "store/Connection.h"
 #include "store/Dataset.h"
 #include "store/Query.h"
+#include "support/Controls.h"
 #include "support/DesktopRecorders.h"
 #include "support/PrintCapture.h"
 #include "ui/Fonts.h"
@@ -48,12 +49,29 @@ void settle()
     QCoreApplication::processEvents();
 }
 
-void enterLine(TMainForm& main, int i)
+// The main window's sale-entry boxes, found once so that the figures time the window, not the search.
+struct EntryBoxes
 {
-    main.ComboBox1->setEditText(QStringLiteral("测试商品%1").arg(i % 7));
-    main.Edit3->setText(QStringLiteral("3.5"));
-    main.Edit4->setText(QStringLiteral("2"));
-    main.ComboBox2->setEditText(QStringLiteral("9.5"));
+    explicit EntryBoxes(const TMainForm& main)
+        : goods(testsupport::control<QComboBox>(main, "ComboBox1")),
+          price(testsupport::control<QLineEdit>(main, "Edit3")),
+          quantity(testsupport::control<QLineEdit>(main, "Edit4")),
+          discount(testsupport::control<QComboBox>(main, "ComboBox2"))
+    {
+    }
+
+    QComboBox* goods;
+    QLineEdit* price;
+    QLineEdit* quantity;
+    QComboBox* discount;
+};
+
+void enterLine(TMainForm& main, const EntryBoxes& boxes, int i)
+{
+    boxes.goods->setEditText(QStringLiteral("测试商品%1").arg(i % 7));
+    boxes.price->setText(QStringLiteral("3.5"));
+    boxes.quantity->setText(QStringLiteral("2"));
+    boxes.discount->setEditText(QStringLiteral("9.5"));
     main.Edit3KeyUp();
     main.SpeedButton2Click();
 }
@@ -132,7 +150,7 @@ int runLpadmin(const QStringList& arguments)
 }
 
 // F5 to the ESC/POS job handed to CUPS, on a raw queue made the default printer for this process.
-void benchEscPos(TMainForm& main, int& line, const QString& label)
+void benchEscPos(TMainForm& main, const EntryBoxes& boxes, int& line, const QString& label)
 {
     JobSink sink;
     const QString queue = QStringLiteral("quorvel_bench_%1").arg(QCoreApplication::applicationPid());
@@ -148,7 +166,7 @@ void benchEscPos(TMainForm& main, int& line, const QString& label)
     std::vector<double> prints;
     for (int run = 0; run < 5; ++run) {
         while (main.ADOQuery2.recordCount() < 10)
-            enterLine(main, line++);
+            enterLine(main, boxes, line++);
         prints.push_back(bench::medianMs(1, [&] { main.PrintCurrentSale(); }));
     }
     printing::setJobWaitMs(wait);
@@ -172,23 +190,24 @@ int benchOps(const QString& label)
     Forms forms;
     forms.showMainWindow();
     TMainForm& main = *forms.MainForm;
+    const EntryBoxes boxes(main);
     int line = 0;
-    const double add = bench::medianMs(30, [&] { enterLine(main, line++); });
+    const double add = bench::medianMs(30, [&] { enterLine(main, boxes, line++); });
     bench::report(QStringLiteral("add_line_ms_%1").arg(label), add, "ms");
 
-    main.ComboBox5->setEditText(QStringLiteral("58"));
-    main.ComboBox3->setEditText(QStringLiteral("1"));
+    testsupport::control<QComboBox>(main, "ComboBox5")->setEditText(QStringLiteral("58"));
+    testsupport::control<QComboBox>(main, "ComboBox3")->setEditText(QStringLiteral("1"));
     std::vector<double> prints;
     for (int run = 0; run < 5; ++run) {
         while (main.ADOQuery2.recordCount() < 10)
-            enterLine(main, line++);
+            enterLine(main, boxes, line++);
         prints.push_back(bench::medianMs(1, [&] { main.PrintCurrentSale(); }));
         capture->clear();
     }
     std::sort(prints.begin(), prints.end());
     bench::report(QStringLiteral("print_run_ms_%1").arg(label), prints[prints.size() / 2], "ms");
     capture.reset();
-    benchEscPos(main, line, label);
+    benchEscPos(main, boxes, line, label);
 
     TXstjForm& stats = *forms.XstjForm;
     const double open = bench::medianMs(3, [&] {
@@ -200,9 +219,11 @@ int benchOps(const QString& label)
 
     stats.OpenFromMain();
     TXscxForm& query = *forms.XscxForm;
+    QComboBox* number = testsupport::control<QComboBox>(query, "ComboBox1");
+    QComboBox* cashier = testsupport::control<QComboBox>(query, "ComboBox2");
     const double search = bench::medianMs(3, [&] {
-        query.ComboBox1->setEditText(QString());
-        query.ComboBox2->setEditText(QStringLiteral("张"));
+        number->setEditText(QString());
+        cashier->setEditText(QStringLiteral("张"));
         query.SpeedButton1Click();
         settle();
     });
@@ -248,10 +269,10 @@ void fillCatalogue()
     transaction.commit();
 }
 
-void scanInto(TMainForm& main, const QString& code)
+void scanInto(TMainForm& main, QComboBox* goods, const QString& code)
 {
-    main.ComboBox1->setEditText(code);
-    main.EntryEnterPressed(main.ComboBox1);
+    goods->setEditText(code);
+    main.EntryEnterPressed(goods);
     settle();
 }
 
@@ -263,13 +284,15 @@ int benchScan(const QString& label)
     Forms forms;
     forms.showMainWindow();
     TMainForm& main = *forms.MainForm;
+    const EntryBoxes boxes(main);
     int next = 0;
-    const double fresh = bench::medianMs(30, [&] { scanInto(main, retailCode((next++ * 3331) % CatalogueSize)); });
+    const double fresh =
+        bench::medianMs(30, [&] { scanInto(main, boxes.goods, retailCode((next++ * 3331) % CatalogueSize)); });
     bench::report(QStringLiteral("scan_line_ms_%1").arg(label), fresh, "ms");
-    const double repeat = bench::medianMs(30, [&] { scanInto(main, retailCode(0)); });
+    const double repeat = bench::medianMs(30, [&] { scanInto(main, boxes.goods, retailCode(0)); });
     bench::report(QStringLiteral("scan_repeat_ms_%1").arg(label), repeat, "ms");
     int line = 0;
-    const double typed = bench::medianMs(30, [&] { enterLine(main, line++); });
+    const double typed = bench::medianMs(30, [&] { enterLine(main, boxes, line++); });
     bench::report(QStringLiteral("add_line_100k_goods_ms_%1").arg(label), typed, "ms");
     return 0;
 }

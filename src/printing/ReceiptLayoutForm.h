@@ -24,7 +24,7 @@ class PaymentBlock;
 //
 // Outside a print job the reports show their layout, as the preview does: data fields show the
 // names of their columns, one detail band. printReceipt() lets them read the sale.
-class ReceiptLayoutForm : public QDialog, public Ui::ReceiptLayoutForm
+class ReceiptLayoutForm : public QDialog, private Ui::ReceiptLayoutForm
 {
     Q_OBJECT
 
@@ -80,7 +80,7 @@ public:
     report::Report QuickRep2;
     report::Report QuickRep3;
 
-    // The controls of ReceiptLayoutForm.ui are members (Ui::ReceiptLayoutForm): Panel1 covers the
+    // The controls of ReceiptLayoutForm.ui are private (Ui::ReceiptLayoutForm): Panel1 covers the
     // page tabs PageControl1 (TabSheet1 to TabSheet3); Image1 to Image3 are the page backgrounds,
     // ReportView1 to ReportView3 show QuickRep1 to QuickRep3 as laid out on their pages; DBMemo1,
     // hidden, holds the remark of the print content.

@@ -57,8 +57,8 @@ void fillGrid(QTableWidget* grid, const records::BusinessReport& report)
 
 TBbForm::TBbForm(QWidget* parent) : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TBbForm"))
 {
-    setupWindow(*this, QStringLiteral("TBbForm"), QStringLiteral("营业报表"), QSize(960, 600),
-                ui::ControlBox | ui::Close);
+    setupWindow(static_cast<Ui::TBbForm&>(*this), QStringLiteral("TBbForm"), QStringLiteral("营业报表"),
+                QSize(960, 600), ui::ControlBox | ui::Close);
     setUpPages();
     ui::connectGuarded(SpeedButton1, &QToolButton::clicked, this, &TBbForm::SpeedButton1Click);
     ui::connectGuarded(SpeedButton2, &QToolButton::clicked, this, &TBbForm::SpeedButton2Click);

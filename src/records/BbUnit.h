@@ -12,7 +12,7 @@ class QChartView;
 // "营业报表": the sales of a date range by goods, by cashier and by payment method, summed by day,
 // week or month, each page a table with its chart; the page shown exports to .xls. Opened from
 // 销售统计; it only reads the history.
-class TBbForm : public ui::SkinnedWindow, public Ui::TBbForm
+class TBbForm : public ui::SkinnedWindow, private Ui::TBbForm
 {
     Q_OBJECT
 

@@ -31,7 +31,8 @@ QString priceText(const QVariant& price)
 
 TThForm::TThForm(QWidget* parent) : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TThForm"))
 {
-    setupWindow(*this, QStringLiteral("TThForm"), QStringLiteral("退货"), QSize(640, 452), ui::ControlBox | ui::Close);
+    setupWindow(static_cast<Ui::TThForm&>(*this), QStringLiteral("TThForm"), QStringLiteral("退货"), QSize(640, 452),
+                ui::ControlBox | ui::Close);
     TableWidget1->setColumnCount(int(Headings.size()));
     TableWidget1->setHorizontalHeaderLabels(Headings);
     TableWidget1->horizontalHeader()->setSectionResizeMode(GoodsColumn, QHeaderView::Stretch);

@@ -8,7 +8,7 @@
 
 // "退货": takes back the whole of a recorded sale or some of its lines, refunds it and prints the
 // return slip. Opened from the statistics and detail windows with the sale's number.
-class TThForm : public ui::SkinnedWindow, public Ui::TThForm
+class TThForm : public ui::SkinnedWindow, private Ui::TThForm
 {
     Q_OBJECT
 

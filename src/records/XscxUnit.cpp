@@ -56,8 +56,8 @@ TXscxForm::TXscxForm(records::SalesListOwner* statistics, QWidget* parent)
       ADOQuery1(ADOConnection1, store::sql::SelectXstj), ADOQuery2(ADOConnection1, store::sql::SelectUsername),
       m_statistics(statistics)
 {
-    setupWindow(*this, QStringLiteral("TXscxForm"), QStringLiteral("销售查询"), QSize(264, 221),
-                ui::ControlBox | ui::Close);
+    setupWindow(static_cast<Ui::TXscxForm&>(*this), QStringLiteral("TXscxForm"), QStringLiteral("销售查询"),
+                QSize(264, 221), ui::ControlBox | ui::Close);
     SpeedButton1->setIcon(ui::icon(QStringLiteral("search")));
     SpeedButton2->setIcon(ui::icon(QStringLiteral("exit")));
     setUpReceiptList();

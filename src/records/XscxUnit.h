@@ -12,7 +12,7 @@ class DataGridModel;
 
 // "销售查询": narrows the statistics list to the sales whose receipt number, or whose
 // cashier, contains a text. The statistics window fills the two lists before showing it.
-class TXscxForm : public ui::SkinnedWindow, public Ui::TXscxForm
+class TXscxForm : public ui::SkinnedWindow, private Ui::TXscxForm
 {
     Q_OBJECT
 

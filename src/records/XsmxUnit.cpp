@@ -37,8 +37,8 @@ TXsmxForm::TXsmxForm(records::SalesListOwner* statistics, QWidget* parent)
     : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TXsmxForm")),
       ADOQuery1(ADOConnection1, store::sql::SelectXsmx), m_statistics(statistics)
 {
-    setupWindow(*this, QStringLiteral("TXsmxForm"), QStringLiteral("销售明细"), QSize(901, 559),
-                ui::ControlBox | ui::Close);
+    setupWindow(static_cast<Ui::TXsmxForm&>(*this), QStringLiteral("TXsmxForm"), QStringLiteral("销售明细"),
+                QSize(901, 559), ui::ControlBox | ui::Close);
     setUpGrid();
     PaymentLabel = new QLabel(SpeedButton1->parentWidget());
     PaymentLabel->setObjectName(QStringLiteral("PaymentLabel"));

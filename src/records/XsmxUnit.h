@@ -10,7 +10,7 @@ class QLabel;
 
 // "销售明细": the lines of one printed sale, opened by a double click in the statistics list,
 // titled with the receipt number the statistics window gives as its selected one.
-class TXsmxForm : public ui::SkinnedWindow, public Ui::TXsmxForm
+class TXsmxForm : public ui::SkinnedWindow, private Ui::TXsmxForm
 {
     Q_OBJECT
 

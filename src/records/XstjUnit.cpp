@@ -103,8 +103,8 @@ TXstjForm::TXstjForm(QWidget* parent)
     : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TXstjForm")),
       ADOQuery1(ADOConnection1, store::sql::SelectXstj)
 {
-    setupWindow(*this, QStringLiteral("TXstjForm"), QStringLiteral("销售统计"), QSize(717, 514),
-                ui::ControlBox | ui::Close);
+    setupWindow(static_cast<Ui::TXstjForm&>(*this), QStringLiteral("TXstjForm"), QStringLiteral("销售统计"),
+                QSize(717, 514), ui::ControlBox | ui::Close);
     setUpButtons();
     setUpGrid();
     setUpMenu();

@@ -15,7 +15,7 @@ class TXsmxForm;
 
 // "销售统计": the printed sales in xstj with sum footers; from here the list is searched,
 // a sale's lines opened, the list exported and, by administrators, sales deleted.
-class TXstjForm : public ui::SkinnedWindow, public Ui::TXstjForm, public records::SalesListOwner
+class TXstjForm : public ui::SkinnedWindow, private Ui::TXstjForm, public records::SalesListOwner
 {
     Q_OBJECT
 

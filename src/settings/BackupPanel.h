@@ -10,7 +10,7 @@ class Connection;
 
 // The backups' part of 设置 → 数据: the second place the day's copy also goes to, and
 // "恢复备份…". Only an administrator changes the place or restores.
-class TBackupPanel : public QWidget, public Ui::TBackupPanel
+class TBackupPanel : public QWidget, private Ui::TBackupPanel
 {
     Q_OBJECT
 

@@ -22,8 +22,8 @@ QTableWidgetItem* cell(const QString& text, bool wrong)
 TGoodsImportForm::TGoodsImportForm(QWidget* parent)
     : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TGoodsImportForm"))
 {
-    setupWindow(*this, QStringLiteral("TGoodsImportForm"), QStringLiteral("导入商品"), QSize(560, 400),
-                ui::ControlBox | ui::Close);
+    setupWindow(static_cast<Ui::TGoodsImportForm&>(*this), QStringLiteral("TGoodsImportForm"),
+                QStringLiteral("导入商品"), QSize(560, 400), ui::ControlBox | ui::Close);
     RowsGrid->horizontalHeader()->setStretchLastSection(true);
     RowsGrid->verticalHeader()->hide();
     ui::connectGuarded(ImportButton, &QPushButton::clicked, this, &TGoodsImportForm::ImportButtonClick);

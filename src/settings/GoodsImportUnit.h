@@ -6,7 +6,7 @@
 #include "ui_GoodsImportUnit.h"
 
 // The preview of a goods list from a spreadsheet, every row with its error, and its import.
-class TGoodsImportForm : public ui::SkinnedWindow, public Ui::TGoodsImportForm
+class TGoodsImportForm : public ui::SkinnedWindow, private Ui::TGoodsImportForm
 {
     Q_OBJECT
 

@@ -49,8 +49,8 @@ void offer(QCheckBox* box, bool delivered)
 
 TImportForm::TImportForm(QWidget* parent) : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TImportForm"))
 {
-    setupWindow(*this, QStringLiteral("TImportForm"), QStringLiteral("导入旧数据"), QSize(460, 380),
-                ui::ControlBox | ui::Close);
+    setupWindow(static_cast<Ui::TImportForm&>(*this), QStringLiteral("TImportForm"), QStringLiteral("导入旧数据"),
+                QSize(460, 380), ui::ControlBox | ui::Close);
     ui::connectGuarded(ImportButton, &QPushButton::clicked, this, &TImportForm::ImportButtonClick);
     ui::connectGuarded(CancelButton, &QPushButton::clicked, this, &TImportForm::CancelButtonClick);
     m_slices.setInterval(0);

@@ -15,7 +15,7 @@ class LegacyFile;
 // The preview of an old data.mdb and its import: what the file holds, what of this shop's print
 // content and settings it may replace, then "导入" with a progress bar and "取消". The import
 // runs in slices between which the window repaints and answers; cancelling keeps nothing.
-class TImportForm : public ui::SkinnedWindow, public Ui::TImportForm
+class TImportForm : public ui::SkinnedWindow, private Ui::TImportForm
 {
     Q_OBJECT
 

@@ -30,8 +30,8 @@ QTableWidgetItem* cell(const QString& text, bool number = false)
 
 TRestoreForm::TRestoreForm(QWidget* parent) : ui::SkinnedWindow(parent)
 {
-    setupWindow(*this, QStringLiteral("TRestoreForm"), QStringLiteral("恢复备份"), QSize(640, 380),
-                ui::ControlBox | ui::Close);
+    setupWindow(static_cast<Ui::TRestoreForm&>(*this), QStringLiteral("TRestoreForm"), QStringLiteral("恢复备份"),
+                QSize(640, 380), ui::ControlBox | ui::Close);
     CopyGrid->setColumnCount(5);
     CopyGrid->setHorizontalHeaderLabels({QStringLiteral("位置"), QStringLiteral("备份时间"), QStringLiteral("大小"),
                                          QStringLiteral("销售笔数"), QStringLiteral("最后一笔销售")});

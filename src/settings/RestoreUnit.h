@@ -10,7 +10,7 @@
 // "恢复备份": the copies of both places, newest first, with their date, size, number of sales and
 // time of the last sale. 恢复 checks the chosen copy and stages it; the window is then accepted
 // and the program restarts on it. A refused copy is said in words and nothing is replaced.
-class TRestoreForm : public ui::SkinnedWindow, public Ui::TRestoreForm
+class TRestoreForm : public ui::SkinnedWindow, private Ui::TRestoreForm
 {
     Q_OBJECT
 

@@ -43,10 +43,11 @@ public:
 protected:
     SettingsDialog(SettingsOwner* settings, QWidget* parent);
 
-    template <typename Dialog> void connectButtons(Dialog* dialog)
+    // The dialog's own SpeedButton1 and SpeedButton2, which only it can reach.
+    template <typename Dialog> void connectButtons(Dialog* dialog, QPushButton* speedButton1, QPushButton* speedButton2)
     {
-        ui::connectGuarded(dialog->SpeedButton1, &QPushButton::clicked, dialog, &Dialog::SpeedButton1Click);
-        ui::connectGuarded(dialog->SpeedButton2, &QPushButton::clicked, dialog, &Dialog::SpeedButton2Click);
+        ui::connectGuarded(speedButton1, &QPushButton::clicked, dialog, &Dialog::SpeedButton1Click);
+        ui::connectGuarded(speedButton2, &QPushButton::clicked, dialog, &Dialog::SpeedButton2Click);
         centreOnScreen();
     }
 

@@ -11,14 +11,14 @@
 TSptjForm::TSptjForm(settings::SettingsOwner* settings, QWidget* parent)
     : settings::AddDialog(settings, QStringLiteral("TSptjForm"), store::sql::SelectSpxx, parent)
 {
-    setupWindow(*this, QStringLiteral("TSptjForm"), QStringLiteral("添加新商品"), QSize(264, 227),
-                ui::ControlBox | ui::Close);
+    setupWindow(static_cast<Ui::TSptjForm&>(*this), QStringLiteral("TSptjForm"), QStringLiteral("添加新商品"),
+                QSize(264, 227), ui::ControlBox | ui::Close);
     ui::installNumberKeyFilter(Edit2);
     // Enter on the barcode (a scanner ends with it) goes on to the name, Enter on the name to the
     // price; Enter on the price adds (the default button).
     ui::onEnterKey(Edit3, this, [this] { Edit1->setFocus(Qt::TabFocusReason); });
     ui::onEnterKey(Edit1, this, [this] { Edit2->setFocus(Qt::TabFocusReason); });
-    connectButtons(this);
+    connectButtons(this, SpeedButton1, SpeedButton2);
     FormCreate();
 }
 

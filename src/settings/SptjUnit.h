@@ -5,7 +5,7 @@
 
 // Adds goods through its own connection; shown without blocking beside the settings window,
 // whose grids it has re-read after each add.
-class TSptjForm : public settings::AddDialog, public Ui::TSptjForm
+class TSptjForm : public settings::AddDialog, private Ui::TSptjForm
 {
     Q_OBJECT
 

@@ -9,12 +9,12 @@
 
 TSpxgForm::TSpxgForm(settings::SettingsOwner* settings, QWidget* parent) : settings::SettingsDialog(settings, parent)
 {
-    setupWindow(*this, QStringLiteral("TSpxgForm"), QStringLiteral("修改商品信息"), QSize(264, 223),
-                ui::ControlBox | ui::Close);
+    setupWindow(static_cast<Ui::TSpxgForm&>(*this), QStringLiteral("TSpxgForm"), QStringLiteral("修改商品信息"),
+                QSize(264, 223), ui::ControlBox | ui::Close);
     ui::installNumberKeyFilter(Edit2);
     // A scanner ends the code with Enter: on to the name, not the save.
     ui::onEnterKey(Edit3, this, [this] { Edit1->setFocus(Qt::TabFocusReason); });
-    connectButtons(this);
+    connectButtons(this, SpeedButton1, SpeedButton2);
 }
 
 void TSpxgForm::showGoods(const QString& name, const QString& price, const QString& barcode)

@@ -5,7 +5,7 @@
 
 // Changes the name and price of the goods selected in the settings window's goods grid, which
 // the settings window writes.
-class TSpxgForm : public settings::SettingsDialog, public Ui::TSpxgForm
+class TSpxgForm : public settings::SettingsDialog, private Ui::TSpxgForm
 {
     Q_OBJECT
 

@@ -77,8 +77,8 @@ TXtForm::TXtForm(QWidget* parent)
       ADOQuery1(ADOConnection1, store::sql::SelectUsername), ADOQuery2(ADOConnection1, store::sql::SelectSpxx),
       ADOQuery3(ADOConnection1, store::sql::SelectDynr)
 {
-    setupWindow(*this, QStringLiteral("TXtForm"), QStringLiteral("系统设置"), QSize(454, 356),
-                ui::ControlBox | ui::Close);
+    setupWindow(static_cast<Ui::TXtForm&>(*this), QStringLiteral("TXtForm"), QStringLiteral("系统设置"),
+                QSize(454, 356), ui::ControlBox | ui::Close);
     setUpLooks();
     setUpGrids();
     m_importPanel = new settings::DataImportPanel(TabSheet4);

@@ -26,7 +26,7 @@ class TScalePanel;
 // The settings window: cashier accounts, goods catalogue and print content. Adding and
 // changing users and goods happen in the dialogs handed over by setDialogs; what the main
 // window must redo afterwards (pick lists, shop name) is announced by the signals below.
-class TXtForm : public ui::SkinnedWindow, public Ui::TXtForm, public settings::SettingsOwner
+class TXtForm : public ui::SkinnedWindow, private Ui::TXtForm, public settings::SettingsOwner
 {
     Q_OBJECT
 

@@ -8,10 +8,10 @@
 TYhtjForm::TYhtjForm(settings::SettingsOwner* settings, QWidget* parent)
     : settings::AddDialog(settings, QStringLiteral("TYhtjForm"), store::sql::SelectUsername, parent)
 {
-    setupWindow(*this, QStringLiteral("TYhtjForm"), QStringLiteral("添加新用户"), QSize(264, 246),
-                ui::ControlBox | ui::Close);
+    setupWindow(static_cast<Ui::TYhtjForm&>(*this), QStringLiteral("TYhtjForm"), QStringLiteral("添加新用户"),
+                QSize(264, 246), ui::ControlBox | ui::Close);
     ComboBox1->setCurrentIndex(0);
-    connectButtons(this);
+    connectButtons(this, SpeedButton1, SpeedButton2);
     FormCreate();
 }
 

@@ -4,7 +4,7 @@
 #include "ui_YhtjUnit.h"
 
 // Adds cashier accounts through its own connection, then has the settings window re-read.
-class TYhtjForm : public settings::AddDialog, public Ui::TYhtjForm
+class TYhtjForm : public settings::AddDialog, private Ui::TYhtjForm
 {
     Q_OBJECT
 

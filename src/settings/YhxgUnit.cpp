@@ -19,10 +19,10 @@ void paintButtonFace(QLineEdit* box)
 
 TYhxgForm::TYhxgForm(settings::SettingsOwner* settings, QWidget* parent) : settings::SettingsDialog(settings, parent)
 {
-    setupWindow(*this, QStringLiteral("TYhxgForm"), QStringLiteral("修改用户信息"), QSize(262, 274),
-                ui::ControlBox | ui::Close);
+    setupWindow(static_cast<Ui::TYhxgForm&>(*this), QStringLiteral("TYhxgForm"), QStringLiteral("修改用户信息"),
+                QSize(262, 274), ui::ControlBox | ui::Close);
     paintButtonFace(Edit1);
-    connectButtons(this);
+    connectButtons(this, SpeedButton1, SpeedButton2);
     setShowHandler([this] { FormShow(); });
 }
 

@@ -8,7 +8,7 @@
 // which the settings window writes. Who logged in decides whether the
 // old password is asked: an administrator changing someone else's account needs none. The new
 // password is typed twice (Edit3, Edit5).
-class TYhxgForm : public settings::SettingsDialog, public Ui::TYhxgForm
+class TYhxgForm : public settings::SettingsDialog, private Ui::TYhxgForm
 {
     Q_OBJECT
 

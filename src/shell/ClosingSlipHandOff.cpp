@@ -5,7 +5,6 @@
 #include "printing/PrintHandOff.h"
 #include "printing/PrintRun.h"
 #include "shell/MainUnit.h"
-#include "shell/SaleEntry.h"
 
 namespace shell {
 
@@ -13,7 +12,7 @@ namespace shell {
 // setting it cannot be printed with refuses them rather than recording without paper.
 void ClosingSlipHandOff::ready()
 {
-    const printing::SaleToPrint settings = saleOnScreen(m_main);
+    const printing::SaleToPrint settings = m_main.saleOnScreen();
     m_layout = settings.layout;
     m_copies = printing::copiesOf(settings.copies);
     m_printed = false;

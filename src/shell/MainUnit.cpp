@@ -97,7 +97,8 @@ TMainForm::TMainForm(QWidget* parent)
       ADOQuery5(ADOConnection1, store::sql::SelectXsmx), ADOQuery6(ADOConnection1, store::sql::SelectId),
       ADOQuery7(ADOConnection1, store::sql::SelectUsername)
 {
-    setupWindow(*this, QStringLiteral("MainForm"), Caption, ClientSize, ui::ControlBox | ui::Minimise | ui::Close);
+    setupWindow(static_cast<Ui::TMainForm&>(*this), QStringLiteral("MainForm"), Caption, ClientSize,
+                ui::ControlBox | ui::Minimise | ui::Close);
     // Esc must not end the program in the middle of a sale.
     setEscapeCloses(false);
     shell::dressMainWindow(*this, clientArea(), ClientSize);
@@ -867,6 +868,11 @@ void TMainForm::ReprintSale(const QString& receiptNumber)
     const QString notice = printing::reprintSale(receiptNumber, shell::saleOnScreen(*this), dy58Form(), dy76Form());
     if (!notice.isEmpty())
         ui::message(this, notice, ui::MessageStyle::Warning);
+}
+
+printing::SaleToPrint TMainForm::saleOnScreen() const
+{
+    return shell::saleOnScreen(*this);
 }
 
 void TMainForm::resetAfterPrint()

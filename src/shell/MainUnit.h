@@ -18,6 +18,9 @@ class TZhfkForm;
 namespace core {
 struct LoggedInUser;
 }
+namespace printing {
+struct SaleToPrint;
+}
 namespace shell {
 struct ScannedLine;
 }
@@ -35,7 +38,7 @@ extern const QString SiteAddress;
 // receipt header, the print settings, and the buttons that open everything else. Closing it
 // ends the program. The windows it opens are asked for by signals; the receipt layouts it
 // prints on are handed over by setReceiptForms.
-class TMainForm : public ui::SkinnedWindow, public Ui::TMainForm
+class TMainForm : public ui::SkinnedWindow, private Ui::TMainForm
 {
     Q_OBJECT
 
@@ -121,6 +124,9 @@ public:
     void PrintCurrentSale();
     // Prints a recorded sale's receipt again with this window's width, copies, switches and remark.
     void ReprintSale(const QString& receiptNumber);
+    // The sale as the window shows it: the width, copies and switches the slips printed beside
+    // the receipts follow.
+    printing::SaleToPrint saleOnScreen() const;
 
     // Shown to the cashier as the receipt number: the local time as 14 digits, never the same as
     // or earlier than the previous one.

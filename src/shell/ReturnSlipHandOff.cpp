@@ -5,7 +5,6 @@
 #include "printing/PrintRun.h"
 #include "printing/ReturnSlip.h"
 #include "shell/MainUnit.h"
-#include "shell/SaleEntry.h"
 #include "store/Numbers.h"
 
 namespace shell {
@@ -37,7 +36,7 @@ printing::ReturnSlip slipOf(const records::RecordedReturn& recorded, const QStri
 
 void ReturnSlipHandOff::ready()
 {
-    const printing::SaleToPrint settings = saleOnScreen(m_main);
+    const printing::SaleToPrint settings = m_main.saleOnScreen();
     m_layout = settings.layout;
     m_copies = knownLayout(m_layout) ? printing::copiesOf(settings.copies) : 0;
     m_printed = false;

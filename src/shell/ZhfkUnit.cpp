@@ -10,8 +10,8 @@
 
 TZhfkForm::TZhfkForm(QWidget* parent) : ui::SkinnedWindow(parent)
 {
-    setupWindow(*this, QStringLiteral("TZhfkForm"), QStringLiteral("组合付款"), QSize(300, 210),
-                ui::ControlBox | ui::Close);
+    setupWindow(static_cast<Ui::TZhfkForm&>(*this), QStringLiteral("TZhfkForm"), QStringLiteral("组合付款"),
+                QSize(300, 210), ui::ControlBox | ui::Close);
     ui::installNumberKeyFilter(Edit1, 2);
     ui::selectAllOnEntry(Edit1);
     ComboBox1->setAccessibleName(QStringLiteral("第二种"));

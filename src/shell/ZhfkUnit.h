@@ -8,7 +8,7 @@
 
 // "组合付款": a sale paid two ways. The first method is the one chosen at the counter; here the
 // cashier picks the second and the amount it takes, and the first pays the rest.
-class TZhfkForm : public ui::SkinnedWindow, public Ui::TZhfkForm
+class TZhfkForm : public ui::SkinnedWindow, private Ui::TZhfkForm
 {
     Q_OBJECT
 

@@ -34,7 +34,8 @@ QString detailText(const shifts::Shift& shift)
 
 TJbForm::TJbForm(QWidget* parent) : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TJbForm"))
 {
-    setupWindow(*this, QStringLiteral("TJbForm"), QStringLiteral("交班"), QSize(440, 470), ui::ControlBox | ui::Close);
+    setupWindow(static_cast<Ui::TJbForm&>(*this), QStringLiteral("TJbForm"), QStringLiteral("交班"), QSize(440, 470),
+                ui::ControlBox | ui::Close);
     for (QLineEdit* money : {Edit4, Edit6})
         ui::installNumberKeyFilter(money, 2);
     ui::connectGuarded(Edit4, &QLineEdit::textChanged, this, &TJbForm::CashChanged);

@@ -15,7 +15,7 @@ class SlipHandOff;
 // "交班": the logged-in cashier's shift up to now, the float and the counted cash against the
 // cash expected; "打印" records the shift, prints the handover slip, and the next shift begins.
 // Opened from the main window ("交班", F10) by every user.
-class TJbForm : public ui::SkinnedWindow, public Ui::TJbForm
+class TJbForm : public ui::SkinnedWindow, private Ui::TJbForm
 {
     Q_OBJECT
 

@@ -36,7 +36,8 @@ QString slipText(const printing::ClosingSlip& slip)
 
 TRjForm::TRjForm(QWidget* parent) : ui::SkinnedWindow(parent), ADOConnection1(QStringLiteral("TRjForm"))
 {
-    setupWindow(*this, QStringLiteral("TRjForm"), QStringLiteral("日结"), QSize(640, 466), ui::ControlBox | ui::Close);
+    setupWindow(static_cast<Ui::TRjForm&>(*this), QStringLiteral("TRjForm"), QStringLiteral("日结"), QSize(640, 466),
+                ui::ControlBox | ui::Close);
     TableWidget1->setColumnCount(int(Headings.size()));
     TableWidget1->setHorizontalHeaderLabels(Headings);
     TableWidget1->verticalHeader()->setVisible(false);

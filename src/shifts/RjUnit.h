@@ -12,7 +12,7 @@ class SlipHandOff;
 // "日结": the business day not yet closed, as its report would read, and the days closed before;
 // an administrator closes the day ("打印日结": a numbered report kept and printed) and prints a
 // kept report again ("重印"). Opened from 销售统计.
-class TRjForm : public ui::SkinnedWindow, public Ui::TRjForm
+class TRjForm : public ui::SkinnedWindow, private Ui::TRjForm
 {
     Q_OBJECT
 

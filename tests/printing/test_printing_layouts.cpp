@@ -4,6 +4,7 @@
 #include "printing/PrintRun.h"
 #include "printing/RemarkLines.h"
 #include "report/ReportView.h"
+#include "support/Controls.h"
 #include "support/DesktopRecorders.h"
 #include "support/EscPosDecoder.h"
 #include "support/PrintCapture.h"
@@ -21,6 +22,7 @@
 #include <memory>
 #include <optional>
 
+using testsupport::control;
 using testsupport::TestDatabase;
 using testsupport::textsOf;
 
@@ -329,7 +331,9 @@ Shown lookAtPreview(printing::ReceiptLayoutForm& form, const printing::SaleToPri
     ui::ModalRecorder modal;
     modal.setWhileShown([&](QDialog*) {
         const int page = form.currentPage();
-        const std::array<report::ReportView*, 3> views = {form.ReportView1, form.ReportView2, form.ReportView3};
+        const std::array<report::ReportView*, 3> views = {control<report::ReportView>(form, "ReportView1"),
+                                                          control<report::ReportView>(form, "ReportView2"),
+                                                          control<report::ReportView>(form, "ReportView3")};
         const std::array<QScrollArea*, 3> boxes = {form.ScrollBox1, form.ScrollBox2, form.ScrollBox3};
         shown.texts = textsOf(form.quickRep(page).layout());
         shown.view = views[page - 1]->size();
@@ -445,7 +449,7 @@ void TestPrintingLayouts::previewShowsTheDotsOfAnEscPosPrinter()
     QCOMPARE(testsupport::dotDifference(shown.dots, shown.expectedDots), QString());
     QVERIFY(shown.wholeWidth);
     // Closed, the form shows its page again, at its own size.
-    QVERIFY(forms.form(width).ReportView1->dots().isNull());
+    QVERIFY(control<report::ReportView>(forms.form(width), "ReportView1")->dots().isNull());
     QCOMPARE(forms.form(width).size(), QSize(342, 442));
 }
 
@@ -481,7 +485,7 @@ void TestPrintingLayouts::choosesThePageAndShowsTheForm()
     QCOMPARE(modal.shown(), shown);
     QCOMPARE(forms.dy58->currentPage(), page);
     QCOMPARE(forms.dy76->currentPage(), page);
-    QCOMPARE(forms.dy58->PageControl1->currentIndex(), page - 1);
+    QCOMPARE(control<QTabWidget>(*forms.dy58, "PageControl1")->currentIndex(), page - 1);
 }
 
 void TestPrintingLayouts::previewTouchesNothing()
@@ -517,29 +521,33 @@ void TestPrintingLayouts::previewWindowGeometry()
     QCOMPARE(form.windowTitle(), QStringLiteral("打印预览"));
     QCOMPARE(form.size(), QSize(342, 442));
     QCOMPARE(form.minimumSize(), form.maximumSize());
-    QCOMPARE(form.PageControl1->geometry(), QRect(0, 24, 345, 420));
-    QCOMPARE(form.PageControl1->count(), 3);
-    QCOMPARE(form.PageControl1->tabText(2), QStringLiteral("TabSheet3"));
+    QCOMPARE(control<QTabWidget>(form, "PageControl1")->geometry(), QRect(0, 24, 345, 420));
+    QCOMPARE(control<QTabWidget>(form, "PageControl1")->count(), 3);
+    QCOMPARE(control<QTabWidget>(form, "PageControl1")->tabText(2), QStringLiteral("TabSheet3"));
     QCOMPARE(form.currentPage(), 1);
-    QVERIFY(form.DBMemo1->isHidden());
+    QVERIFY(control<QPlainTextEdit>(form, "DBMemo1")->isHidden());
 
     // Panel1 lies in front of the page tabs and covers them.
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    const QTabBar* tabs = form.PageControl1->tabBar();
+    const QTabBar* tabs = control<QTabWidget>(form, "PageControl1")->tabBar();
     const QRect tabsInForm(tabs->mapTo(&form, QPoint(0, 0)), tabs->size());
-    QCOMPARE(form.Panel1->geometry(), QRect(0, 0, 342, 50));
-    QVERIFY(form.Panel1->geometry().contains(tabsInForm));
-    QCOMPARE(form.childAt(tabsInForm.center()), static_cast<QWidget*>(form.Panel1));
+    QCOMPARE(control<QFrame>(form, "Panel1")->geometry(), QRect(0, 0, 342, 50));
+    QVERIFY(control<QFrame>(form, "Panel1")->geometry().contains(tabsInForm));
+    QCOMPARE(form.childAt(tabsInForm.center()), static_cast<QWidget*>(control<QFrame>(form, "Panel1")));
     QVERIFY(!tabs->isEnabled());
 
-    const std::array<report::ReportView*, 3> views = {form.ReportView1, form.ReportView2, form.ReportView3};
+    const std::array<report::ReportView*, 3> views = {control<report::ReportView>(form, "ReportView1"),
+                                                      control<report::ReportView>(form, "ReportView2"),
+                                                      control<report::ReportView>(form, "ReportView3")};
     for (int r = 1; r <= 3; ++r) {
         QCOMPARE(views[r - 1]->report(), &form.quickRep(r));
     }
-    QVERIFY(form.TabSheet1->isAncestorOf(form.ReportView1));
-    QCOMPARE(form.ReportView1->mapTo(form.TabSheet1, QPoint(0, 0)), reportAt);
-    QCOMPARE(form.ReportView1->size(), QSize(width == 58 ? 219 : 287, width == 58 ? 305 : 310));
+    QVERIFY(control<QWidget>(form, "TabSheet1")->isAncestorOf(control<report::ReportView>(form, "ReportView1")));
+    QCOMPARE(control<report::ReportView>(form, "ReportView1")->mapTo(control<QWidget>(form, "TabSheet1"), QPoint(0, 0)),
+             reportAt);
+    QCOMPARE(control<report::ReportView>(form, "ReportView1")->size(),
+             QSize(width == 58 ? 219 : 287, width == 58 ? 305 : 310));
     form.hide();
 }
 

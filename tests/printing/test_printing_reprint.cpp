@@ -6,6 +6,7 @@
 #include "records/XstjUnit.h"
 #include "shell/Forms.h"
 #include "shell/MainUnit.h"
+#include "support/Controls.h"
 #include "support/PrintCapture.h"
 #include "support/PrintingQueue.h"
 #include "support/PrintingSale.h"
@@ -18,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using testsupport::control;
 using testsupport::HistoryLine;
 using testsupport::HistorySale;
 using testsupport::TestDatabase;
@@ -215,17 +217,17 @@ void TestPrintingReprint::anyUserReprintsFromTheListAndTheDetail()
 
     list.ADOQuery1.moveTo(1);
     list.DBGridEh1DblClick();
-    QCOMPARE(detail.SpeedButton1->text(), QString("重打小票"));
-    QVERIFY(detail.SpeedButton1->isEnabled());
-    detail.SpeedButton1->click();
+    QCOMPARE(control<QToolButton>(detail, "SpeedButton1")->text(), QString("重打小票"));
+    QVERIFY(control<QToolButton>(detail, "SpeedButton1")->isEnabled());
+    control<QToolButton>(detail, "SpeedButton1")->click();
     QCOMPARE(capture.jobs().size(), 2);
     const QStringList texts = textsOf(capture.jobs().last().drawn);
     QVERIFY2(texts.contains("20261208100000 重打") && texts.contains("面包"), qPrintable(texts.join(" / ")));
     QVERIFY(shell.messages.texts().isEmpty());
 
     // A failure is told over the window the reprint was asked from.
-    shell.main().ComboBox5->setEditText(QStringLiteral("80"));
-    detail.SpeedButton1->click();
+    control<QComboBox>(shell.main(), "ComboBox5")->setEditText(QStringLiteral("80"));
+    control<QToolButton>(detail, "SpeedButton1")->click();
     QCOMPARE(shell.messages.messages().size(), 1);
     QCOMPARE(shell.messages.messages().first().ownerName, QString("TXsmxForm"));
     QVERIFY(shell.messages.messages().first().isErrorReport);

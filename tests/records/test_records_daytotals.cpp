@@ -8,6 +8,7 @@
 #include "records/XstjUnit.h"
 #include "store/DayTotals.h"
 #include "store/Numbers.h"
+#include "support/Controls.h"
 #include "support/DayTotalsCheck.h"
 #include "support/DesktopRecorders.h"
 #include "support/PrintingSale.h"
@@ -178,7 +179,7 @@ void TestRecordsDayTotals::totalsFollowEveryWrite()
     // What the window shows, from the totals, is what the history adds up to.
     TXstjForm& statistics = *shop.windows->statistics;
     statistics.OpenFromMain();
-    ui::DataGrid& grid = *statistics.DBGridEh1;
+    ui::DataGrid& grid = *control<ui::DataGrid>(statistics, "DBGridEh1");
     QCOMPARE(grid.model()->rowCount(), shop.db.scalar("SELECT count(*) FROM xstj").toInt());
     QCOMPARE(QStringList({grid.footerText(QuantityColumn), grid.footerText(AmountColumn), grid.footerText(DiscountedColumn)}),
              shop.db.rows("SELECT total(数量), round(total(金额), 2), round(total(折后), 2) FROM xstj")
@@ -207,7 +208,7 @@ void TestRecordsDayTotals::disagreeingTotalsAreRepaired()
     QVERIFY(!statistics.ADOQuery1.field("单号").isEmpty());
     QCOMPARE(statistics.ADOQuery1.recordCount(), 5); // as the rows are
     QTRY_VERIFY(dayTotalsMismatch(shop.db).isEmpty());
-    QCOMPARE(statistics.DBGridEh1->model()->rowCount(), 5);
+    QCOMPARE(control<ui::DataGrid>(statistics, "DBGridEh1")->model()->rowCount(), 5);
 
     shop.db.exec("DELETE FROM rfk; UPDATE rsp SET 数量 = 数量 + 1 WHERE rowid = (SELECT min(rowid) FROM rsp)");
     QCOMPARE(store::dayTotalsDisagreements(connection).filter("rsp ").size(), 1);

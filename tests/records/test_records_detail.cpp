@@ -1,6 +1,7 @@
 #include "records/XsmxUnit.h"
 #include "records/XstjUnit.h"
 #include "store/Catalogue.h"
+#include "support/Controls.h"
 #include "support/DesktopRecorders.h"
 #include "support/RecordsHistory.h"
 #include "support/RecordsWindows.h"
@@ -41,7 +42,7 @@ struct Fixture
 
     TXstjForm& statistics() { return *windows->statistics; }
     TXsmxForm& detail() { return *windows->detail; }
-    ui::DataGrid& grid() { return *windows->detail->DBGridEh1; }
+    ui::DataGrid& grid() { return *control<ui::DataGrid>(*windows->detail, "DBGridEh1"); }
     QStringList shownRows()
     {
         QStringList rows;
@@ -87,18 +88,18 @@ void TestRecordsDetail::windowLayout()
     Fixture f;
     TXsmxForm& w = f.detail();
     QCOMPARE(w.clientArea()->size(), QSize(901, 559));
-    QCOMPARE(w.DBGridEh1->size(), QSize(873, 465));
-    QVERIFY(w.DBGridEh1->isFooterVisible());
+    QCOMPARE(control<ui::DataGrid>(w, "DBGridEh1")->size(), QSize(873, 465));
+    QVERIFY(control<ui::DataGrid>(w, "DBGridEh1")->isFooterVisible());
     QStringList titles;
     QList<int> widths;
-    for (const ui::GridColumn& column : w.DBGridEh1->model()->columns()) {
+    for (const ui::GridColumn& column : control<ui::DataGrid>(w, "DBGridEh1")->model()->columns()) {
         titles << column.title;
         widths << column.width;
     }
     QCOMPARE(titles, QStringList({"序号", "客户", "电话", "品名", "单价", "数量", "金额", "折后", "状态"}));
     QCOMPARE(widths, QList<int>({50, 100, 120, 170, 70, 80, 105, 105, 70}));
-    QVERIFY(w.StatusBar1->currentMessage().isEmpty());
-    QCOMPARE(w.DBGridEh1->view()->contextMenuPolicy(), Qt::DefaultContextMenu);
+    QVERIFY(control<QStatusBar>(w, "StatusBar1")->currentMessage().isEmpty());
+    QCOMPARE(control<ui::DataGrid>(w, "DBGridEh1")->view()->contextMenuPolicy(), Qt::DefaultContextMenu);
 }
 
 void TestRecordsDetail::showsExactlyTheLinesOfTheSale_data()
@@ -129,7 +130,7 @@ void TestRecordsDetail::showsExactlyTheLinesOfTheSale()
     f.statistics().DBGridEh1DblClick();
     QCOMPARE(f.modals.shown(), QStringList({"TXstjForm", "TXsmxForm"}));
     QCOMPARE(f.detail().caption(), caption);
-    QCOMPARE(f.statistics().Edit1->text(), caption.mid(3));
+    QCOMPARE(control<QLineEdit>(f.statistics(), "Edit1")->text(), caption.mid(3));
     QCOMPARE(f.shownRows(), rows);
     QCOMPARE(f.footers(), footers);
     QVERIFY(f.detail().ADOQuery1.statement() == store::sql::XsmxOfSale);
@@ -161,7 +162,7 @@ void TestRecordsDetail::lineWrittenElsewhereShowsAtTheNextOpening()
 void TestRecordsDetail::doubleClickOnTheGridOpensIt()
 {
     Fixture f;
-    QTableView* view = f.statistics().DBGridEh1->view();
+    QTableView* view = control<ui::DataGrid>(f.statistics(), "DBGridEh1")->view();
     QVERIFY(QTest::qWaitForWindowExposed(&f.statistics()));
     const QRect second = view->visualRect(view->model()->index(1, GoodsColumn));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, second.center());

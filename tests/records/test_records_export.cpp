@@ -2,6 +2,7 @@
 #include "records/XscxUnit.h"
 #include "records/XstjUnit.h"
 #include "store/Catalogue.h"
+#include "support/Controls.h"
 #include "support/DesktopRecorders.h"
 #include "support/RecordsHistory.h"
 #include "support/RecordsWindows.h"
@@ -98,7 +99,7 @@ void TestRecordsExport::writesEveryRowOfTheListInListOrder()
     TXstjForm& w = f.statistics();
     w.ADOQuery1.moveTo(2); // a row in the middle limits nothing
     ui::SaveNameOverride save({f.target("销售")});
-    w.SpeedButton2->click();
+    control<QToolButton>(w, "SpeedButton2")->click();
 
     QCOMPARE(f.messages.texts(), QStringList({Success}));
     QCOMPARE(f.messages.messages().first().style, ui::MessageStyle::Plain);
@@ -156,7 +157,7 @@ void TestRecordsExport::writesOnlyWhatTheSearchListed()
     Fixture f;
     TXstjForm& w = f.statistics();
     w.SpeedButton1Click();
-    f.windows->query->ComboBox1->setEditText(QStringLiteral("20261209"));
+    control<QComboBox>(*f.windows->query, "ComboBox1")->setEditText(QStringLiteral("20261209"));
     f.windows->query->SpeedButton1Click();
     ui::SaveNameOverride save({f.target("当天"), f.target("全部")});
     w.SpeedButton2Click();
@@ -188,7 +189,7 @@ void TestRecordsExport::cancelWritesNothing()
     Fixture f;
     f.statistics().ADOQuery1.moveTo(2);
     ui::SaveNameOverride cancelled;
-    f.statistics().SpeedButton2->click();
+    control<QToolButton>(f.statistics(), "SpeedButton2")->click();
     QCOMPARE(cancelled.asked(), 1);
     QVERIFY(f.messages.messages().isEmpty());
     QVERIFY(f.exportedFiles().isEmpty());
@@ -204,8 +205,8 @@ void TestRecordsExport::unwritableFileIsReportedAndNothingClaimed()
     QVERIFY(plain.open(QIODevice::WriteOnly));
     plain.close();
     ui::SaveNameOverride save({f.target("占用.xls"), f.target("文件/销售")});
-    f.statistics().SpeedButton2->click();
-    f.statistics().SpeedButton2->click();
+    control<QToolButton>(f.statistics(), "SpeedButton2")->click();
+    control<QToolButton>(f.statistics(), "SpeedButton2")->click();
 
     QCOMPARE(f.messages.messages().size(), 2);
     for (const ui::RecordedMessage& message : f.messages.messages()) {

@@ -1,6 +1,7 @@
 #include "records/XscxUnit.h"
 #include "records/XstjUnit.h"
 #include "store/Catalogue.h"
+#include "support/Controls.h"
 #include "support/DesktopRecorders.h"
 #include "support/RecordsHistory.h"
 #include "support/RecordsWindows.h"
@@ -41,7 +42,7 @@ struct Fixture
     QStringList listedNumbers()
     {
         QStringList numbers;
-        ui::DataGrid& grid = *statistics().DBGridEh1;
+        ui::DataGrid& grid = *control<ui::DataGrid>(statistics(), "DBGridEh1");
         for (int row = 0; row < grid.model()->rowCount(); ++row)
             numbers << grid.cellText(row, ReceiptColumn);
         return numbers;
@@ -85,26 +86,26 @@ void TestRecordsQuery::dialogLayout()
     TXscxForm& q = f.query();
     QCOMPARE(q.caption(), QStringLiteral("销售查询"));
     QCOMPARE(q.clientArea()->size(), QSize(264, 221));
-    QCOMPARE(q.Label1->text(), QStringLiteral("单号："));
-    QCOMPARE(q.Label2->text(), QStringLiteral("收银员："));
-    QVERIFY(q.Label1->geometry().right() < q.ComboBox1->x());
-    QVERIFY(q.ComboBox1->geometry().bottom() < q.ComboBox2->y());
-    QVERIFY(q.ComboBox1->isEditable());
-    QVERIFY(q.ComboBox2->isEditable());
-    QCOMPARE(q.SpeedButton1->text(), QStringLiteral("查询"));
-    QCOMPARE(q.SpeedButton2->text(), QStringLiteral("退出"));
-    for (QToolButton* button : {q.SpeedButton1, q.SpeedButton2}) {
+    QCOMPARE(control<QLabel>(q, "Label1")->text(), QStringLiteral("单号："));
+    QCOMPARE(control<QLabel>(q, "Label2")->text(), QStringLiteral("收银员："));
+    QVERIFY(control<QLabel>(q, "Label1")->geometry().right() < control<QComboBox>(q, "ComboBox1")->x());
+    QVERIFY(control<QComboBox>(q, "ComboBox1")->geometry().bottom() < control<QComboBox>(q, "ComboBox2")->y());
+    QVERIFY(control<QComboBox>(q, "ComboBox1")->isEditable());
+    QVERIFY(control<QComboBox>(q, "ComboBox2")->isEditable());
+    QCOMPARE(control<QToolButton>(q, "SpeedButton1")->text(), QStringLiteral("查询"));
+    QCOMPARE(control<QToolButton>(q, "SpeedButton2")->text(), QStringLiteral("退出"));
+    for (QToolButton* button : {control<QToolButton>(q, "SpeedButton1"), control<QToolButton>(q, "SpeedButton2")}) {
         QCOMPARE(button->size(), QSize(81, 33));
         QCOMPARE(button->cursor().shape(), Qt::PointingHandCursor);
-        QVERIFY(button->y() > q.ComboBox2->geometry().bottom());
+        QVERIFY(button->y() > control<QComboBox>(q, "ComboBox2")->geometry().bottom());
     }
-    QCOMPARE(q.SpeedButton1->y(), q.SpeedButton2->y());
+    QCOMPARE(control<QToolButton>(q, "SpeedButton1")->y(), control<QToolButton>(q, "SpeedButton2")->y());
 
     f.statistics().SpeedButton1Click();
     QTRY_VERIFY(q.isActiveWindow());
-    QCOMPARE(QApplication::focusWidget(), q.ComboBox1);
-    QTest::keyClick(q.ComboBox1->lineEdit(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), q.ComboBox2);
+    QCOMPARE(QApplication::focusWidget(), control<QComboBox>(q, "ComboBox1"));
+    QTest::keyClick(control<QComboBox>(q, "ComboBox1")->lineEdit(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), control<QComboBox>(q, "ComboBox2"));
 }
 
 void TestRecordsQuery::openingFillsBothListsAndEmptiesBothBoxes()
@@ -113,26 +114,26 @@ void TestRecordsQuery::openingFillsBothListsAndEmptiesBothBoxes()
     TXscxForm& q = f.query();
     f.statistics().N1->trigger();
     QCOMPARE(f.modals.shown(), QStringList({"TXstjForm", "TXscxForm"}));
-    QStringList numbers = f.comboItems(q.ComboBox1);
+    QStringList numbers = f.comboItems(control<QComboBox>(q, "ComboBox1"));
     numbers.sort();
     QCOMPARE(numbers, QStringList({"20261209080000", "20261209090000", "20261210080000", "20261210090000"}));
-    QStringList names = f.comboItems(q.ComboBox2);
+    QStringList names = f.comboItems(control<QComboBox>(q, "ComboBox2"));
     names.sort();
     QCOMPARE(names, QStringList({"admin", "张三", "李 四"}));
-    QCOMPARE(q.ComboBox1->currentText(), QString());
-    QCOMPARE(q.ComboBox2->currentText(), QString());
+    QCOMPARE(control<QComboBox>(q, "ComboBox1")->currentText(), QString());
+    QCOMPARE(control<QComboBox>(q, "ComboBox2")->currentText(), QString());
 
     // Typed texts do not survive a reopening; a sale printed meanwhile is offered.
-    q.ComboBox1->setEditText(QStringLiteral("2026"));
-    q.ComboBox2->setCurrentIndex(0);
+    control<QComboBox>(q, "ComboBox1")->setEditText(QStringLiteral("2026"));
+    control<QComboBox>(q, "ComboBox2")->setCurrentIndex(0);
     q.close();
     addSale(f.db, {"20261211080000", "2026-12-11 08:00:00", "1", "1", "1", "admin"});
     f.statistics().SpeedButton1Click();
-    QCOMPARE(q.ComboBox1->currentText(), QString());
-    QCOMPARE(q.ComboBox2->currentText(), QString());
-    QCOMPARE(q.ComboBox1->count(), 5);
-    QVERIFY(f.comboItems(q.ComboBox1).contains(QStringLiteral("20261211080000")));
-    QCOMPARE(q.ComboBox2->count(), 3);
+    QCOMPARE(control<QComboBox>(q, "ComboBox1")->currentText(), QString());
+    QCOMPARE(control<QComboBox>(q, "ComboBox2")->currentText(), QString());
+    QCOMPARE(control<QComboBox>(q, "ComboBox1")->count(), 5);
+    QVERIFY(f.comboItems(control<QComboBox>(q, "ComboBox1")).contains(QStringLiteral("20261211080000")));
+    QCOMPARE(control<QComboBox>(q, "ComboBox2")->count(), 3);
 }
 
 void TestRecordsQuery::search_data()
@@ -168,9 +169,9 @@ void TestRecordsQuery::search()
     Fixture f;
     TXscxForm& q = f.query();
     f.statistics().SpeedButton1Click();
-    q.ComboBox1->setEditText(number);
-    q.ComboBox2->setEditText(cashier);
-    q.SpeedButton1->click();
+    control<QComboBox>(q, "ComboBox1")->setEditText(number);
+    control<QComboBox>(q, "ComboBox2")->setEditText(cashier);
+    control<QToolButton>(q, "SpeedButton1")->click();
 
     QVERIFY(f.messages.messages().isEmpty());
     QCOMPARE(q.isVisible(), !closes);
@@ -183,14 +184,14 @@ void TestRecordsQuery::exitLeavesTheListAsItWas()
     Fixture f;
     TXscxForm& q = f.query();
     f.statistics().SpeedButton1Click();
-    q.SpeedButton1->click();
+    control<QToolButton>(q, "SpeedButton1")->click();
     QCOMPARE(f.messages.texts(), QStringList({EmptyQuery}));
     QCOMPARE(f.messages.messages().first().style, ui::MessageStyle::Warning);
     QCOMPARE(f.messages.messages().first().ownerName, QStringLiteral("TXscxForm"));
     QVERIFY(q.isVisible());
 
-    q.ComboBox1->setEditText(QStringLiteral("20261210"));
-    q.SpeedButton2->click();
+    control<QComboBox>(q, "ComboBox1")->setEditText(QStringLiteral("20261210"));
+    control<QToolButton>(q, "SpeedButton2")->click();
     QVERIFY(!q.isVisible());
     QCOMPARE(f.listedNumbers(), AllInTimeOrder);
     QVERIFY(f.statistics().ADOQuery1.statement() == store::sql::XstjByTime);
@@ -202,8 +203,8 @@ void TestRecordsQuery::scannedNumberAndEnterSearch()
     Fixture f;
     TXscxForm& q = f.query();
     f.statistics().SpeedButton1Click();
-    QTest::keyClicks(q.ComboBox1->lineEdit(), QStringLiteral("20261210090000"));
-    QTest::keyClick(q.ComboBox1->lineEdit(), Qt::Key_Return);
+    QTest::keyClicks(control<QComboBox>(q, "ComboBox1")->lineEdit(), QStringLiteral("20261210090000"));
+    QTest::keyClick(control<QComboBox>(q, "ComboBox1")->lineEdit(), Qt::Key_Return);
     QVERIFY(f.messages.messages().isEmpty());
     QVERIFY(!q.isVisible());
     QCOMPARE(f.listedNumbers(), QStringList{"20261210090000"});
@@ -221,23 +222,24 @@ void TestRecordsQuery::receiptNumberListReadsOnlyRowsOnScreen()
     TXscxForm& q = *windows.query;
     windows.statistics->SpeedButton1Click();
     QVERIFY(QTest::qWaitForWindowExposed(&q));
-    QCOMPARE(q.ComboBox1->count(), 50000);
-    QCOMPARE(q.ComboBox1->currentText(), QString());
+    QCOMPARE(control<QComboBox>(q, "ComboBox1")->count(), 50000);
+    QCOMPARE(control<QComboBox>(q, "ComboBox1")->currentText(), QString());
 
-    q.ComboBox1->showPopup();
-    QTRY_VERIFY(q.ComboBox1->view()->isVisible());
-    QCOMPARE(q.ComboBox1->view()->model()->index(0, 0).data().toString(), QStringLiteral("20260101000000"));
-    q.ComboBox1->hidePopup();
+    control<QComboBox>(q, "ComboBox1")->showPopup();
+    QTRY_VERIFY(control<QComboBox>(q, "ComboBox1")->view()->isVisible());
+    QCOMPARE(control<QComboBox>(q, "ComboBox1")->view()->model()->index(0, 0).data().toString(),
+             QStringLiteral("20260101000000"));
+    control<QComboBox>(q, "ComboBox1")->hidePopup();
 
-    q.ComboBox1->lineEdit()->setFocus();
-    QTest::keyClicks(q.ComboBox1->lineEdit(), QStringLiteral("2026010100000"));
-    q.ComboBox2->setFocus(); // leaving the box
-    QCOMPARE(q.ComboBox1->currentText(), QStringLiteral("2026010100000"));
+    control<QComboBox>(q, "ComboBox1")->lineEdit()->setFocus();
+    QTest::keyClicks(control<QComboBox>(q, "ComboBox1")->lineEdit(), QStringLiteral("2026010100000"));
+    control<QComboBox>(q, "ComboBox2")->setFocus(); // leaving the box
+    QCOMPARE(control<QComboBox>(q, "ComboBox1")->currentText(), QStringLiteral("2026010100000"));
     QVERIFY2(q.receiptNumbers()->fetchedRowCount() < 500,
              qPrintable(QString::number(q.receiptNumbers()->fetchedRowCount())));
-    QCOMPARE(q.ComboBox1->width(), 150);
+    QCOMPARE(control<QComboBox>(q, "ComboBox1")->width(), 150);
 
-    q.SpeedButton1->click();
+    control<QToolButton>(q, "SpeedButton1")->click();
     QCOMPARE(windows.statistics->ADOQuery1.recordCount(), 10);
 }
 

@@ -1,6 +1,7 @@
 // 营业报表: each view's figures for a small known history (sales, a split payment, a return),
 // by day, week and month, the charts drawn from them and the export read back.
 #include "records/BbUnit.h"
+#include "support/Controls.h"
 #include "support/DesktopRecorders.h"
 #include "support/RecordsHistory.h"
 #include "support/RecordsWorkbook.h"
@@ -87,27 +88,30 @@ private slots:
     void figuresByDay()
     {
         show("2026-12-01", "2026-12-31", 0);
-        QCOMPARE(gridRows(window->StringGrid1), (QList<QStringList>{{"2026-12-01", "苹果", "3", "15.00"},
-                                                                    {"2026-12-01", "香蕉", "1", "3.50"},
-                                                                    {"2026-12-03", "苹果", "-1", "-5.00"},
-                                                                    {"2026-12-31", "香蕉", "2", "7.00"},
-                                                                    {"合计", "", "5", "20.50"}}));
-        QCOMPARE(gridRows(window->StringGrid2), (QList<QStringList>{{"2026-12-01", "admin", "1", "0", "3", "13.50"},
-                                                                    {"2026-12-01", "张三", "1", "0", "1", "5.00"},
-                                                                    {"2026-12-03", "admin", "0", "1", "-1", "-5.00"},
-                                                                    {"2026-12-31", "张三", "1", "0", "2", "7.00"},
-                                                                    {"合计", "", "3", "1", "5", "20.50"}}));
-        QCOMPARE(gridRows(window->StringGrid3), (QList<QStringList>{{"2026-12-01", "现金", "2", "15.50"},
-                                                                    {"2026-12-01", "微信", "1", "3.00"},
-                                                                    {"2026-12-03", "现金", "1", "-5.00"},
-                                                                    {"2026-12-31", "微信", "1", "7.00"},
-                                                                    {"合计", "", "5", "20.50"}}));
+        QCOMPARE(gridRows(control<QTableWidget>(*window, "StringGrid1")),
+                 (QList<QStringList>{{"2026-12-01", "苹果", "3", "15.00"},
+                                     {"2026-12-01", "香蕉", "1", "3.50"},
+                                     {"2026-12-03", "苹果", "-1", "-5.00"},
+                                     {"2026-12-31", "香蕉", "2", "7.00"},
+                                     {"合计", "", "5", "20.50"}}));
+        QCOMPARE(gridRows(control<QTableWidget>(*window, "StringGrid2")),
+                 (QList<QStringList>{{"2026-12-01", "admin", "1", "0", "3", "13.50"},
+                                     {"2026-12-01", "张三", "1", "0", "1", "5.00"},
+                                     {"2026-12-03", "admin", "0", "1", "-1", "-5.00"},
+                                     {"2026-12-31", "张三", "1", "0", "2", "7.00"},
+                                     {"合计", "", "3", "1", "5", "20.50"}}));
+        QCOMPARE(gridRows(control<QTableWidget>(*window, "StringGrid3")),
+                 (QList<QStringList>{{"2026-12-01", "现金", "2", "15.50"},
+                                     {"2026-12-01", "微信", "1", "3.00"},
+                                     {"2026-12-03", "现金", "1", "-5.00"},
+                                     {"2026-12-31", "微信", "1", "7.00"},
+                                     {"合计", "", "5", "20.50"}}));
     }
 
     void weeksStartOnMonday()
     {
         show("2026-12-01", "2026-12-31", 1);
-        const QList<QStringList> rows = gridRows(window->StringGrid3);
+        const QList<QStringList> rows = gridRows(control<QTableWidget>(*window, "StringGrid3"));
         QCOMPARE(rows.first(), (QStringList{"2026-11-30～12-06", "现金", "3", "10.50"}));
         QCOMPARE(rows.at(rows.size() - 2), (QStringList{"2026-12-28～01-03", "微信", "1", "7.00"}));
     }
@@ -115,11 +119,12 @@ private slots:
     void figuresByMonthAndTheirLines()
     {
         show("2026-11-01", "2027-01-31", 2);
-        QCOMPARE(gridRows(window->StringGrid1), (QList<QStringList>{{"2026-11", "苹果", "1", "5.00"},
-                                                                    {"2026-12", "香蕉", "3", "10.50"},
-                                                                    {"2026-12", "苹果", "2", "10.00"},
-                                                                    {"2027-01", "橙子", "1", "4.00"},
-                                                                    {"合计", "", "7", "29.50"}}));
+        QCOMPARE(gridRows(control<QTableWidget>(*window, "StringGrid1")),
+                 (QList<QStringList>{{"2026-11", "苹果", "1", "5.00"},
+                                     {"2026-12", "香蕉", "3", "10.50"},
+                                     {"2026-12", "苹果", "2", "10.00"},
+                                     {"2027-01", "橙子", "1", "4.00"},
+                                     {"合计", "", "7", "29.50"}}));
         const QList<QAbstractSeries*> series = window->chartView(ReportView::Goods)->chart()->series();
         QCOMPARE(series.size(), 3);
         for (QAbstractSeries* one : series) {
@@ -164,17 +169,17 @@ private slots:
     {
         show("2026-12-01", "2026-12-31", 0);
         ui::MessageRecorder messages;
-        window->DateEdit1->setDate(QDate(2026, 12, 31));
-        window->DateEdit2->setDate(QDate(2026, 12, 1));
+        control<QDateEdit>(*window, "DateEdit1")->setDate(QDate(2026, 12, 31));
+        control<QDateEdit>(*window, "DateEdit2")->setDate(QDate(2026, 12, 1));
         window->SpeedButton1Click();
         QCOMPARE(messages.texts(), QStringList{"开始日期不能晚于结束日期。"});
-        QCOMPARE(window->StringGrid1->rowCount(), 5);
+        QCOMPARE(control<QTableWidget>(*window, "StringGrid1")->rowCount(), 5);
     }
 
     void theShownPageExports()
     {
         show("2026-12-01", "2026-12-31", 0);
-        window->PageControl1->setCurrentIndex(1);
+        control<QTabWidget>(*window, "PageControl1")->setCurrentIndex(1);
         const QString chosen = db->folder() + "/收银员";
         ui::SaveNameOverride save({chosen});
         ui::MessageRecorder messages;
@@ -196,9 +201,9 @@ private slots:
 private:
     void show(const char* first, const char* last, int step)
     {
-        window->DateEdit1->setDate(QDate::fromString(first, Qt::ISODate));
-        window->DateEdit2->setDate(QDate::fromString(last, Qt::ISODate));
-        window->ComboBox1->setCurrentIndex(step);
+        control<QDateEdit>(*window, "DateEdit1")->setDate(QDate::fromString(first, Qt::ISODate));
+        control<QDateEdit>(*window, "DateEdit2")->setDate(QDate::fromString(last, Qt::ISODate));
+        control<QComboBox>(*window, "ComboBox1")->setCurrentIndex(step);
         window->SpeedButton1Click();
     }
 

@@ -1,15 +1,16 @@
 #include "core/Error.h"
 #include "printing/ReceiptLayouts.h"
 #include "printing/ReturnSlip.h"
-#include "report/Elements.h"
-#include "report/Report.h"
 #include "records/Returns.h"
 #include "records/SalesExport.h"
 #include "records/ThUnit.h"
 #include "records/XstjUnit.h"
+#include "report/Elements.h"
+#include "report/Report.h"
 #include "shell/Forms.h"
 #include "store/Connection.h"
 #include "store/Passwords.h"
+#include "support/Controls.h"
 #include "support/EscPosDecoder.h"
 #include "support/PrintCapture.h"
 #include "support/PrintingSale.h"
@@ -21,6 +22,7 @@
 #include <QTableWidget>
 #include <QtTest>
 
+using testsupport::control;
 using testsupport::TestDatabase;
 
 namespace {
@@ -202,23 +204,23 @@ void TestRecordsReturns::returnFromTheStatisticsWindow()
     statistics.OpenFromMain();
     statistics.SpeedButton5Click();
     QCOMPARE(shell.modals->shown().last(), QStringLiteral("TThForm"));
-    QCOMPARE(dialog.ComboBox1->currentText(), QStringLiteral("微信"));
-    QCOMPARE(dialog.Label4->text(), QStringLiteral("40.60")); // all that is left, by default
-    QVERIFY(dialog.Edit3->isVisibleTo(&dialog));
-    dialog.TableWidget1->item(0, TThForm::NowColumn)->setText("0");
-    dialog.TableWidget1->item(1, TThForm::NowColumn)->setText("1");
-    dialog.TableWidget1->item(2, TThForm::NowColumn)->setText("");
-    QCOMPARE(dialog.Label4->text(), QStringLiteral("6.00"));
-    dialog.ComboBox1->setCurrentText(QStringLiteral("现金"));
-    dialog.Edit2->setText(QStringLiteral("店长"));
-    dialog.Edit3->setText(QStringLiteral("8887"));
+    QCOMPARE(control<QComboBox>(dialog, "ComboBox1")->currentText(), QStringLiteral("微信"));
+    QCOMPARE(control<QLabel>(dialog, "Label4")->text(), QStringLiteral("40.60")); // all that is left, by default
+    QVERIFY(control<QLineEdit>(dialog, "Edit3")->isVisibleTo(&dialog));
+    control<QTableWidget>(dialog, "TableWidget1")->item(0, TThForm::NowColumn)->setText("0");
+    control<QTableWidget>(dialog, "TableWidget1")->item(1, TThForm::NowColumn)->setText("1");
+    control<QTableWidget>(dialog, "TableWidget1")->item(2, TThForm::NowColumn)->setText("");
+    QCOMPARE(control<QLabel>(dialog, "Label4")->text(), QStringLiteral("6.00"));
+    control<QComboBox>(dialog, "ComboBox1")->setCurrentText(QStringLiteral("现金"));
+    control<QLineEdit>(dialog, "Edit2")->setText(QStringLiteral("店长"));
+    control<QLineEdit>(dialog, "Edit3")->setText(QStringLiteral("8887"));
     shell.messages.clear();
     dialog.SpeedButton1Click();
     QCOMPARE(shell.messages.texts(), QStringList{"管理员用户名或密码错误，不能退货！"});
     QCOMPARE(shell.db.scalar("SELECT count(*) FROM xstj"), QStringLiteral("1"));
     QVERIFY(capture.jobs().isEmpty());
 
-    dialog.Edit3->setText(QStringLiteral("8888"));
+    control<QLineEdit>(dialog, "Edit3")->setText(QStringLiteral("8888"));
     shell.messages.clear();
     dialog.SpeedButton1Click();
     QCOMPARE(shell.messages.texts(), QStringList{"退货成功，退款 6.00 元（现金）。"});

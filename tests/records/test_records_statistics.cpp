@@ -2,6 +2,7 @@
 #include "records/XsmxUnit.h"
 #include "records/XstjUnit.h"
 #include "store/Catalogue.h"
+#include "support/Controls.h"
 #include "support/DesktopRecorders.h"
 #include "support/RecordsHistory.h"
 #include "support/RecordsWindows.h"
@@ -41,7 +42,7 @@ struct Fixture
     }
 
     TXstjForm& statistics() { return *windows->statistics; }
-    ui::DataGrid& grid() { return *windows->statistics->DBGridEh1; }
+    ui::DataGrid& grid() { return *control<ui::DataGrid>(*windows->statistics, "DBGridEh1"); }
 
     QStringList listedNumbers()
     {
@@ -131,7 +132,9 @@ void TestRecordsStatistics::windowLayout()
     QCOMPARE(w.caption(), QStringLiteral("销售统计"));
     QCOMPARE(w.clientArea()->size(), QSize(717, 514));
 
-    const QList<QToolButton*> buttons = {w.SpeedButton1, w.SpeedButton3, w.SpeedButton2, w.SpeedButton4};
+    const QList<QToolButton*> buttons = {
+        control<QToolButton>(w, "SpeedButton1"), control<QToolButton>(w, "SpeedButton3"),
+        control<QToolButton>(w, "SpeedButton2"), control<QToolButton>(w, "SpeedButton4")};
     const QStringList captions = {"查询", "刷新", "导出", "删除"};
     for (int i = 0; i < buttons.size(); ++i) {
         QToolButton* button = buttons.at(i);
@@ -144,14 +147,14 @@ void TestRecordsStatistics::windowLayout()
             QCOMPARE(button->y(), buttons.at(i - 1)->y());
             QVERIFY(button->x() >= buttons.at(i - 1)->geometry().right());
         }
-        QVERIFY(button->geometry().bottom() < w.DBGridEh1->y());
+        QVERIFY(button->geometry().bottom() < control<ui::DataGrid>(w, "DBGridEh1")->y());
     }
 
-    QCOMPARE(w.DBGridEh1->size(), QSize(689, 386));
-    QVERIFY(w.DBGridEh1->isFooterVisible());
+    QCOMPARE(control<ui::DataGrid>(w, "DBGridEh1")->size(), QSize(689, 386));
+    QVERIFY(control<ui::DataGrid>(w, "DBGridEh1")->isFooterVisible());
     QStringList titles;
     QList<int> widths;
-    for (const ui::GridColumn& column : w.DBGridEh1->model()->columns()) {
+    for (const ui::GridColumn& column : control<ui::DataGrid>(w, "DBGridEh1")->model()->columns()) {
         titles << column.title;
         widths << column.width;
     }
@@ -160,9 +163,9 @@ void TestRecordsStatistics::windowLayout()
     int given = 0;
     for (const int width : widths)
         given += width;
-    QVERIFY(given <= w.DBGridEh1->width() - 4);
-    QCOMPARE(w.DBGridEh1->view()->contextMenuPolicy(), Qt::CustomContextMenu);
-    QVERIFY(w.DBGridEh1->view()->horizontalHeader()->isSortIndicatorShown());
+    QVERIFY(given <= control<ui::DataGrid>(w, "DBGridEh1")->width() - 4);
+    QCOMPARE(control<ui::DataGrid>(w, "DBGridEh1")->view()->contextMenuPolicy(), Qt::CustomContextMenu);
+    QVERIFY(control<ui::DataGrid>(w, "DBGridEh1")->view()->horizontalHeader()->isSortIndicatorShown());
 
     QStringList items;
     for (QAction* action : w.suiPopupMenu1->actions())
@@ -172,9 +175,9 @@ void TestRecordsStatistics::windowLayout()
     QCOMPARE(w.suiPopupMenu1->actions().at(4), w.N7);
     QCOMPARE(w.suiPopupMenu1->actions().at(6), w.N6);
 
-    QVERIFY(w.StatusBar1->currentMessage().isEmpty());
-    QVERIFY(w.StatusBar1->geometry().bottom() == 513);
-    QVERIFY(w.Edit1->isHidden());
+    QVERIFY(control<QStatusBar>(w, "StatusBar1")->currentMessage().isEmpty());
+    QVERIFY(control<QStatusBar>(w, "StatusBar1")->geometry().bottom() == 513);
+    QVERIFY(control<QLineEdit>(w, "Edit1")->isHidden());
 }
 
 void TestRecordsStatistics::receiptNumberAndTimeShowWhole()
@@ -219,7 +222,7 @@ void TestRecordsStatistics::emptyHistoryAsksNothingOnDelete()
     QCOMPARE(f.sumFooters(), QStringList({"0", "0", "0"}));
     QCOMPARE(f.grid().footerText(0), QStringLiteral("合计"));
 
-    f.statistics().SpeedButton4->click();
+    control<QToolButton>(f.statistics(), "SpeedButton4")->click();
     f.statistics().N6->trigger();
     QVERIFY(f.messages.messages().isEmpty());
 }
@@ -244,7 +247,7 @@ void TestRecordsStatistics::openingListsInTimeOrderAndRefreshInTableOrder()
     QVERIFY(f.statistics().ADOQuery1.statement() == store::sql::XstjByTime);
     QCOMPARE(f.listedNumbers(), QStringList({"20261209100000", "20261209100001", "20261209100002"}));
 
-    f.statistics().SpeedButton3->click();
+    control<QToolButton>(f.statistics(), "SpeedButton3")->click();
     QVERIFY(f.statistics().ADOQuery1.statement() == store::sql::SelectXstj);
     QCOMPARE(f.listedNumbers(), QStringList({"20261209100002", "20261209100000", "20261209100001"}));
 }
@@ -266,13 +269,13 @@ void TestRecordsStatistics::footersTotalTheRowsTheListHolds()
 
     TXscxForm& query = *f.windows->query;
     w.SpeedButton1Click();
-    query.ComboBox1->setEditText(QStringLiteral("20261209"));
+    control<QComboBox>(query, "ComboBox1")->setEditText(QStringLiteral("20261209"));
     query.SpeedButton1Click();
     QCOMPARE(f.listedNumbers(), QStringList({"2026120901", "2026120902"}));
     QCOMPARE(f.sumFooters(), QStringList({"3.125", "15.5", "3.46"}));
 
     w.SpeedButton1Click();
-    query.ComboBox2->setEditText(QStringLiteral("张三"));
+    control<QComboBox>(query, "ComboBox2")->setEditText(QStringLiteral("张三"));
     query.SpeedButton1Click();
     QCOMPARE(f.listedNumbers(), QStringList({"2026120901", "2026121003"}));
     QCOMPARE(f.sumFooters(), QStringList({"1.125", "22.5", "4.46"}));
@@ -311,7 +314,7 @@ void TestRecordsStatistics::deleteAsksFirst()
     if (fromMenu)
         w.N6->trigger();
     else
-        w.SpeedButton4->click();
+        control<QToolButton>(w, "SpeedButton4")->click();
 
     QCOMPARE(f.messages.messages().size(), 1);
     const ui::RecordedMessage asked = f.messages.messages().first();
@@ -415,7 +418,7 @@ void TestRecordsStatistics::searchMatchingNothingDeletesNoLines()
     w.OpenFromMain();
     w.DBGridEh1DblClick(); // the detail window now holds the sale's lines
     w.SpeedButton1Click();
-    f.windows->query->ComboBox1->setEditText(QStringLiteral("没有这个单号"));
+    control<QComboBox>(*f.windows->query, "ComboBox1")->setEditText(QStringLiteral("没有这个单号"));
     f.windows->query->SpeedButton1Click();
     QCOMPARE(f.grid().model()->rowCount(), 0);
 
@@ -438,7 +441,7 @@ void TestRecordsStatistics::lockedDatabaseKeepsTheSaleAndSaysWhy()
     w.OpenFromMain();
     {
         WriteLock lock(f.db.path());
-        w.SpeedButton4->click(); // through the guard, as the user's click goes
+        control<QToolButton>(w, "SpeedButton4")->click(); // through the guard, as the user's click goes
     }
     QCOMPARE(f.messages.messages().size(), 2);
     const ui::RecordedMessage report = f.messages.messages().at(1);
@@ -448,7 +451,7 @@ void TestRecordsStatistics::lockedDatabaseKeepsTheSaleAndSaysWhy()
     QCOMPARE(lineRows(f.db), QStringList({"20261209100000|苹果"}));
     QCOMPARE(f.listedNumbers(), QStringList({"20261209100000"}));
 
-    w.SpeedButton4->click(); // the lock is gone: now it goes
+    control<QToolButton>(w, "SpeedButton4")->click(); // the lock is gone: now it goes
     QCOMPARE(f.storedNumbers(), QString());
     QVERIFY(lineRows(f.db).isEmpty());
 }
@@ -460,7 +463,7 @@ void TestRecordsStatistics::missingDatabaseIsReportedAndRefreshRecovers()
     w.OpenFromMain();
     const QString moved = f.db.path() + QStringLiteral(".away");
     QVERIFY(QFile::rename(f.db.path(), moved));
-    w.SpeedButton3->click();
+    control<QToolButton>(w, "SpeedButton3")->click();
     QVERIFY(QFile::rename(moved, f.db.path()));
 
     QCOMPARE(f.messages.messages().size(), 1);
@@ -468,7 +471,7 @@ void TestRecordsStatistics::missingDatabaseIsReportedAndRefreshRecovers()
     QVERIFY2(f.messages.texts().first().contains(QStringLiteral("data.mdb")), qPrintable(f.messages.texts().first()));
     QCOMPARE(f.grid().model()->rowCount(), 0);
 
-    w.SpeedButton3->click();
+    control<QToolButton>(w, "SpeedButton3")->click();
     QCOMPARE(f.listedNumbers(), QStringList({"20261209100000"}));
 }
 
@@ -489,7 +492,7 @@ void TestRecordsStatistics::menuItemsRunTheirButtons()
     QCOMPARE(cancelled.asked(), 1);
     QVERIFY(f.messages.messages().isEmpty());
 
-    QTableView* view = w.DBGridEh1->view();
+    QTableView* view = control<ui::DataGrid>(w, "DBGridEh1")->view();
     emit view->customContextMenuRequested(QPoint(10, 10));
     QTRY_VERIFY(w.suiPopupMenu1->isVisible());
     w.suiPopupMenu1->hide();
@@ -505,10 +508,10 @@ void TestRecordsStatistics::scannedNumberGoesToItsSale()
     });
     TXstjForm& w = f.statistics();
     w.OpenFromMain();
-    QCOMPARE(w.ScanNumberBox->accessibleName(), QStringLiteral("扫描单号"));
+    QCOMPARE(control<QLineEdit>(w, "ScanNumberBox")->accessibleName(), QStringLiteral("扫描单号"));
     const auto scan = [&](const QString& number) {
-        QTest::keyClicks(w.ScanNumberBox, number);
-        QTest::keyClick(w.ScanNumberBox, Qt::Key_Return);
+        QTest::keyClicks(control<QLineEdit>(w, "ScanNumberBox"), number);
+        QTest::keyClick(control<QLineEdit>(w, "ScanNumberBox"), Qt::Key_Return);
     };
     const auto selected = [&] {
         return f.grid().cellText(f.grid().view()->currentIndex().row(), ReceiptColumn);

@@ -3,6 +3,7 @@
 
 #include "shell/Forms.h"
 #include "shell/MainUnit.h"
+#include "support/Controls.h"
 #include "support/PrintCapture.h"
 #include "support/ShellFixture.h"
 #include "ui/DataGrid.h"
@@ -11,6 +12,7 @@
 #include <QTableView>
 #include <QtTest>
 
+using testsupport::control;
 using testsupport::retype;
 using testsupport::saleLineTexts;
 using testsupport::ShellFixture;
@@ -23,10 +25,10 @@ namespace {
 void enterLine(TMainForm& main, const QString& name, const QString& price, const QString& quantity,
                const QString& discount)
 {
-    main.ComboBox1->setEditText(name);
-    retype(main.Edit3, price);
-    retype(main.Edit4, quantity);
-    retype(main.ComboBox2, discount);
+    control<QComboBox>(main, "ComboBox1")->setEditText(name);
+    retype(control<QLineEdit>(main, "Edit3"), price);
+    retype(control<QLineEdit>(main, "Edit4"), quantity);
+    retype(control<QComboBox>(main, "ComboBox2"), discount);
 }
 
 void click(QAbstractButton* button)
@@ -39,12 +41,12 @@ void addLine(TMainForm& main, const QString& name, const QString& price, const Q
              const QString& discount = "10")
 {
     enterLine(main, name, price, quantity, discount);
-    click(main.SpeedButton2);
+    click(control<QToolButton>(main, "SpeedButton2"));
 }
 
 void clickRow(TMainForm& main, int row)
 {
-    QTableView* view = main.DBGridEh1->view();
+    QTableView* view = control<ui::DataGrid>(main, "DBGridEh1")->view();
     const QRect cell = view->visualRect(view->model()->index(row, 1));
     QVERIFY2(cell.isValid(), "no such row on screen");
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
@@ -71,8 +73,9 @@ QStringList goods(const ShellFixture& shell)
 
 bool buttons(const TMainForm& main, bool add, bool modify, bool remove)
 {
-    return main.SpeedButton2->isEnabled() == add && main.SpeedButton3->isEnabled() == modify &&
-           main.SpeedButton4->isEnabled() == remove;
+    return control<QToolButton>(main, "SpeedButton2")->isEnabled() == add &&
+           control<QToolButton>(main, "SpeedButton3")->isEnabled() == modify &&
+           control<QToolButton>(main, "SpeedButton4")->isEnabled() == remove;
 }
 
 } // namespace
@@ -137,8 +140,8 @@ void TestSalesEntry::amountsFollowTheKeys()
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
     enterLine(main, "苹果", price, quantity, discount);
-    QTEST(main.Edit11->text(), "amount");
-    QTEST(main.Edit12->text(), "afterDiscount");
+    QTEST(control<QLineEdit>(main, "Edit11")->text(), "amount");
+    QTEST(control<QLineEdit>(main, "Edit12")->text(), "afterDiscount");
     QVERIFY(shell.messages.texts().isEmpty());
 }
 
@@ -186,10 +189,10 @@ void TestSalesEntry::pickingADiscountRecomputes()
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
     enterLine(main, "苹果", "12.5", "3", "10");
-    QCOMPARE(main.ComboBox2->count(), 100);
-    pick(main.ComboBox2, "8.5");
-    QCOMPARE(main.ComboBox2->currentText(), QStringLiteral("8.5"));
-    QCOMPARE(main.Edit12->text(), QStringLiteral("31.875"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox2")->count(), 100);
+    pick(control<QComboBox>(main, "ComboBox2"), "8.5");
+    QCOMPARE(control<QComboBox>(main, "ComboBox2")->currentText(), QStringLiteral("8.5"));
+    QCOMPARE(control<QLineEdit>(main, "Edit12")->text(), QStringLiteral("31.875"));
 }
 
 void TestSalesEntry::emptyBoxesAreReportedInOrder_data()
@@ -228,12 +231,12 @@ void TestSalesEntry::emptyBoxesAreReportedInOrder()
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
     addLine(main, "梨", "3");
-    main.ComboBox4->setEditText("50");
-    main.Edit6->setText("47");
+    control<QComboBox>(main, "ComboBox4")->setEditText("50");
+    control<QLineEdit>(main, "Edit6")->setText("47");
     enterLine(main, name, price, quantity, discount);
     shell.messages.clear();
 
-    click(main.SpeedButton2);
+    click(control<QToolButton>(main, "SpeedButton2"));
     QCOMPARE(shell.messages.texts(), messages);
     for (const ui::RecordedMessage& message : shell.messages.messages()) {
         QCOMPARE(message.style, ui::MessageStyle::Warning);
@@ -242,20 +245,20 @@ void TestSalesEntry::emptyBoxesAreReportedInOrder()
     QCOMPARE(saleLineTexts(shell).size(), 1);
     if (!name.isEmpty()) {
         // A refused add still refreshes the totals: received back to the amount due.
-        QCOMPARE(main.ComboBox4->currentText(), QStringLiteral("3"));
-        QCOMPARE(main.Edit6->text(), QStringLiteral("0.00"));
+        QCOMPARE(control<QComboBox>(main, "ComboBox4")->currentText(), QStringLiteral("3"));
+        QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), QStringLiteral("0.00"));
     } else {
-        QCOMPARE(main.ComboBox4->currentText(), QStringLiteral("50"));
+        QCOMPARE(control<QComboBox>(main, "ComboBox4")->currentText(), QStringLiteral("50"));
     }
 
     // Modify reports the same boxes (a goods name is not needed) and changes nothing.
     if (!name.isEmpty()) {
         clickRow(main, 0);
-        main.Edit3->setText(price);
-        main.Edit4->setText(quantity);
-        main.ComboBox2->setEditText(discount);
+        control<QLineEdit>(main, "Edit3")->setText(price);
+        control<QLineEdit>(main, "Edit4")->setText(quantity);
+        control<QComboBox>(main, "ComboBox2")->setEditText(discount);
         shell.messages.clear();
-        click(main.SpeedButton3);
+        click(control<QToolButton>(main, "SpeedButton3"));
         QCOMPARE(shell.messages.texts(), messages);
         QCOMPARE(saleLineTexts(shell), QStringList{"梨|3|1|3|3"});
         QVERIFY(buttons(main, false, true, true));
@@ -267,26 +270,26 @@ void TestSalesEntry::addedLineIsStoredAsShown()
     ShellFixture shell;
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
-    main.CheckBox1->setChecked(true); // the time stands still
-    main.Edit2->setText("2024-01-31 09:30:05");
+    control<QCheckBox>(main, "CheckBox1")->setChecked(true); // the time stands still
+    control<QLineEdit>(main, "Edit2")->setText("2024-01-31 09:30:05");
     enterLine(main, "苹果", "12.5", "3", "8.5");
-    click(main.SpeedButton2);
+    click(control<QToolButton>(main, "SpeedButton2"));
 
     QCOMPARE(
         shell.db.rows(QStringLiteral("SELECT 单号, 时间, 品名, %1, %2, %3, %4, 客户, 电话, 备注 FROM xsxx")
                           .arg(storedNumber("单价"), storedNumber("数量"), storedNumber("金额"), storedNumber("折后"))),
-        QStringList{main.Edit1->text() + "|2024-01-31 09:30:05|苹果|12.5|3|37.5|31.875|||"});
+        QStringList{control<QLineEdit>(main, "Edit1")->text() + "|2024-01-31 09:30:05|苹果|12.5|3|37.5|31.875|||"});
     // The entry is reset and the new name offered at once.
-    QCOMPARE(main.ComboBox1->currentText(), QString());
-    QCOMPARE(main.Edit3->text(), QString());
-    QCOMPARE(main.Edit4->text(), QStringLiteral("1"));
-    QCOMPARE(main.ComboBox2->currentText(), QStringLiteral("10"));
-    QCOMPARE(main.Edit11->text(), QString());
-    QCOMPARE(main.Edit12->text(), QString());
-    QVERIFY(main.ComboBox1->findText("苹果") >= 0);
+    QCOMPARE(control<QComboBox>(main, "ComboBox1")->currentText(), QString());
+    QCOMPARE(control<QLineEdit>(main, "Edit3")->text(), QString());
+    QCOMPARE(control<QLineEdit>(main, "Edit4")->text(), QStringLiteral("1"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox2")->currentText(), QStringLiteral("10"));
+    QCOMPARE(control<QLineEdit>(main, "Edit11")->text(), QString());
+    QCOMPARE(control<QLineEdit>(main, "Edit12")->text(), QString());
+    QVERIFY(control<QComboBox>(main, "ComboBox1")->findText("苹果") >= 0);
     QVERIFY(buttons(main, true, false, false));
-    QCOMPARE(main.DBGridEh1->view()->model()->rowCount(), 1);
-    QCOMPARE(main.DBGridEh1->cellText(0, 1), QStringLiteral("苹果"));
+    QCOMPARE(control<ui::DataGrid>(main, "DBGridEh1")->view()->model()->rowCount(), 1);
+    QCOMPARE(control<ui::DataGrid>(main, "DBGridEh1")->cellText(0, 1), QStringLiteral("苹果"));
     QVERIFY(shell.messages.texts().isEmpty());
 }
 
@@ -299,13 +302,13 @@ void TestSalesEntry::catalogueFollowsTheLines()
     QCOMPARE(goods(shell), (QStringList{"梨|3", "苹果|12.5"}));
     addLine(main, "梨", "3.2");
     QCOMPARE(goods(shell), (QStringList{"梨|3.2", "苹果|12.5"}));
-    QCOMPARE(main.ComboBox1->count(), 2);
+    QCOMPARE(control<QComboBox>(main, "ComboBox1")->count(), 2);
     // A line changed to a name new to the catalogue brings it into the pick list too.
     clickRow(main, 0);
-    main.ComboBox1->setEditText(QStringLiteral("青梅"));
-    click(main.SpeedButton3);
+    control<QComboBox>(main, "ComboBox1")->setEditText(QStringLiteral("青梅"));
+    click(control<QToolButton>(main, "SpeedButton3"));
     QCOMPARE(goods(shell), (QStringList{"梨|3.2", "苹果|12.5", "青梅|12.5"}));
-    QVERIFY(main.ComboBox1->findText(QStringLiteral("青梅")) >= 0);
+    QVERIFY(control<QComboBox>(main, "ComboBox1")->findText(QStringLiteral("青梅")) >= 0);
     QVERIFY(shell.messages.texts().isEmpty());
 }
 
@@ -317,15 +320,15 @@ void TestSalesEntry::pickingGoodsTakesTheExactNamesPrice()
     });
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
-    retype(main.Edit4, "2");
-    main.ComboBox4->setEditText("100");
-    pick(main.ComboBox1, "苹果");
-    QCOMPARE(main.Edit3->text(), QStringLiteral("4.13")); // normalised to two decimals
-    QCOMPARE(main.Edit11->text(), QStringLiteral("8.26"));
-    QCOMPARE(main.Edit12->text(), QStringLiteral("8.26"));
-    QCOMPARE(main.ComboBox4->currentText(), QString());
+    retype(control<QLineEdit>(main, "Edit4"), "2");
+    control<QComboBox>(main, "ComboBox4")->setEditText("100");
+    pick(control<QComboBox>(main, "ComboBox1"), "苹果");
+    QCOMPARE(control<QLineEdit>(main, "Edit3")->text(), QStringLiteral("4.13")); // normalised to two decimals
+    QCOMPARE(control<QLineEdit>(main, "Edit11")->text(), QStringLiteral("8.26"));
+    QCOMPARE(control<QLineEdit>(main, "Edit12")->text(), QStringLiteral("8.26"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox4")->currentText(), QString());
 
-    click(main.SpeedButton2);
+    click(control<QToolButton>(main, "SpeedButton2"));
     // The existing 苹果 takes the line's price; 青苹果 is not touched.
     QCOMPARE(goods(shell), (QStringList{"青苹果|6.5", "苹果|4.13"}));
 }
@@ -337,21 +340,21 @@ void TestSalesEntry::selectThenModifyKeepsOldAmounts()
     TMainForm& main = shell.main();
     addLine(main, "苹果", "2", "3");
     addLine(main, "梨", "5");
-    QCOMPARE(main.Edit4->text(), QStringLiteral("1"));
+    QCOMPARE(control<QLineEdit>(main, "Edit4")->text(), QStringLiteral("1"));
 
     clickRow(main, 0);
     QVERIFY(buttons(main, false, true, true));
-    QCOMPARE(main.ComboBox1->currentText(), QStringLiteral("苹果"));
-    QCOMPARE(main.Edit3->text(), QStringLiteral("2"));
-    QCOMPARE(main.Edit11->text(), QStringLiteral("6"));
-    QCOMPARE(main.Edit12->text(), QStringLiteral("6"));
-    QCOMPARE(main.Edit4->text(), QStringLiteral("1")); // the line's quantity is not loaded
+    QCOMPARE(control<QComboBox>(main, "ComboBox1")->currentText(), QStringLiteral("苹果"));
+    QCOMPARE(control<QLineEdit>(main, "Edit3")->text(), QStringLiteral("2"));
+    QCOMPARE(control<QLineEdit>(main, "Edit11")->text(), QStringLiteral("6"));
+    QCOMPARE(control<QLineEdit>(main, "Edit12")->text(), QStringLiteral("6"));
+    QCOMPARE(control<QLineEdit>(main, "Edit4")->text(), QStringLiteral("1")); // the line's quantity is not loaded
 
-    click(main.SpeedButton3);
+    click(control<QToolButton>(main, "SpeedButton3"));
     QCOMPARE(saleLineTexts(shell), (QStringList{"苹果|2|1|6|6", "梨|5|1|5|5"}));
     QVERIFY(buttons(main, true, false, false));
-    QCOMPARE(main.Label13->text(), QStringLiteral("2"));
-    QCOMPARE(main.Label15->text(), QStringLiteral("11"));
+    QCOMPARE(control<QLabel>(main, "Label13")->text(), QStringLiteral("2"));
+    QCOMPARE(control<QLabel>(main, "Label15")->text(), QStringLiteral("11"));
 }
 
 void TestSalesEntry::deletingTheOnlyLine()
@@ -360,25 +363,25 @@ void TestSalesEntry::deletingTheOnlyLine()
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
     addLine(main, "苹果", "12.5", "3");
-    QCOMPARE(main.Label15->text(), QStringLiteral("37.5"));
+    QCOMPARE(control<QLabel>(main, "Label15")->text(), QStringLiteral("37.5"));
     clickRow(main, 0);
-    click(main.SpeedButton4);
+    click(control<QToolButton>(main, "SpeedButton4"));
 
     QVERIFY(saleLineTexts(shell).isEmpty());
-    QCOMPARE(main.Label13->text(), QStringLiteral("0"));
-    QCOMPARE(main.Label14->text(), QStringLiteral("0"));
-    QCOMPARE(main.Label15->text(), QStringLiteral("0"));
-    QCOMPARE(main.ComboBox4->currentText(), QStringLiteral("0"));
-    QCOMPARE(main.Edit6->text(), QStringLiteral("0.00"));
-    QCOMPARE(main.ComboBox1->currentText(), QString());
-    QCOMPARE(main.Edit3->text(), QString());
-    QCOMPARE(main.Edit4->text(), QStringLiteral("1"));
-    QCOMPARE(main.ComboBox2->currentText(), QStringLiteral("10"));
-    QCOMPARE(main.Edit11->text(), QStringLiteral("37.5")); // kept
+    QCOMPARE(control<QLabel>(main, "Label13")->text(), QStringLiteral("0"));
+    QCOMPARE(control<QLabel>(main, "Label14")->text(), QStringLiteral("0"));
+    QCOMPARE(control<QLabel>(main, "Label15")->text(), QStringLiteral("0"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox4")->currentText(), QStringLiteral("0"));
+    QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), QStringLiteral("0.00"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox1")->currentText(), QString());
+    QCOMPARE(control<QLineEdit>(main, "Edit3")->text(), QString());
+    QCOMPARE(control<QLineEdit>(main, "Edit4")->text(), QStringLiteral("1"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox2")->currentText(), QStringLiteral("10"));
+    QCOMPARE(control<QLineEdit>(main, "Edit11")->text(), QStringLiteral("37.5")); // kept
     QVERIFY(buttons(main, false, false, false));
 
     // Only a click into the empty grid brings "添加" back.
-    QTest::mouseClick(main.DBGridEh1->view()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseClick(control<ui::DataGrid>(main, "DBGridEh1")->view()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
     QVERIFY(buttons(main, true, false, false));
     QVERIFY(shell.messages.texts().isEmpty());
 }
@@ -392,24 +395,24 @@ void TestSalesEntry::modifyAfterAPrintRunInserts()
     addLine(main, "苹果", "2", "3");
     clickRow(main, 0);
     QVERIFY(buttons(main, false, true, true));
-    const QString firstNumber = main.Edit1->text();
+    const QString firstNumber = control<QLineEdit>(main, "Edit1")->text();
 
-    QTest::mouseClick(main.SpeedButton6, Qt::LeftButton);
+    QTest::mouseClick(control<QToolButton>(main, "SpeedButton6"), Qt::LeftButton);
     QVERIFY2(shell.messages.texts().isEmpty(), qPrintable(shell.messages.texts().join('\n')));
     QCOMPARE(printer.jobs().size(), 1);
     QVERIFY(saleLineTexts(shell).isEmpty());
     QCOMPARE(shell.db.scalar("SELECT count(*) FROM xsmx"), QStringLiteral("1"));
-    QCOMPARE(main.Label15->text(), QStringLiteral("0"));
-    QCOMPARE(main.ComboBox4->currentText(), QString());
-    QCOMPARE(main.Edit6->text(), QString());
-    QCOMPARE(main.Edit1->text().size(), 14);
+    QCOMPARE(control<QLabel>(main, "Label15")->text(), QStringLiteral("0"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox4")->currentText(), QString());
+    QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), QString());
+    QCOMPARE(control<QLineEdit>(main, "Edit1")->text().size(), 14);
     QVERIFY(buttons(main, false, true, true)); // the print run leaves the buttons alone
 
-    retype(main.Edit4, "4");
-    click(main.SpeedButton3);
+    retype(control<QLineEdit>(main, "Edit4"), "4");
+    click(control<QToolButton>(main, "SpeedButton3"));
     QCOMPARE(saleLineTexts(shell), QStringList{"苹果|2|4|8|8"});
-    QVERIFY(main.Edit1->text() >= firstNumber);
-    QCOMPARE(shell.db.scalar("SELECT 单号 FROM xsxx"), main.Edit1->text());
+    QVERIFY(control<QLineEdit>(main, "Edit1")->text() >= firstNumber);
+    QCOMPARE(shell.db.scalar("SELECT 单号 FROM xsxx"), control<QLineEdit>(main, "Edit1")->text());
 }
 
 void TestSalesEntry::totalsAndChange()
@@ -420,27 +423,27 @@ void TestSalesEntry::totalsAndChange()
     addLine(main, "苹果", "12.5", "1");
     addLine(main, "梨", "15.5", "2.5", "5");
     QCOMPARE(saleLineTexts(shell).last(), QStringLiteral("梨|15.5|2.5|38.75|19.375"));
-    QCOMPARE(main.Label13->text(), QStringLiteral("3.5"));
-    QCOMPARE(main.Label14->text(), QStringLiteral("51.25"));
-    QCOMPARE(main.Label15->text(), QStringLiteral("31.87"));
-    QCOMPARE(main.ComboBox4->currentText(), QStringLiteral("31.87"));
-    QCOMPARE(main.Edit6->text(), QStringLiteral("0.00"));
+    QCOMPARE(control<QLabel>(main, "Label13")->text(), QStringLiteral("3.5"));
+    QCOMPARE(control<QLabel>(main, "Label14")->text(), QStringLiteral("51.25"));
+    QCOMPARE(control<QLabel>(main, "Label15")->text(), QStringLiteral("31.87"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox4")->currentText(), QStringLiteral("31.87"));
+    QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), QStringLiteral("0.00"));
 
-    pick(main.ComboBox4, "100");
-    QCOMPARE(main.Edit6->text(), QStringLiteral("68.13"));
-    retype(main.ComboBox4, "20");
-    QCOMPARE(main.Edit6->text(), QStringLiteral("-11.87"));
-    main.ComboBox4->setFocus();
-    QTest::keyClick(main.ComboBox4, Qt::Key_Backspace);
-    QTest::keyClick(main.ComboBox4, Qt::Key_Backspace);
-    QCOMPARE(main.Edit6->text(), QString());
+    pick(control<QComboBox>(main, "ComboBox4"), "100");
+    QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), QStringLiteral("68.13"));
+    retype(control<QComboBox>(main, "ComboBox4"), "20");
+    QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), QStringLiteral("-11.87"));
+    control<QComboBox>(main, "ComboBox4")->setFocus();
+    QTest::keyClick(control<QComboBox>(main, "ComboBox4"), Qt::Key_Backspace);
+    QTest::keyClick(control<QComboBox>(main, "ComboBox4"), Qt::Key_Backspace);
+    QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), QString());
 
     // Adding a line sets the change back to 0 whatever was typed before.
-    retype(main.ComboBox4, "50");
+    retype(control<QComboBox>(main, "ComboBox4"), "50");
     addLine(main, "桃", "0.125");
-    QCOMPARE(main.Label15->text(), QStringLiteral("32"));
-    QCOMPARE(main.ComboBox4->currentText(), QStringLiteral("32"));
-    QCOMPARE(main.Edit6->text(), QStringLiteral("0.00"));
+    QCOMPARE(control<QLabel>(main, "Label15")->text(), QStringLiteral("32"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox4")->currentText(), QStringLiteral("32"));
+    QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), QStringLiteral("0.00"));
     QVERIFY(shell.messages.texts().isEmpty());
 }
 
@@ -470,17 +473,17 @@ void TestSalesEntry::droppingTheFraction()
     TMainForm& main = shell.main();
     const QString quantity = price == "12.5" ? "3" : "1";
     enterLine(main, "苹果", price, quantity, discount);
-    const QString amount = main.Edit11->text();
-    click(main.SpeedButton9);
-    QCOMPARE(main.Edit12->text(), cut);
-    QCOMPARE(main.Edit11->text(), amount);
-    QCOMPARE(main.Label15->text(), QStringLiteral("0"));
-    click(main.SpeedButton2);
+    const QString amount = control<QLineEdit>(main, "Edit11")->text();
+    click(control<QToolButton>(main, "SpeedButton9"));
+    QCOMPARE(control<QLineEdit>(main, "Edit12")->text(), cut);
+    QCOMPARE(control<QLineEdit>(main, "Edit11")->text(), amount);
+    QCOMPARE(control<QLabel>(main, "Label15")->text(), QStringLiteral("0"));
+    click(control<QToolButton>(main, "SpeedButton2"));
     QCOMPARE(shell.db.scalar("SELECT " + storedNumber("折后") + " FROM xsxx"), cut);
 
     // With nothing after discount the button does nothing.
-    click(main.SpeedButton9);
-    QCOMPARE(main.Edit12->text(), QString());
+    click(control<QToolButton>(main, "SpeedButton9"));
+    QCOMPARE(control<QLineEdit>(main, "Edit12")->text(), QString());
     QVERIFY(shell.messages.texts().isEmpty());
 }
 
@@ -490,24 +493,24 @@ void TestSalesEntry::loneDecimalPointWaitsForItsDigits()
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
     enterLine(main, "苹果", "2", "3", "10");
-    QCOMPARE(main.Edit11->text(), QStringLiteral("6"));
+    QCOMPARE(control<QLineEdit>(main, "Edit11")->text(), QStringLiteral("6"));
     shell.messages.clear();
 
     // ".5" is typed one key at a time: the point alone is no mistake yet.
-    retype(main.Edit3, ".");
+    retype(control<QLineEdit>(main, "Edit3"), ".");
     QVERIFY(shell.messages.texts().isEmpty());
-    QCOMPARE(main.Edit11->text(), QStringLiteral("6"));
-    typeInto(main.Edit3, "5");
-    QCOMPARE(main.Edit11->text(), QStringLiteral("1.5"));
-    QCOMPARE(main.Edit12->text(), QStringLiteral("1.5"));
-    retype(main.Edit4, ".");
-    typeInto(main.Edit4, "5");
-    QCOMPARE(main.Edit11->text(), QStringLiteral("0.25"));
+    QCOMPARE(control<QLineEdit>(main, "Edit11")->text(), QStringLiteral("6"));
+    typeInto(control<QLineEdit>(main, "Edit3"), "5");
+    QCOMPARE(control<QLineEdit>(main, "Edit11")->text(), QStringLiteral("1.5"));
+    QCOMPARE(control<QLineEdit>(main, "Edit12")->text(), QStringLiteral("1.5"));
+    retype(control<QLineEdit>(main, "Edit4"), ".");
+    typeInto(control<QLineEdit>(main, "Edit4"), "5");
+    QCOMPARE(control<QLineEdit>(main, "Edit11")->text(), QStringLiteral("0.25"));
     QVERIFY(shell.messages.texts().isEmpty());
 
     // Adding the line with a lone point is where it becomes a bad number.
-    retype(main.Edit4, ".");
-    QTest::mouseClick(main.SpeedButton2, Qt::LeftButton);
+    retype(control<QLineEdit>(main, "Edit4"), ".");
+    QTest::mouseClick(control<QToolButton>(main, "SpeedButton2"), Qt::LeftButton);
     QCOMPARE(shell.messages.messages().size(), 1);
     QVERIFY(shell.messages.messages().first().isErrorReport);
     QVERIFY(shell.messages.texts().first().contains(QStringLiteral("“.”")));
@@ -515,16 +518,16 @@ void TestSalesEntry::loneDecimalPointWaitsForItsDigits()
     QCOMPARE(goods(shell).filter(QStringLiteral("苹果")).size(), 0);
 
     // The received box: no change is owed on a lone point, and nothing is said.
-    retype(main.Edit3, "2");
-    retype(main.Edit4, "1");
-    QTest::mouseClick(main.SpeedButton2, Qt::LeftButton);
+    retype(control<QLineEdit>(main, "Edit3"), "2");
+    retype(control<QLineEdit>(main, "Edit4"), "1");
+    QTest::mouseClick(control<QToolButton>(main, "SpeedButton2"), Qt::LeftButton);
     QCOMPARE(saleLineTexts(shell).size(), 1);
     shell.messages.clear();
-    retype(main.ComboBox4, ".");
+    retype(control<QComboBox>(main, "ComboBox4"), ".");
     QVERIFY(shell.messages.texts().isEmpty());
-    QCOMPARE(main.Edit6->text(), QString());
-    typeInto(main.ComboBox4, "5");
-    QCOMPARE(main.Edit6->text(), QStringLiteral("-1.50"));
+    QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), QString());
+    typeInto(control<QComboBox>(main, "ComboBox4"), "5");
+    QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), QStringLiteral("-1.50"));
 }
 
 void TestSalesEntry::lineWithoutStoredPriceStopsTheSelection()
@@ -534,13 +537,13 @@ void TestSalesEntry::lineWithoutStoredPriceStopsTheSelection()
     TMainForm& main = shell.main();
     shell.db.exec("INSERT INTO xsxx (品名, 数量, 金额, 折后) VALUES ('散装糖', 1, 5, 5)");
     main.ADOQuery2.requery(main.ADOQuery2.statement());
-    main.Edit11->setText("9");
+    control<QLineEdit>(main, "Edit11")->setText("9");
     clickRow(main, 0);
     QCOMPARE(shell.messages.messages().size(), 1);
     QVERIFY(shell.messages.messages().first().isErrorReport);
-    QCOMPARE(main.ComboBox1->currentText(), QStringLiteral("散装糖"));
-    QCOMPARE(main.Edit3->text(), QString());
-    QCOMPARE(main.Edit11->text(), QStringLiteral("9"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox1")->currentText(), QStringLiteral("散装糖"));
+    QCOMPARE(control<QLineEdit>(main, "Edit3")->text(), QString());
+    QCOMPARE(control<QLineEdit>(main, "Edit11")->text(), QStringLiteral("9"));
     QCOMPARE(shell.db.scalar("SELECT count(*) FROM xsxx"), QStringLiteral("1"));
 }
 
@@ -550,21 +553,21 @@ void TestSalesEntry::refusedLineLeavesTheCatalogueAlone()
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
     const QString tooLong(51, QLatin1Char('9'));
-    main.Edit1->setText(tooLong); // an administrator may type the receipt number
+    control<QLineEdit>(main, "Edit1")->setText(tooLong); // an administrator may type the receipt number
     enterLine(main, "苹果", "2", "1", "10");
-    click(main.SpeedButton2);
+    click(control<QToolButton>(main, "SpeedButton2"));
 
     QCOMPARE(shell.messages.messages().size(), 1);
     QVERIFY(shell.messages.messages().first().isErrorReport);
     QVERIFY(saleLineTexts(shell).isEmpty());
     QVERIFY(goods(shell).isEmpty());
     // The cashier's entry is still there to correct.
-    QCOMPARE(main.ComboBox1->currentText(), QStringLiteral("苹果"));
-    QCOMPARE(main.Edit3->text(), QStringLiteral("2"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox1")->currentText(), QStringLiteral("苹果"));
+    QCOMPARE(control<QLineEdit>(main, "Edit3")->text(), QStringLiteral("2"));
 
-    main.Edit1->setText("20240131093005");
+    control<QLineEdit>(main, "Edit1")->setText("20240131093005");
     shell.messages.clear();
-    click(main.SpeedButton2);
+    click(control<QToolButton>(main, "SpeedButton2"));
     QVERIFY(shell.messages.texts().isEmpty());
     QCOMPARE(saleLineTexts(shell), QStringList{"苹果|2|1|2|2"});
     QCOMPARE(goods(shell), QStringList{"苹果|2"});
@@ -575,13 +578,13 @@ void TestSalesEntry::numberColumnFollowsTheAddOrder()
     ShellFixture shell;
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
-    QCOMPARE(main.DBGridEh1->view()->model()->rowCount(), 0);
+    QCOMPARE(control<ui::DataGrid>(main, "DBGridEh1")->view()->model()->rowCount(), 0);
     const QStringList names = {"苹果", "梨", "桃"};
     for (const QString& name : names)
         addLine(main, name, "1");
     for (int row = 0; row < names.size(); ++row) {
-        QCOMPARE(main.DBGridEh1->cellText(row, 0), QString::number(row + 1));
-        QCOMPARE(main.DBGridEh1->cellText(row, 1), names.at(row));
+        QCOMPARE(control<ui::DataGrid>(main, "DBGridEh1")->cellText(row, 0), QString::number(row + 1));
+        QCOMPARE(control<ui::DataGrid>(main, "DBGridEh1")->cellText(row, 1), names.at(row));
     }
 }
 

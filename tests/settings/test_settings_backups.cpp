@@ -3,6 +3,7 @@
 #include "store/Backup.h"
 #include "store/BackupSettings.h"
 #include "store/Restore.h"
+#include "support/Controls.h"
 #include "support/SettingsForms.h"
 #include "support/TestDatabase.h"
 #include "ui/Seams.h"
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using testsupport::control;
 using testsupport::SettingsForms;
 using testsupport::TestDatabase;
 
@@ -19,7 +21,7 @@ namespace {
 
 TBackupPanel* panelOf(const SettingsForms& forms)
 {
-    return forms.xt->TabSheet4->findChild<TBackupPanel*>();
+    return control<QWidget>(*forms.xt, "TabSheet4")->findChild<TBackupPanel*>();
 }
 
 void sell(const TestDatabase& db, const QString& number, const QString& time)
@@ -48,9 +50,10 @@ void TestSettingsBackups::ordinaryUserCannotRestoreOrChooseThePlace()
     forms.loginAsOrdinaryUser();
     TBackupPanel* panel = panelOf(forms);
     QVERIFY(panel);
-    QCOMPARE(forms.xt->PageControl1->tabText(forms.xt->PageControl1->indexOf(forms.xt->TabSheet4)), QString("数据"));
-    QVERIFY(!panel->RestoreButton->isEnabled());
-    QVERIFY(!panel->ChooseButton->isEnabled());
+    QTabWidget* tabs = control<QTabWidget>(*forms.xt, "PageControl1");
+    QCOMPARE(tabs->tabText(tabs->indexOf(control<QWidget>(*forms.xt, "TabSheet4"))), QString("数据"));
+    QVERIFY(!control<QPushButton>(*panel, "RestoreButton")->isEnabled());
+    QVERIFY(!control<QPushButton>(*panel, "ChooseButton")->isEnabled());
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;
     ui::FolderNameOverride folders({QDir::tempPath()});
@@ -76,23 +79,25 @@ void TestSettingsBackups::administratorChoosesTheSecondPlace()
     // Shown on its tab, every button of the panel is there to click, none squeezed to nothing
     // or below the tab's bottom.
     forms.xt->show();
-    forms.xt->PageControl1->setCurrentWidget(forms.xt->TabSheet4);
+    control<QTabWidget>(*forms.xt, "PageControl1")->setCurrentWidget(control<QWidget>(*forms.xt, "TabSheet4"));
     QVERIFY(QTest::qWaitForWindowExposed(forms.xt.get()));
-    for (QPushButton* button : {panel->ChooseButton, panel->ClearButton, panel->RestoreButton}) {
-        const QRect onTab(button->mapTo(forms.xt->TabSheet4, QPoint(0, 0)), button->size());
+    for (QPushButton* button :
+         {control<QPushButton>(*panel, "ChooseButton"), control<QPushButton>(*panel, "ClearButton"),
+          control<QPushButton>(*panel, "RestoreButton")}) {
+        const QRect onTab(button->mapTo(control<QWidget>(*forms.xt, "TabSheet4"), QPoint(0, 0)), button->size());
         QVERIFY2(button->isVisible() && button->height() >= button->sizeHint().height() &&
-                     forms.xt->TabSheet4->rect().contains(onTab),
+                     control<QWidget>(*forms.xt, "TabSheet4")->rect().contains(onTab),
                  qPrintable(button->text()));
     }
     ui::MessageRecorder messages;
     {
         ui::FolderNameOverride folders({db.folder(), stick.path()});
         panel->ChooseButtonClick(); // the data folder itself: refused
-        QCOMPARE(panel->SecondPlaceEdit->text(), QString());
+        QCOMPARE(control<QLineEdit>(*panel, "SecondPlaceEdit")->text(), QString());
         QCOMPARE(messages.texts().size(), 1);
         panel->ChooseButtonClick();
     }
-    QCOMPARE(panel->SecondPlaceEdit->text(), QDir::toNativeSeparators(stick.path()));
+    QCOMPARE(control<QLineEdit>(*panel, "SecondPlaceEdit")->text(), QDir::toNativeSeparators(stick.path()));
     store::Connection check("check");
     QCOMPARE(store::BackupSettings(check).secondFolder(), stick.path());
     panel->ClearButtonClick();
@@ -124,9 +129,10 @@ void TestSettingsBackups::administratorRestoresYesterdaysCopy()
         auto* form = qobject_cast<TRestoreForm*>(dialog);
         QVERIFY(form);
         // Both places, newest first: today's, yesterday's here, yesterday's on the stick.
-        for (int row = 0; row < form->CopyGrid->rowCount(); ++row)
-            listed << form->CopyGrid->item(row, 1)->text() + " " + form->CopyGrid->item(row, 3)->text() + " " +
-                          form->CopyGrid->item(row, 4)->text();
+        for (int row = 0; row < control<QTableWidget>(*form, "CopyGrid")->rowCount(); ++row)
+            listed << control<QTableWidget>(*form, "CopyGrid")->item(row, 1)->text() + " " +
+                          control<QTableWidget>(*form, "CopyGrid")->item(row, 3)->text() + " " +
+                          control<QTableWidget>(*form, "CopyGrid")->item(row, 4)->text();
         form->selectCopy(1);
         form->RestoreButtonClick();
     });

@@ -4,6 +4,7 @@
 #include "store/Connection.h"
 #include "store/Dataset.h"
 #include "store/GoodsCodes.h"
+#include "support/Controls.h"
 #include "support/DesktopRecorders.h"
 #include "support/SettingsForms.h"
 #include "support/TestDatabase.h"
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+using testsupport::control;
 using testsupport::SettingsForms;
 using testsupport::TestDatabase;
 
@@ -64,20 +66,21 @@ void TestSettingsBarcodes::barcodeKeptToOneGoods()
     SettingsForms forms;
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;
-    QLineEdit* name = modify ? forms.spxg->Edit1 : forms.sptj->Edit1;
-    QLineEdit* price = modify ? forms.spxg->Edit2 : forms.sptj->Edit2;
-    QLineEdit* barcode = modify ? forms.spxg->Edit3 : forms.sptj->Edit3;
+    const QWidget& dialog = modify ? static_cast<const QWidget&>(*forms.spxg) : *forms.sptj;
+    QLineEdit* name = control<QLineEdit>(dialog, "Edit1");
+    QLineEdit* price = control<QLineEdit>(dialog, "Edit2");
+    QLineEdit* barcode = control<QLineEdit>(dialog, "Edit3");
     if (modify) {
         QVERIFY(forms.selectGoods("薯片"));
-        forms.xt->SpeedButton5->click();
+        control<QPushButton>(*forms.xt, "SpeedButton5")->click();
         QCOMPARE(barcode->text(), QStringLiteral("96385074"));
     } else {
-        forms.xt->SpeedButton4->click();
+        control<QPushButton>(*forms.xt, "SpeedButton4")->click();
     }
     name->setText("新货");
     price->setText("4");
     barcode->setText(code);
-    (modify ? forms.spxg->SpeedButton1 : forms.sptj->SpeedButton1)->click();
+    control<QPushButton>(dialog, "SpeedButton1")->click();
 
     const QStringList rows = db.rows(Goods);
     if (refusal.isEmpty()) {
@@ -93,8 +96,9 @@ void TestSettingsBarcodes::barcodeKeptToOneGoods()
     QCOMPARE(barcode->text(), code);
     QVERIFY(forms.signalLog.isEmpty());
     // The goods grid shows the codes.
-    QCOMPARE(forms.xt->DBGridEh2->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("条码"));
-    QCOMPARE(forms.xt->DBGridEh2->cellText(0, 3), QStringLiteral("6901234567892"));
+    QCOMPARE(control<ui::DataGrid>(*forms.xt, "DBGridEh2")->model()->headerData(3, Qt::Horizontal).toString(),
+             QStringLiteral("条码"));
+    QCOMPARE(control<ui::DataGrid>(*forms.xt, "DBGridEh2")->cellText(0, 3), QStringLiteral("6901234567892"));
 }
 
 void TestSettingsBarcodes::engineRefusalNamesTheHolder()
@@ -131,12 +135,12 @@ void TestSettingsBarcodes::scanIntoTheBarcodeBox()
     forms.sptj->show();
     forms.sptj->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(forms.sptj.get()));
-    forms.sptj->Edit3->setFocus();
-    QTest::keyClicks(forms.sptj->Edit3, "6901234567892");
-    QTest::keyClick(forms.sptj->Edit3, Qt::Key_Return);
+    control<QLineEdit>(*forms.sptj, "Edit3")->setFocus();
+    QTest::keyClicks(control<QLineEdit>(*forms.sptj, "Edit3"), "6901234567892");
+    QTest::keyClick(control<QLineEdit>(*forms.sptj, "Edit3"), Qt::Key_Return);
     // On to the name; the dialog's default button did not add.
-    QCOMPARE(QApplication::focusWidget(), forms.sptj->Edit1);
-    QCOMPARE(forms.sptj->Edit3->text(), QStringLiteral("6901234567892"));
+    QCOMPARE(QApplication::focusWidget(), control<QLineEdit>(*forms.sptj, "Edit1"));
+    QCOMPARE(control<QLineEdit>(*forms.sptj, "Edit3")->text(), QStringLiteral("6901234567892"));
     QVERIFY(messages.texts().isEmpty());
     QCOMPARE(db.scalar("SELECT count(*) FROM spxx"), QStringLiteral("0"));
     forms.sptj->hide();
@@ -168,7 +172,7 @@ void TestSettingsBarcodes::scaleRules()
 
     // An ordinary user neither sees the tab nor saves.
     forms.loginAsOrdinaryUser();
-    QTabWidget* tabs = forms.xt->PageControl1;
+    QTabWidget* tabs = control<QTabWidget>(*forms.xt, "PageControl1");
     QVERIFY(!tabs->isTabVisible(tabs->indexOf(panel->parentWidget())));
     QVERIFY(!panel->SaveButton->isEnabled());
     panel->SaveButtonClick();

@@ -4,6 +4,7 @@
 #include "settings/GoodsImportUnit.h"
 #include "settings/ImportUnit.h"
 #include "store/Backup.h"
+#include "support/Controls.h"
 #include "support/SettingsForms.h"
 #include "support/TestDatabase.h"
 #include "ui/Messages.h"
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using testsupport::control;
 using testsupport::SettingsForms;
 using testsupport::TestDatabase;
 
@@ -49,24 +51,26 @@ void TestSettingsDataImport::oldDataImportsThroughTheWindow()
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;
     settings::DataImportPanel* panel = forms.xt->dataImportPanel();
-    QCOMPARE(panel->parentWidget(), forms.xt->TabSheet4);
+    QCOMPARE(panel->parentWidget(), control<QWidget>(*forms.xt, "TabSheet4"));
     panel->LegacyButton->click();
     QCOMPARE(modal.shown(), QStringList({"TImportForm"}));
     TImportForm* form = panel->importForm();
-    const QString preview = form->PreviewText->toPlainText();
+    const QString preview = control<QPlainTextEdit>(*form, "PreviewText")->toPlainText();
     QVERIFY2(preview.contains(QStringLiteral("店名：测试小店")), qPrintable(preview));
     QVERIFY(preview.contains(QStringLiteral("销售日期：2019-03-01 09:30:15 至 2019-12-31 12:00:00")));
     QVERIFY(preview.contains(QStringLiteral("销售（xstj）：5 行")));
     QVERIFY(preview.contains(QStringLiteral("销售明细（xsmx）：10 行")));
     // The shop still prints what was delivered: the old print content comes in without asking.
-    QVERIFY(form->PrintContentBox->isChecked() && !form->PrintContentBox->isEnabled());
+    QVERIFY(control<QCheckBox>(*form, "PrintContentBox")->isChecked() &&
+            !control<QCheckBox>(*form, "PrintContentBox")->isEnabled());
 
-    form->ImportButton->click();
+    control<QPushButton>(*form, "ImportButton")->click();
     QVERIFY(form->isImporting());
     QTRY_VERIFY(!form->isImporting());
     QCOMPARE(messages.texts(),
              QStringList({"导入商品 8 种、用户 1 个、销售 5 单（明细 10 行），并导入了打印内容和打印设置"}));
-    QCOMPARE(form->ProgressBar->value(), form->ProgressBar->maximum());
+    QCOMPARE(control<QProgressBar>(*form, "ProgressBar")->value(),
+             control<QProgressBar>(*form, "ProgressBar")->maximum());
     QCOMPARE(db.scalar("SELECT count(*) FROM xsmx"), QStringLiteral("10"));
     QCOMPARE(importCopies(db).size(), 1);
     // The copy holds the shop as it was before the import.
@@ -74,7 +78,7 @@ void TestSettingsDataImport::oldDataImportsThroughTheWindow()
     QCOMPARE(TestDatabase::rowsOf(copy, "SELECT count(*) FROM xstj"), QStringList({"0"}));
     // What came in shows at once, here and in the main window.
     QCOMPARE(forms.xt->ADOQuery2.recordCount(), 8);
-    QCOMPARE(forms.xt->Edit1->text(), QStringLiteral("测试小店"));
+    QCOMPARE(control<QLineEdit>(*forms.xt, "Edit1")->text(), QStringLiteral("测试小店"));
     QVERIFY(forms.signalLog.contains(QStringLiteral("XtForm.printContentSaved:测试小店|欢迎光临\n谢谢惠顾，欢迎再来！")));
 }
 
@@ -88,9 +92,11 @@ void TestSettingsDataImport::customisedShopIsAsked()
     ui::MessageRecorder messages;
     forms.xt->dataImportPanel()->LegacyButton->click();
     TImportForm* form = forms.xt->dataImportPanel()->importForm();
-    QVERIFY(!form->PrintContentBox->isChecked() && form->PrintContentBox->isEnabled());
-    QVERIFY(form->PrintSettingsBox->isChecked() && !form->PrintSettingsBox->isEnabled());
-    form->ImportButton->click();
+    QVERIFY(!control<QCheckBox>(*form, "PrintContentBox")->isChecked() &&
+            control<QCheckBox>(*form, "PrintContentBox")->isEnabled());
+    QVERIFY(control<QCheckBox>(*form, "PrintSettingsBox")->isChecked() &&
+            !control<QCheckBox>(*form, "PrintSettingsBox")->isEnabled());
+    control<QPushButton>(*form, "ImportButton")->click();
     QTRY_VERIFY(!form->isImporting());
     QCOMPARE(db.rows("SELECT 店名, 备注 FROM dynr"), QStringList({"Quorvel便利店|本店备注"}));
 }
@@ -106,9 +112,9 @@ void TestSettingsDataImport::cancelKeepsNothing()
     ui::MessageRecorder messages;
     forms.xt->dataImportPanel()->LegacyButton->click();
     TImportForm* form = forms.xt->dataImportPanel()->importForm();
-    form->ImportButton->click();
+    control<QPushButton>(*form, "ImportButton")->click();
     QVERIFY(form->isImporting());
-    form->CancelButton->click();
+    control<QPushButton>(*form, "CancelButton")->click();
     QVERIFY(!form->isImporting());
     QCOMPARE(messages.texts(), QStringList({"已取消导入，没有导入任何数据。"}));
     QTest::qWait(50);
@@ -156,12 +162,12 @@ void TestSettingsDataImport::goodsListPreviewAndImport()
     QCOMPARE(open.filters().size(), 1);
     QVERIFY(open.filters().first().contains(QStringLiteral("*.xlsx")));
     TGoodsImportForm* form = forms.xt->dataImportPanel()->goodsImportForm();
-    QCOMPARE(form->RowsGrid->rowCount(), 3);
-    QCOMPARE(form->RowsGrid->item(0, 4)->text(), QString());
-    QCOMPARE(form->RowsGrid->item(1, 4)->text(), QStringLiteral("品名为空"));
-    QCOMPARE(form->RowsGrid->item(2, 4)->text(), QStringLiteral("条码与第 2 行重复"));
-    QCOMPARE(form->SummaryLabel->text(), QStringLiteral("共 3 行，其中有错的 2 行不导入"));
-    form->ImportButton->click();
+    QCOMPARE(control<QTableWidget>(*form, "RowsGrid")->rowCount(), 3);
+    QCOMPARE(control<QTableWidget>(*form, "RowsGrid")->item(0, 4)->text(), QString());
+    QCOMPARE(control<QTableWidget>(*form, "RowsGrid")->item(1, 4)->text(), QStringLiteral("品名为空"));
+    QCOMPARE(control<QTableWidget>(*form, "RowsGrid")->item(2, 4)->text(), QStringLiteral("条码与第 2 行重复"));
+    QCOMPARE(control<QLabel>(*form, "SummaryLabel")->text(), QStringLiteral("共 3 行，其中有错的 2 行不导入"));
+    control<QPushButton>(*form, "ImportButton")->click();
     QCOMPARE(messages.texts(), QStringList({"新增商品 1 种、更新 0 种，有错的 2 行未导入"}));
     QCOMPARE(db.rows("SELECT 品名, 条码 FROM spxx"), QStringList({"苹果|111"}));
     QCOMPARE(forms.xt->ADOQuery2.recordCount(), 1);

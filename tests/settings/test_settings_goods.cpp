@@ -1,3 +1,4 @@
+#include "support/Controls.h"
 #include "support/DesktopRecorders.h"
 #include "support/SettingsForms.h"
 #include "support/TestDatabase.h"
@@ -8,6 +9,7 @@
 #include <QWindow>
 #include <QtTest>
 
+using testsupport::control;
 using testsupport::SettingsForms;
 using testsupport::TestDatabase;
 using ui::MessageStyle;
@@ -102,25 +104,25 @@ void TestSettingsGoods::addGoods()
     SettingsForms forms;
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;
-    forms.xt->SpeedButton4->click();
+    control<QPushButton>(*forms.xt, "SpeedButton4")->click();
     QVERIFY(modal.shown().isEmpty());
     QVERIFY(forms.sptj->isVisible());
 
-    forms.sptj->Edit1->setText(name);
-    forms.sptj->Edit2->setText(price);
-    forms.sptj->SpeedButton1->click();
+    control<QLineEdit>(*forms.sptj, "Edit1")->setText(name);
+    control<QLineEdit>(*forms.sptj, "Edit2")->setText(price);
+    control<QPushButton>(*forms.sptj, "SpeedButton1")->click();
 
     QCOMPARE(messages.texts(), QStringList({Added}));
     QCOMPARE(testsupport::messageStyles(messages), QList<MessageStyle>({MessageStyle::Plain}));
     QCOMPARE(db.rows("SELECT 品名 || '|' || quote(单价) FROM spxx ORDER BY rowid"), QStringList({"已有|2.0", stored}));
-    QVERIFY(forms.sptj->Edit1->text().isEmpty());
-    QVERIFY(forms.sptj->Edit2->text().isEmpty());
+    QVERIFY(control<QLineEdit>(*forms.sptj, "Edit1")->text().isEmpty());
+    QVERIFY(control<QLineEdit>(*forms.sptj, "Edit2")->text().isEmpty());
     QVERIFY(forms.sptj->isVisible());
     QCOMPARE(forms.signalLog, QStringList({"SptjForm.goodsChanged"}));
-    QCOMPARE(forms.xt->DBGridEh2->model()->rowCount(), 2);
-    QCOMPARE(forms.xt->DBGridEh2->cellText(1, 1), name);
-    QCOMPARE(forms.xt->DBGridEh2->cellText(1, 2), shownPrice);
-    QCOMPARE(forms.xt->DBGridEh2->cellText(1, 0), QStringLiteral("2"));
+    QCOMPARE(control<ui::DataGrid>(*forms.xt, "DBGridEh2")->model()->rowCount(), 2);
+    QCOMPARE(control<ui::DataGrid>(*forms.xt, "DBGridEh2")->cellText(1, 1), name);
+    QCOMPARE(control<ui::DataGrid>(*forms.xt, "DBGridEh2")->cellText(1, 2), shownPrice);
+    QCOMPARE(control<ui::DataGrid>(*forms.xt, "DBGridEh2")->cellText(1, 0), QStringLiteral("2"));
 }
 
 void TestSettingsGoods::addGoodsRefused_data()
@@ -152,25 +154,25 @@ void TestSettingsGoods::addGoodsRefused()
     TestDatabase db;
     SettingsForms forms;
     ui::MessageRecorder messages;
-    forms.xt->SpeedButton4->click();
-    forms.sptj->Edit1->setText(name);
-    forms.sptj->Edit2->setText(price);
-    forms.sptj->SpeedButton1->click();
+    control<QPushButton>(*forms.xt, "SpeedButton4")->click();
+    control<QLineEdit>(*forms.sptj, "Edit1")->setText(name);
+    control<QLineEdit>(*forms.sptj, "Edit2")->setText(price);
+    control<QPushButton>(*forms.sptj, "SpeedButton1")->click();
 
     QCOMPARE(messages.messages().size(), 1);
     QCOMPARE(messages.messages().first().isErrorReport, isErrorReport);
     QVERIFY2(messages.texts().first().contains(expected), qPrintable(messages.texts().first()));
     QCOMPARE(db.scalar("SELECT count(*) FROM spxx"), QStringLiteral("0"));
-    QCOMPARE(forms.sptj->Edit1->text(), name);
-    QCOMPARE(forms.sptj->Edit2->text(), price);
+    QCOMPARE(control<QLineEdit>(*forms.sptj, "Edit1")->text(), name);
+    QCOMPARE(control<QLineEdit>(*forms.sptj, "Edit2")->text(), price);
     QVERIFY(forms.sptj->isVisible());
     QVERIFY(forms.signalLog.isEmpty());
 
     // The refused row is gone, not waiting to be posted with the next one.
     messages.clear();
-    forms.sptj->Edit1->setText("下一个");
-    forms.sptj->Edit2->setText("1");
-    forms.sptj->SpeedButton1->click();
+    control<QLineEdit>(*forms.sptj, "Edit1")->setText("下一个");
+    control<QLineEdit>(*forms.sptj, "Edit2")->setText("1");
+    control<QPushButton>(*forms.sptj, "SpeedButton1")->click();
     QCOMPARE(messages.texts(), QStringList({Added}));
     QCOMPARE(db.rows("SELECT 品名 || '|' || quote(单价) FROM spxx ORDER BY rowid"), QStringList({"下一个|1.0"}));
 }
@@ -180,27 +182,27 @@ void TestSettingsGoods::addDialogClosesWhenUnticked()
     TestDatabase db;
     SettingsForms forms;
     ui::MessageRecorder messages;
-    forms.xt->SpeedButton4->click();
-    QVERIFY(forms.sptj->CheckBox1->isChecked());
-    forms.sptj->CheckBox1->setChecked(false);
-    forms.sptj->Edit1->setText("苹果");
-    forms.sptj->SpeedButton1->click();
+    control<QPushButton>(*forms.xt, "SpeedButton4")->click();
+    QVERIFY(control<QCheckBox>(*forms.sptj, "CheckBox1")->isChecked());
+    control<QCheckBox>(*forms.sptj, "CheckBox1")->setChecked(false);
+    control<QLineEdit>(*forms.sptj, "Edit1")->setText("苹果");
+    control<QPushButton>(*forms.sptj, "SpeedButton1")->click();
     QVERIFY(!forms.sptj->isVisible());
 
     // Opened again: boxes emptied, the tick box as it was left; a name twice is two rows.
-    forms.sptj->Edit2->setText("9");
-    forms.xt->SpeedButton4->click();
+    control<QLineEdit>(*forms.sptj, "Edit2")->setText("9");
+    control<QPushButton>(*forms.xt, "SpeedButton4")->click();
     QVERIFY(forms.sptj->isVisible());
-    QVERIFY(forms.sptj->Edit1->text().isEmpty());
-    QVERIFY(forms.sptj->Edit2->text().isEmpty());
-    QVERIFY(!forms.sptj->CheckBox1->isChecked());
-    forms.sptj->Edit1->setText("苹果");
-    forms.sptj->SpeedButton1->click();
+    QVERIFY(control<QLineEdit>(*forms.sptj, "Edit1")->text().isEmpty());
+    QVERIFY(control<QLineEdit>(*forms.sptj, "Edit2")->text().isEmpty());
+    QVERIFY(!control<QCheckBox>(*forms.sptj, "CheckBox1")->isChecked());
+    control<QLineEdit>(*forms.sptj, "Edit1")->setText("苹果");
+    control<QPushButton>(*forms.sptj, "SpeedButton1")->click();
     QCOMPARE(db.rows("SELECT 品名 FROM spxx ORDER BY rowid"), QStringList({"苹果", "苹果"}));
     QCOMPARE(forms.signalLog, QStringList({"SptjForm.goodsChanged", "SptjForm.goodsChanged"}));
 
-    forms.xt->SpeedButton4->click();
-    forms.sptj->SpeedButton2->click();
+    control<QPushButton>(*forms.xt, "SpeedButton4")->click();
+    control<QPushButton>(*forms.sptj, "SpeedButton2")->click();
     QVERIFY(!forms.sptj->isVisible());
 }
 
@@ -215,14 +217,14 @@ void TestSettingsGoods::addDialogUsableBesideModalSettings()
     int rowsWhileOpen = -1;
     QTimer::singleShot(0, forms.xt.get(), [&] {
         auto closeSettings = qScopeGuard([&] { forms.xt->close(); });
-        forms.xt->PageControl1->setCurrentWidget(forms.xt->TabSheet2);
-        clickThroughWindow(forms.xt->SpeedButton4);
+        control<QTabWidget>(*forms.xt, "PageControl1")->setCurrentWidget(control<QWidget>(*forms.xt, "TabSheet2"));
+        clickThroughWindow(control<QPushButton>(*forms.xt, "SpeedButton4"));
         if (!QTest::qWaitForWindowExposed(forms.sptj.get()))
             return;
-        forms.sptj->Edit1->setText("旁边加的");
-        forms.sptj->Edit2->setText("4");
-        clickThroughWindow(forms.sptj->SpeedButton1);
-        rowsWhileOpen = forms.xt->DBGridEh2->model()->rowCount();
+        control<QLineEdit>(*forms.sptj, "Edit1")->setText("旁边加的");
+        control<QLineEdit>(*forms.sptj, "Edit2")->setText("4");
+        clickThroughWindow(control<QPushButton>(*forms.sptj, "SpeedButton1"));
+        rowsWhileOpen = control<ui::DataGrid>(*forms.xt, "DBGridEh2")->model()->rowCount();
         ran = true;
     });
     forms.xt->OpenOnUsersTab();
@@ -231,8 +233,8 @@ void TestSettingsGoods::addDialogUsableBesideModalSettings()
     QCOMPARE(db.rows("SELECT 品名 FROM spxx ORDER BY rowid"), QStringList({"旁边加的"}));
 
     QVERIFY(forms.sptj->isVisible());
-    forms.sptj->Edit1->setText("关了之后加的");
-    clickThroughWindow(forms.sptj->SpeedButton1);
+    control<QLineEdit>(*forms.sptj, "Edit1")->setText("关了之后加的");
+    clickThroughWindow(control<QPushButton>(*forms.sptj, "SpeedButton1"));
     QCOMPARE(db.rows("SELECT 品名 FROM spxx ORDER BY rowid"), QStringList({"旁边加的", "关了之后加的"}));
     QCOMPARE(messages.texts(), QStringList({Added, Added}));
     QCOMPARE(forms.signalLog, QStringList({"SptjForm.goodsChanged", "XtForm.goodsChanged", "XtForm.usersChanged",
@@ -261,7 +263,7 @@ void TestSettingsGoods::priceBoxesTakeOnlyNumbers()
     QFETCH(QString, shown);
     TestDatabase db;
     SettingsForms forms;
-    QLineEdit* box = modifyDialog ? forms.spxg->Edit2 : forms.sptj->Edit2;
+    QLineEdit* box = modifyDialog ? control<QLineEdit>(*forms.spxg, "Edit2") : control<QLineEdit>(*forms.sptj, "Edit2");
     QTest::keyClicks(box, typed);
     QCOMPARE(box->text(), shown);
     QTest::keyClick(box, Qt::Key_Backspace);
@@ -298,15 +300,15 @@ void TestSettingsGoods::modifyGoods()
     forms.xt->ADOQuery2.moveTo(2);
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;
-    forms.xt->SpeedButton5->click();
-    forms.spxg->Edit1->setText(name);
-    forms.spxg->Edit2->setText(price);
-    forms.spxg->SpeedButton1->click();
+    control<QPushButton>(*forms.xt, "SpeedButton5")->click();
+    control<QLineEdit>(*forms.spxg, "Edit1")->setText(name);
+    control<QLineEdit>(*forms.spxg, "Edit2")->setText(price);
+    control<QPushButton>(*forms.spxg, "SpeedButton1")->click();
 
     QCOMPARE(messages.texts(), QStringList({"修改商品信息成功！"}));
     QCOMPARE(db.rows("SELECT 品名 || '|' || quote(单价) FROM spxx ORDER BY rowid"),
              QStringList({"梨|4.0", stored, "苹果|5.0"}));
-    QCOMPARE(forms.xt->DBGridEh2->cellText(1, 1), name);
+    QCOMPARE(control<ui::DataGrid>(*forms.xt, "DBGridEh2")->cellText(1, 1), name);
     QVERIFY(!forms.spxg->isVisible());
     QCOMPARE(forms.signalLog, QStringList({"SpxgForm.goodsChanged"}));
 }
@@ -326,10 +328,10 @@ void TestSettingsGoods::modifyGoodsRefusedPrice()
     SettingsForms forms;
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;
-    forms.xt->SpeedButton5->click();
-    forms.spxg->Edit1->setText("改名");
-    forms.spxg->Edit2->setText(price);
-    forms.spxg->SpeedButton1->click();
+    control<QPushButton>(*forms.xt, "SpeedButton5")->click();
+    control<QLineEdit>(*forms.spxg, "Edit1")->setText("改名");
+    control<QLineEdit>(*forms.spxg, "Edit2")->setText(price);
+    control<QPushButton>(*forms.spxg, "SpeedButton1")->click();
     QCOMPARE(messages.messages().size(), 1);
     QVERIFY(messages.messages().first().isErrorReport);
     QCOMPARE(db.rows("SELECT 品名 || '|' || quote(单价) FROM spxx ORDER BY rowid"), QStringList({"苹果|5.0"}));
@@ -337,8 +339,8 @@ void TestSettingsGoods::modifyGoodsRefusedPrice()
     QVERIFY(forms.signalLog.isEmpty());
 
     messages.clear();
-    forms.spxg->Edit2->setText("6");
-    forms.spxg->SpeedButton1->click();
+    control<QLineEdit>(*forms.spxg, "Edit2")->setText("6");
+    control<QPushButton>(*forms.spxg, "SpeedButton1")->click();
     QCOMPARE(messages.texts(), QStringList({"修改商品信息成功！"}));
     QCOMPARE(db.rows("SELECT 品名 || '|' || quote(单价) FROM spxx ORDER BY rowid"), QStringList({"改名|6.0"}));
 }

@@ -1,5 +1,6 @@
 #include "core/LoggedInUser.h"
 #include "store/Passwords.h"
+#include "support/Controls.h"
 #include "support/DesktopRecorders.h"
 #include "support/SettingsForms.h"
 #include "support/TestDatabase.h"
@@ -7,6 +8,7 @@
 
 #include <QtTest>
 
+using testsupport::control;
 using testsupport::SettingsForms;
 using testsupport::TestDatabase;
 using ui::MessageStyle;
@@ -90,14 +92,14 @@ void TestSettingsUsers::addUser()
     SettingsForms forms;
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;
-    forms.xt->SpeedButton1->click();
+    control<QPushButton>(*forms.xt, "SpeedButton1")->click();
     QCOMPARE(modal.shown(), QStringList({"TYhtjForm"}));
 
     TYhtjForm& dialog = *forms.yhtj;
-    dialog.Edit1->setText(name);
-    dialog.Edit2->setText(password);
-    dialog.ComboBox1->setCurrentIndex(right);
-    dialog.SpeedButton1->click();
+    control<QLineEdit>(dialog, "Edit1")->setText(name);
+    control<QLineEdit>(dialog, "Edit2")->setText(password);
+    control<QComboBox>(dialog, "ComboBox1")->setCurrentIndex(right);
+    control<QPushButton>(dialog, "SpeedButton1")->click();
 
     QCOMPARE(messages.texts(), QStringList({Added}));
     QCOMPARE(testsupport::messageStyles(messages), QList<MessageStyle>({MessageStyle::Plain}));
@@ -105,17 +107,17 @@ void TestSettingsUsers::addUser()
     QCOMPARE(rows.size(), 1);
     const QStringList columns = rows.first().split('|');
     QCOMPARE(columns.first(), name);
-    QCOMPARE(columns.last(), dialog.ComboBox1->itemText(right));
+    QCOMPARE(columns.last(), control<QComboBox>(dialog, "ComboBox1")->itemText(right));
     checkPasswordKept(columns.at(1), password);
 
-    QVERIFY(dialog.Edit1->text().isEmpty());
-    QVERIFY(dialog.Edit2->text().isEmpty());
-    QCOMPARE(dialog.ComboBox1->currentIndex(), right);
+    QVERIFY(control<QLineEdit>(dialog, "Edit1")->text().isEmpty());
+    QVERIFY(control<QLineEdit>(dialog, "Edit2")->text().isEmpty());
+    QCOMPARE(control<QComboBox>(dialog, "ComboBox1")->currentIndex(), right);
     QVERIFY(dialog.isVisible());
     QCOMPARE(forms.signalLog, QStringList({"YhtjForm.usersChanged"}));
     // The settings window re-read its list: the new user is in the grid.
-    QCOMPARE(forms.xt->DBGridEh1->model()->rowCount(), 2);
-    QCOMPARE(forms.xt->DBGridEh1->cellText(1, 1), name);
+    QCOMPARE(control<ui::DataGrid>(*forms.xt, "DBGridEh1")->model()->rowCount(), 2);
+    QCOMPARE(control<ui::DataGrid>(*forms.xt, "DBGridEh1")->cellText(1, 1), name);
 }
 
 void TestSettingsUsers::addUserRefused_data()
@@ -137,23 +139,23 @@ void TestSettingsUsers::addUserRefused()
     SettingsForms forms;
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;
-    forms.xt->SpeedButton1->click();
-    forms.yhtj->Edit1->setText(name);
-    forms.yhtj->Edit2->setText("secret");
-    forms.yhtj->SpeedButton1->click();
+    control<QPushButton>(*forms.xt, "SpeedButton1")->click();
+    control<QLineEdit>(*forms.yhtj, "Edit1")->setText(name);
+    control<QLineEdit>(*forms.yhtj, "Edit2")->setText("secret");
+    control<QPushButton>(*forms.yhtj, "SpeedButton1")->click();
 
     QCOMPARE(messages.messages().size(), 1);
     QCOMPARE(messages.messages().first().isErrorReport, isErrorReport);
     QVERIFY2(messages.texts().first().contains(expected), qPrintable(messages.texts().first()));
     QCOMPARE(db.rows("SELECT 用户名 FROM username"), QStringList({"admin"}));
     QVERIFY(forms.yhtj->isVisible());
-    QCOMPARE(forms.yhtj->Edit1->text(), name);
+    QCOMPARE(control<QLineEdit>(*forms.yhtj, "Edit1")->text(), name);
     QVERIFY(forms.signalLog.isEmpty());
 
     // A refused row is not posted along with the next one.
     messages.clear();
-    forms.yhtj->Edit1->setText("next");
-    forms.yhtj->SpeedButton1->click();
+    control<QLineEdit>(*forms.yhtj, "Edit1")->setText("next");
+    control<QPushButton>(*forms.yhtj, "SpeedButton1")->click();
     QCOMPARE(messages.texts(), QStringList({Added}));
     QCOMPARE(db.rows("SELECT 用户名 FROM username ORDER BY rowid"), QStringList({"admin", "next"}));
 }
@@ -165,26 +167,26 @@ void TestSettingsUsers::addDialogKeepsRightAndTickBox()
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;
     TYhtjForm& dialog = *forms.yhtj;
-    QCOMPARE(dialog.ComboBox1->currentText(), QStringLiteral("管理员"));
-    QVERIFY(dialog.CheckBox1->isChecked());
-    forms.xt->SpeedButton1->click();
-    dialog.ComboBox1->setCurrentIndex(1);
-    dialog.CheckBox1->setChecked(false);
-    dialog.Edit1->setText("王五");
-    dialog.SpeedButton1->click();
+    QCOMPARE(control<QComboBox>(dialog, "ComboBox1")->currentText(), QStringLiteral("管理员"));
+    QVERIFY(control<QCheckBox>(dialog, "CheckBox1")->isChecked());
+    control<QPushButton>(*forms.xt, "SpeedButton1")->click();
+    control<QComboBox>(dialog, "ComboBox1")->setCurrentIndex(1);
+    control<QCheckBox>(dialog, "CheckBox1")->setChecked(false);
+    control<QLineEdit>(dialog, "Edit1")->setText("王五");
+    control<QPushButton>(dialog, "SpeedButton1")->click();
     QVERIFY(!dialog.isVisible());
     QCOMPARE(db.scalar("SELECT 权限 FROM username WHERE 用户名 = '王五'"), QStringLiteral("普通用户"));
 
-    dialog.Edit1->setText("typed and left");
-    dialog.Edit2->setText("typed and left");
-    forms.xt->SpeedButton1->click();
+    control<QLineEdit>(dialog, "Edit1")->setText("typed and left");
+    control<QLineEdit>(dialog, "Edit2")->setText("typed and left");
+    control<QPushButton>(*forms.xt, "SpeedButton1")->click();
     QVERIFY(dialog.isVisible());
-    QVERIFY(dialog.Edit1->text().isEmpty());
-    QVERIFY(dialog.Edit2->text().isEmpty());
-    QCOMPARE(dialog.ComboBox1->currentText(), QStringLiteral("普通用户"));
-    QVERIFY(!dialog.CheckBox1->isChecked());
+    QVERIFY(control<QLineEdit>(dialog, "Edit1")->text().isEmpty());
+    QVERIFY(control<QLineEdit>(dialog, "Edit2")->text().isEmpty());
+    QCOMPARE(control<QComboBox>(dialog, "ComboBox1")->currentText(), QStringLiteral("普通用户"));
+    QVERIFY(!control<QCheckBox>(dialog, "CheckBox1")->isChecked());
 
-    dialog.SpeedButton2->click();
+    control<QPushButton>(dialog, "SpeedButton2")->click();
     QVERIFY(!dialog.isVisible());
     QCOMPARE(db.scalar("SELECT count(*) FROM username"), QStringLiteral("2"));
 }
@@ -235,23 +237,23 @@ void TestSettingsUsers::modifyUser()
     const QStringList before = storedUser(db, "赵六");
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;
-    forms.xt->SpeedButton2->click();
+    control<QPushButton>(*forms.xt, "SpeedButton2")->click();
     TYhxgForm& dialog = *forms.yhxg;
-    QCOMPARE(dialog.ComboBox1->currentIndex(), 0);
-    dialog.Edit2->setText(oldTyped);
-    dialog.Edit3->setText(newTyped);
-    dialog.Edit5->setText(newTyped);
-    dialog.ComboBox1->setCurrentIndex(1);
-    dialog.SpeedButton1->click();
+    QCOMPARE(control<QComboBox>(dialog, "ComboBox1")->currentIndex(), 0);
+    control<QLineEdit>(dialog, "Edit2")->setText(oldTyped);
+    control<QLineEdit>(dialog, "Edit3")->setText(newTyped);
+    control<QLineEdit>(dialog, "Edit5")->setText(newTyped);
+    control<QComboBox>(dialog, "ComboBox1")->setCurrentIndex(1);
+    control<QPushButton>(dialog, "SpeedButton1")->click();
 
     QCOMPARE(db.rows("SELECT 用户名, 密码 FROM username WHERE 用户名 <> '赵六' ORDER BY rowid"),
              QStringList({"admin|", "其他人|"}));
     if (!accepted) {
         QCOMPARE(messages.texts(), QStringList({WrongOldPassword}));
         QCOMPARE(testsupport::messageStyles(messages), QList<MessageStyle>({MessageStyle::Error}));
-        QVERIFY(dialog.Edit2->text().isEmpty());
-        QVERIFY(dialog.Edit3->text().isEmpty());
-        QVERIFY(dialog.Edit5->text().isEmpty());
+        QVERIFY(control<QLineEdit>(dialog, "Edit2")->text().isEmpty());
+        QVERIFY(control<QLineEdit>(dialog, "Edit3")->text().isEmpty());
+        QVERIFY(control<QLineEdit>(dialog, "Edit5")->text().isEmpty());
         QVERIFY(dialog.isVisible());
         QCOMPARE(storedUser(db, "赵六"), before);
         return;
@@ -265,7 +267,7 @@ void TestSettingsUsers::modifyUser()
     checkPasswordKept(columns.at(1), newTyped);
     QCOMPARE(db.scalar("SELECT count(*) FROM username"), QStringLiteral("3"));
     // The grid shows the change at once, and no reload was asked for.
-    QCOMPARE(forms.xt->DBGridEh1->cellText(1, 2), QStringLiteral("普通用户"));
+    QCOMPARE(control<ui::DataGrid>(*forms.xt, "DBGridEh1")->cellText(1, 2), QStringLiteral("普通用户"));
     QVERIFY(forms.signalLog.isEmpty());
 }
 
@@ -277,10 +279,10 @@ void TestSettingsUsers::modifyOnEmptyListWritesNothing()
     SettingsForms forms;
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;
-    forms.xt->SpeedButton2->click();
+    control<QPushButton>(*forms.xt, "SpeedButton2")->click();
     QCOMPARE(modal.shown(), QStringList({"TYhxgForm"}));
-    QVERIFY(forms.yhxg->Edit1->text().isEmpty());
-    forms.yhxg->SpeedButton1->click();
+    QVERIFY(control<QLineEdit>(*forms.yhxg, "Edit1")->text().isEmpty());
+    control<QPushButton>(*forms.yhxg, "SpeedButton1")->click();
     QCOMPARE(messages.texts(), QStringList({"用户信息为空！"}));
     QCOMPARE(db.scalar("SELECT count(*) FROM username"), QStringLiteral("0"));
 }
@@ -291,14 +293,15 @@ void TestSettingsUsers::modifyDialogFocus()
     SettingsForms forms;
     ui::ModalRecorder modal;
     TYhxgForm& dialog = *forms.yhxg;
-    dialog.Edit3->setFocus();
-    forms.xt->SpeedButton2->click();
+    control<QLineEdit>(dialog, "Edit3")->setFocus();
+    control<QPushButton>(*forms.xt, "SpeedButton2")->click();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QCOMPARE(dialog.focusWidget(), dialog.Edit2);
-    QVERIFY(dialog.Edit1->isReadOnly());
-    QCOMPARE(dialog.Edit1->palette().color(QPalette::Base), dialog.palette().color(QPalette::Button));
-    QVERIFY(dialog.Edit4->isHidden());
-    dialog.SpeedButton2->click();
+    QCOMPARE(dialog.focusWidget(), control<QLineEdit>(dialog, "Edit2"));
+    QVERIFY(control<QLineEdit>(dialog, "Edit1")->isReadOnly());
+    QCOMPARE(control<QLineEdit>(dialog, "Edit1")->palette().color(QPalette::Base),
+             dialog.palette().color(QPalette::Button));
+    QVERIFY(control<QLineEdit>(dialog, "Edit4")->isHidden());
+    control<QPushButton>(dialog, "SpeedButton2")->click();
     QVERIFY(!dialog.isVisible());
 }
 
@@ -311,10 +314,10 @@ void TestSettingsUsers::ordinaryUserChangesAdmin()
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;
     QVERIFY(forms.selectUser("admin"));
-    forms.xt->SpeedButton2->click();
-    forms.yhxg->Edit3->setText("newAdminPw");
-    forms.yhxg->Edit5->setText("newAdminPw");
-    forms.yhxg->SpeedButton1->click();
+    control<QPushButton>(*forms.xt, "SpeedButton2")->click();
+    control<QLineEdit>(*forms.yhxg, "Edit3")->setText("newAdminPw");
+    control<QLineEdit>(*forms.yhxg, "Edit5")->setText("newAdminPw");
+    control<QPushButton>(*forms.yhxg, "SpeedButton1")->click();
     QCOMPARE(messages.texts(), QStringList({Modified}));
     QVERIFY(store::verifyPassword("newAdminPw", db.scalar("SELECT 密码 FROM username WHERE 用户名 = 'admin'")));
 }
@@ -367,15 +370,16 @@ void TestSettingsUsers::oldPasswordByWhoLoggedIn()
     const QStringList before = storedUser(db, account);
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;
-    forms.xt->SpeedButton2->click();
+    control<QPushButton>(*forms.xt, "SpeedButton2")->click();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QCOMPARE(dialog.Edit2->isEnabled(), oldNeeded);
-    QCOMPARE(dialog.focusWidget(), oldNeeded ? dialog.Edit2 : dialog.Edit3);
+    QCOMPARE(control<QLineEdit>(dialog, "Edit2")->isEnabled(), oldNeeded);
+    QCOMPARE(dialog.focusWidget(),
+             oldNeeded ? control<QLineEdit>(dialog, "Edit2") : control<QLineEdit>(dialog, "Edit3"));
 
     // Without the old password.
-    dialog.Edit3->setText("Fresh-1");
-    dialog.Edit5->setText("Fresh-1");
-    dialog.SpeedButton1->click();
+    control<QLineEdit>(dialog, "Edit3")->setText("Fresh-1");
+    control<QLineEdit>(dialog, "Edit5")->setText("Fresh-1");
+    control<QPushButton>(dialog, "SpeedButton1")->click();
     if (oldNeeded) {
         QCOMPARE(messages.texts(), QStringList({WrongOldPassword}));
         QCOMPARE(storedUser(db, account), before);
@@ -424,21 +428,21 @@ void TestSettingsUsers::newPasswordTypedTwice()
     const QStringList before = storedUser(db, "admin");
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;
-    forms.xt->SpeedButton2->click();
+    control<QPushButton>(*forms.xt, "SpeedButton2")->click();
     TYhxgForm& dialog = *forms.yhxg;
-    dialog.Edit2->setText("Old-1");
-    dialog.Edit3->setText(typed);
-    dialog.Edit5->setText(confirmed);
-    dialog.SpeedButton1->click();
+    control<QLineEdit>(dialog, "Edit2")->setText("Old-1");
+    control<QLineEdit>(dialog, "Edit3")->setText(typed);
+    control<QLineEdit>(dialog, "Edit5")->setText(confirmed);
+    control<QPushButton>(dialog, "SpeedButton1")->click();
     if (!accepted) {
         QCOMPARE(messages.texts(), QStringList({"两次输入的新密码不一致！"}));
         QCOMPARE(testsupport::messageStyles(messages), QList<MessageStyle>({MessageStyle::Error}));
         QCOMPARE(storedUser(db, "admin"), before);
         QVERIFY(dialog.isVisible());
         // Both new boxes are typed again; the old password stays.
-        QVERIFY(dialog.Edit3->text().isEmpty());
-        QVERIFY(dialog.Edit5->text().isEmpty());
-        QCOMPARE(dialog.Edit2->text(), QStringLiteral("Old-1"));
+        QVERIFY(control<QLineEdit>(dialog, "Edit3")->text().isEmpty());
+        QVERIFY(control<QLineEdit>(dialog, "Edit5")->text().isEmpty());
+        QCOMPARE(control<QLineEdit>(dialog, "Edit2")->text(), QStringLiteral("Old-1"));
         dialog.close();
         return;
     }
@@ -451,7 +455,7 @@ void TestSettingsUsers::rightsExplanation()
     TestDatabase db;
     SettingsForms forms;
     ui::ModalRecorder modal;
-    forms.xt->SpeedButton8->click();
+    control<QToolButton>(*forms.xt, "SpeedButton8")->click();
     QCOMPARE(modal.shown(), QStringList({"TQxsmForm"}));
     TQxsmForm& dialog = *forms.qxsm;
     for (int i = 1; i < 5; ++i) // top to bottom, none cut off

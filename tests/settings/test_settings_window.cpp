@@ -1,3 +1,4 @@
+#include "support/Controls.h"
 #include "support/DesktopRecorders.h"
 #include "support/SettingsForms.h"
 #include "support/TestDatabase.h"
@@ -6,6 +7,7 @@
 #include <QTableView>
 #include <QtTest>
 
+using testsupport::control;
 using testsupport::SettingsForms;
 using testsupport::TestDatabase;
 using ui::MessageStyle;
@@ -73,8 +75,8 @@ void TestSettingsWindow::printContentBoxesFilledAtCreation()
     TestDatabase db;
     db.exec("UPDATE dynr SET 店名 = '小王''s 杂货', 备注 = '第一行' || char(10) || '第二行'");
     SettingsForms forms;
-    QCOMPARE(forms.xt->Edit1->text(), QStringLiteral("小王's 杂货"));
-    QCOMPARE(forms.xt->Memo1->toPlainText(), QStringLiteral("第一行\n第二行"));
+    QCOMPARE(control<QLineEdit>(*forms.xt, "Edit1")->text(), QStringLiteral("小王's 杂货"));
+    QCOMPARE(control<QPlainTextEdit>(*forms.xt, "Memo1")->toPlainText(), QStringLiteral("第一行\n第二行"));
 }
 
 void TestSettingsWindow::saveWritesMissingPrintContentRow()
@@ -82,11 +84,11 @@ void TestSettingsWindow::saveWritesMissingPrintContentRow()
     TestDatabase db;
     db.exec("DELETE FROM dynr");
     SettingsForms forms;
-    QVERIFY(forms.xt->Edit1->text().isEmpty());
+    QVERIFY(control<QLineEdit>(*forms.xt, "Edit1")->text().isEmpty());
     ui::MessageRecorder messages;
-    forms.xt->Edit1->setText("新店");
-    forms.xt->SpeedButton7->click();
-    forms.xt->SpeedButton7->click();
+    control<QLineEdit>(*forms.xt, "Edit1")->setText("新店");
+    control<QPushButton>(*forms.xt, "SpeedButton7")->click();
+    control<QPushButton>(*forms.xt, "SpeedButton7")->click();
     QCOMPARE(messages.texts(), QStringList({Saved, Saved}));
     QCOMPARE(db.rows("SELECT 店名, 备注 FROM dynr"), QStringList({"新店|"}));
 }
@@ -97,9 +99,10 @@ void TestSettingsWindow::opensOnUsersTabEveryTime()
     SettingsForms forms;
     ui::ModalRecorder modal;
     for (int tab : {2, 1, 0}) {
-        forms.xt->PageControl1->setCurrentIndex(tab);
+        control<QTabWidget>(*forms.xt, "PageControl1")->setCurrentIndex(tab);
         forms.xt->OpenOnUsersTab();
-        QCOMPARE(forms.xt->PageControl1->currentWidget(), forms.xt->TabSheet1);
+        QCOMPARE(control<QTabWidget>(*forms.xt, "PageControl1")->currentWidget(),
+                 control<QWidget>(*forms.xt, "TabSheet1"));
         QVERIFY(forms.xt->isVisible());
         forms.xt->close();
     }
@@ -162,14 +165,14 @@ void TestSettingsWindow::deleteUser()
 
     ui::MessageRecorder messages;
     messages.setNextAnswers({confirm});
-    forms.xt->SpeedButton3->click();
+    control<QPushButton>(*forms.xt, "SpeedButton3")->click();
 
     QCOMPARE(messages.texts(), expectedMessages);
     QCOMPARE(testsupport::messageStyles(messages), expectedStyles);
     const QString stored = db.scalar(QStringLiteral("SELECT count(*) FROM username WHERE 用户名 = '%1'").arg(name));
     QCOMPARE(stored, deleted ? QStringLiteral("0") : QStringLiteral("1"));
     QCOMPARE(db.scalar("SELECT count(*) FROM username").toInt(), deleted ? 5 : 6);
-    QCOMPARE(forms.xt->DBGridEh1->model()->rowCount(), deleted ? 5 : 6);
+    QCOMPARE(control<ui::DataGrid>(*forms.xt, "DBGridEh1")->model()->rowCount(), deleted ? 5 : 6);
     if (deleted) // the grid stands on the row that followed
         QCOMPARE(forms.xt->ADOQuery1.recordNumber(), before);
 }
@@ -183,21 +186,21 @@ void TestSettingsWindow::ordinaryModeRefusesWhatItMust()
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;
 
-    forms.xt->SpeedButton1->click();
-    forms.xt->SpeedButton3->click();
+    control<QPushButton>(*forms.xt, "SpeedButton1")->click();
+    control<QPushButton>(*forms.xt, "SpeedButton3")->click();
     QVERIFY(modal.shown().isEmpty());
     QVERIFY(messages.texts().isEmpty());
 
-    forms.xt->SpeedButton2->click();
-    forms.xt->SpeedButton5->click();
+    control<QPushButton>(*forms.xt, "SpeedButton2")->click();
+    control<QPushButton>(*forms.xt, "SpeedButton5")->click();
     QCOMPARE(modal.shown(), QStringList({"TYhxgForm", "TSpxgForm"}));
-    forms.xt->SpeedButton4->click();
+    control<QPushButton>(*forms.xt, "SpeedButton4")->click();
     QVERIFY(forms.sptj->isVisible());
 
     const QStringList before = db.rows("SELECT 店名, 备注 FROM dynr");
-    forms.xt->Edit1->setText(QStringLiteral("改过的店名"));
-    forms.xt->Memo1->setPlainText(QStringLiteral("改过的备注"));
-    forms.xt->SpeedButton7->click();
+    control<QLineEdit>(*forms.xt, "Edit1")->setText(QStringLiteral("改过的店名"));
+    control<QPlainTextEdit>(*forms.xt, "Memo1")->setPlainText(QStringLiteral("改过的备注"));
+    control<QPushButton>(*forms.xt, "SpeedButton7")->click();
     QCOMPARE(messages.texts(), QStringList({NoRightToSave}));
     QCOMPARE(testsupport::messageStyles(messages), QList<MessageStyle>({MessageStyle::Plain}));
     QCOMPARE(db.rows("SELECT 店名, 备注 FROM dynr"), before);
@@ -208,8 +211,8 @@ void TestSettingsWindow::dataTabOnlyForAdministrators()
 {
     TestDatabase db;
     SettingsForms forms;
-    QTabWidget* tabs = forms.xt->PageControl1;
-    const int data = tabs->indexOf(forms.xt->TabSheet4);
+    QTabWidget* tabs = control<QTabWidget>(*forms.xt, "PageControl1");
+    const int data = tabs->indexOf(control<QWidget>(*forms.xt, "TabSheet4"));
     QCOMPARE(data, 3);
     QCOMPARE(tabs->tabText(data), QStringLiteral("数据"));
     forms.loginAsOrdinaryUser();
@@ -236,19 +239,19 @@ void TestSettingsWindow::modifyUserOpenerPicksRight()
     TestDatabase db;
     db.exec(QStringLiteral("INSERT INTO username VALUES ('小李', '', '%1')").arg(right));
     SettingsForms forms;
-    forms.yhxg->ComboBox1->setCurrentIndex(1 - index);
-    forms.yhxg->Edit2->setText("left over");
-    forms.yhxg->Edit3->setText("left over");
+    control<QComboBox>(*forms.yhxg, "ComboBox1")->setCurrentIndex(1 - index);
+    control<QLineEdit>(*forms.yhxg, "Edit2")->setText("left over");
+    control<QLineEdit>(*forms.yhxg, "Edit3")->setText("left over");
     QVERIFY(forms.selectUser("小李"));
     ui::ModalRecorder modal;
-    doubleClickRow(forms.xt->DBGridEh1, forms.xt->ADOQuery1.recordNumber() - 1);
+    doubleClickRow(control<ui::DataGrid>(*forms.xt, "DBGridEh1"), forms.xt->ADOQuery1.recordNumber() - 1);
 
     QCOMPARE(modal.shown(), QStringList({"TYhxgForm"}));
-    QCOMPARE(forms.yhxg->Edit1->text(), QStringLiteral("小李"));
-    QCOMPARE(forms.yhxg->Edit4->text(), right);
-    QCOMPARE(forms.yhxg->ComboBox1->currentIndex(), index);
-    QVERIFY(forms.yhxg->Edit2->text().isEmpty());
-    QVERIFY(forms.yhxg->Edit3->text().isEmpty());
+    QCOMPARE(control<QLineEdit>(*forms.yhxg, "Edit1")->text(), QStringLiteral("小李"));
+    QCOMPARE(control<QLineEdit>(*forms.yhxg, "Edit4")->text(), right);
+    QCOMPARE(control<QComboBox>(*forms.yhxg, "ComboBox1")->currentIndex(), index);
+    QVERIFY(control<QLineEdit>(*forms.yhxg, "Edit2")->text().isEmpty());
+    QVERIFY(control<QLineEdit>(*forms.yhxg, "Edit3")->text().isEmpty());
 }
 
 void TestSettingsWindow::modifyGoodsShowsNormalisedPrice_data()
@@ -286,23 +289,24 @@ void TestSettingsWindow::modifyGoodsShowsNormalisedPrice()
     db.exec(QStringLiteral("INSERT INTO spxx (品名, 单价) VALUES ('别的', 1), ('苹果', %1)").arg(stored));
     SettingsForms forms;
     forms.xt->show();
-    forms.xt->PageControl1->setCurrentWidget(forms.xt->TabSheet2);
+    control<QTabWidget>(*forms.xt, "PageControl1")->setCurrentWidget(control<QWidget>(*forms.xt, "TabSheet2"));
     QVERIFY(QTest::qWaitForWindowExposed(forms.xt.get()));
     ui::ModalRecorder modal;
     ui::MessageRecorder messages;
 
-    doubleClickRow(forms.xt->DBGridEh2, 1);
+    doubleClickRow(control<ui::DataGrid>(*forms.xt, "DBGridEh2"), 1);
     QCOMPARE(modal.shown(), QStringList({"TSpxgForm"}));
-    QCOMPARE(forms.spxg->Edit1->text(), QStringLiteral("苹果"));
-    QCOMPARE(forms.spxg->Edit2->text(), shown);
+    QCOMPARE(control<QLineEdit>(*forms.spxg, "Edit1")->text(), QStringLiteral("苹果"));
+    QCOMPARE(control<QLineEdit>(*forms.spxg, "Edit2")->text(), shown);
 
-    forms.spxg->SpeedButton1->click();
+    control<QPushButton>(*forms.spxg, "SpeedButton1")->click();
     QCOMPARE(messages.texts(), QStringList({"修改商品信息成功！"}));
     QCOMPARE(db.rows("SELECT 品名, quote(单价) FROM spxx ORDER BY rowid"),
              QStringList({"别的|1.0", QStringLiteral("苹果|") + savedUnchanged}));
     QVERIFY(!forms.spxg->isVisible());
     QCOMPARE(forms.signalLog, QStringList({"SpxgForm.goodsChanged"}));
-    QCOMPARE(forms.xt->DBGridEh2->cellText(1, 2), savedUnchanged == "NULL" ? QString() : shown);
+    QCOMPARE(control<ui::DataGrid>(*forms.xt, "DBGridEh2")->cellText(1, 2),
+             savedUnchanged == "NULL" ? QString() : shown);
 }
 
 void TestSettingsWindow::emptyGoodsList_data()
@@ -330,7 +334,7 @@ void TestSettingsWindow::emptyGoodsList()
     QCOMPARE(testsupport::messageStyles(messages), QList<MessageStyle>({style}));
     QVERIFY(modal.shown().isEmpty());
     QCOMPARE(db.scalar("SELECT count(*) FROM spxx"), QStringLiteral("0"));
-    QCOMPARE(forms.xt->DBGridEh2->model()->rowCount(), 0);
+    QCOMPARE(control<ui::DataGrid>(*forms.xt, "DBGridEh2")->model()->rowCount(), 0);
 }
 
 void TestSettingsWindow::deleteGoods_data()
@@ -351,11 +355,11 @@ void TestSettingsWindow::deleteGoods()
     QVERIFY(forms.selectGoods("香蕉"));
     ui::MessageRecorder messages;
     messages.setNextAnswers({confirm});
-    forms.xt->SpeedButton6->click();
+    control<QPushButton>(*forms.xt, "SpeedButton6")->click();
     QCOMPARE(messages.texts(), QStringList({ConfirmGoodsDeletion}));
     QCOMPARE(testsupport::messageStyles(messages), QList<MessageStyle>({MessageStyle::WarningOkCancel}));
     QCOMPARE(db.rows("SELECT 品名 FROM spxx ORDER BY rowid"), left);
-    QCOMPARE(gridColumn(forms.xt->DBGridEh2, 1), left);
+    QCOMPARE(gridColumn(control<ui::DataGrid>(*forms.xt, "DBGridEh2"), 1), left);
 }
 
 void TestSettingsWindow::savePrintContent_data()
@@ -385,9 +389,9 @@ void TestSettingsWindow::savePrintContent()
     TestDatabase db;
     SettingsForms forms;
     ui::MessageRecorder messages;
-    forms.xt->Edit1->setText(shopName);
-    forms.xt->Memo1->setPlainText(remark);
-    forms.xt->SpeedButton7->click();
+    control<QLineEdit>(*forms.xt, "Edit1")->setText(shopName);
+    control<QPlainTextEdit>(*forms.xt, "Memo1")->setPlainText(remark);
+    control<QPushButton>(*forms.xt, "SpeedButton7")->click();
 
     QCOMPARE(messages.texts(), QStringList({Saved}));
     QCOMPARE(testsupport::messageStyles(messages), QList<MessageStyle>({MessageStyle::Warning}));
@@ -413,9 +417,9 @@ void TestSettingsWindow::tooLongPrintContentIsRefused()
     SettingsForms forms;
     const QStringList before = db.rows("SELECT * FROM dynr");
     ui::MessageRecorder messages;
-    forms.xt->Edit1->setText(shopName);
-    forms.xt->Memo1->setPlainText(remark);
-    forms.xt->SpeedButton7->click();
+    control<QLineEdit>(*forms.xt, "Edit1")->setText(shopName);
+    control<QPlainTextEdit>(*forms.xt, "Memo1")->setPlainText(remark);
+    control<QPushButton>(*forms.xt, "SpeedButton7")->click();
 
     QCOMPARE(messages.messages().size(), 1);
     QVERIFY(messages.messages().first().isErrorReport);
@@ -425,9 +429,9 @@ void TestSettingsWindow::tooLongPrintContentIsRefused()
 
     // Nothing half-written waits to be posted by the next save.
     messages.clear();
-    forms.xt->Edit1->setText("好");
-    forms.xt->Memo1->setPlainText("好");
-    forms.xt->SpeedButton7->click();
+    control<QLineEdit>(*forms.xt, "Edit1")->setText("好");
+    control<QPlainTextEdit>(*forms.xt, "Memo1")->setPlainText("好");
+    control<QPushButton>(*forms.xt, "SpeedButton7")->click();
     QCOMPARE(messages.texts(), QStringList({Saved}));
     QCOMPARE(db.rows("SELECT 店名, 备注 FROM dynr"), QStringList({"好|好"}));
 }
@@ -438,8 +442,8 @@ void TestSettingsWindow::saveWorksAfterRequery()
     SettingsForms forms;
     forms.xt->SettingsRequery();
     ui::MessageRecorder messages;
-    forms.xt->Edit1->setText("重查之后");
-    forms.xt->SpeedButton7->click();
+    control<QLineEdit>(*forms.xt, "Edit1")->setText("重查之后");
+    control<QPushButton>(*forms.xt, "SpeedButton7")->click();
     QCOMPARE(messages.texts(), QStringList({Saved}));
     QCOMPARE(db.scalar("SELECT 店名 FROM dynr"), QStringLiteral("重查之后"));
 }
@@ -448,15 +452,15 @@ void TestSettingsWindow::refreshShowsRowsOthersWrote()
 {
     TestDatabase db;
     SettingsForms forms;
-    forms.xt->Edit1->setText("typed, not saved");
+    control<QLineEdit>(*forms.xt, "Edit1")->setText("typed, not saved");
     db.exec("INSERT INTO spxx (品名, 单价) VALUES ('外来', 1); INSERT INTO username VALUES ('新人', '', '普通用户');"
             "UPDATE dynr SET 店名 = '别处改的'");
-    QCOMPARE(forms.xt->DBGridEh2->model()->rowCount(), 0);
+    QCOMPARE(control<ui::DataGrid>(*forms.xt, "DBGridEh2")->model()->rowCount(), 0);
     forms.xt->SettingsRefresh();
-    QCOMPARE(gridColumn(forms.xt->DBGridEh1, 1), QStringList({"admin", "新人"}));
-    QCOMPARE(gridColumn(forms.xt->DBGridEh2, 1), QStringList({"外来"}));
-    QCOMPARE(gridColumn(forms.xt->DBGridEh2, 0), QStringList({"1"}));
-    QCOMPARE(forms.xt->Edit1->text(), QStringLiteral("typed, not saved"));
+    QCOMPARE(gridColumn(control<ui::DataGrid>(*forms.xt, "DBGridEh1"), 1), QStringList({"admin", "新人"}));
+    QCOMPARE(gridColumn(control<ui::DataGrid>(*forms.xt, "DBGridEh2"), 1), QStringList({"外来"}));
+    QCOMPARE(gridColumn(control<ui::DataGrid>(*forms.xt, "DBGridEh2"), 0), QStringList({"1"}));
+    QCOMPARE(control<QLineEdit>(*forms.xt, "Edit1")->text(), QStringLiteral("typed, not saved"));
 }
 
 QTEST_MAIN(TestSettingsWindow)

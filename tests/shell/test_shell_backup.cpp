@@ -3,14 +3,15 @@
 #include "store/Backup.h"
 #include "store/BackupSettings.h"
 #include "store/Connection.h"
+#include "support/Controls.h"
 #include "support/FileSizeLimit.h"
 #include "support/PrintCapture.h"
 #include "support/ShellFixture.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -19,6 +20,7 @@
 #include <sqlite3.h>
 #include <sys/resource.h>
 
+using testsupport::control;
 using testsupport::ShellFixture;
 
 namespace {
@@ -52,13 +54,13 @@ QString countIn(const QString& file, const char* sql)
 
 void sellOneLine(TMainForm& main)
 {
-    main.ComboBox1->setEditText(QStringLiteral("苹果"));
-    main.Edit3->setText(QStringLiteral("2.5"));
-    main.Edit4->setText(QStringLiteral("2"));
-    main.ComboBox2->setEditText(QStringLiteral("10"));
+    control<QComboBox>(main, "ComboBox1")->setEditText(QStringLiteral("苹果"));
+    control<QLineEdit>(main, "Edit3")->setText(QStringLiteral("2.5"));
+    control<QLineEdit>(main, "Edit4")->setText(QStringLiteral("2"));
+    control<QComboBox>(main, "ComboBox2")->setEditText(QStringLiteral("10"));
     main.Edit3KeyUp();
-    main.SpeedButton2->click();
-    main.SpeedButton6->click();
+    control<QToolButton>(main, "SpeedButton2")->click();
+    control<QToolButton>(main, "SpeedButton6")->click();
 }
 
 } // namespace

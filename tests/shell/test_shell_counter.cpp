@@ -9,6 +9,7 @@
 #include "settings/XtUnit.h"
 #include "shell/Forms.h"
 #include "shell/MainUnit.h"
+#include "support/Controls.h"
 #include "support/PrintCapture.h"
 #include "support/ShellFixture.h"
 #include "ui/DataGrid.h"
@@ -18,6 +19,7 @@
 #include <QTableView>
 #include <QtTest>
 
+using testsupport::control;
 using testsupport::saleLineTexts;
 using testsupport::ShellFixture;
 using testsupport::storedNumber;
@@ -116,25 +118,25 @@ void TestShellCounter::discountKeepsWhatIsTyped()
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
     activate(&main);
-    main.ComboBox1->setEditText("苹果");
-    typeOver(main.Edit3, "12.5");
-    typeOver(main.Edit4, "3");
-    typeOver(main.ComboBox2, discount);
-    QCOMPARE(main.ComboBox2->currentText(), discount);
-    QCOMPARE(main.Edit12->text(), afterDiscount);
+    control<QComboBox>(main, "ComboBox1")->setEditText("苹果");
+    typeOver(control<QLineEdit>(main, "Edit3"), "12.5");
+    typeOver(control<QLineEdit>(main, "Edit4"), "3");
+    typeOver(control<QComboBox>(main, "ComboBox2"), discount);
+    QCOMPARE(control<QComboBox>(main, "ComboBox2")->currentText(), discount);
+    QCOMPARE(control<QLineEdit>(main, "Edit12")->text(), afterDiscount);
     // Leaving the box keeps the text too.
     key(Qt::Key_Tab);
-    QCOMPARE(main.ComboBox2->currentText(), discount);
-    QCOMPARE(main.Edit12->text(), afterDiscount);
+    QCOMPARE(control<QComboBox>(main, "ComboBox2")->currentText(), discount);
+    QCOMPARE(control<QLineEdit>(main, "Edit12")->text(), afterDiscount);
 
-    QTest::mouseClick(main.SpeedButton2, Qt::LeftButton);
+    QTest::mouseClick(control<QToolButton>(main, "SpeedButton2"), Qt::LeftButton);
     QCOMPARE(saleLineTexts(shell), QStringList{"苹果|12.5|3|37.5|" + afterDiscount});
     // The next line, Enter on the preset discount: "10" stays "10", not the last discount picked.
-    QCOMPARE(main.ComboBox2->currentText(), QStringLiteral("10"));
-    main.ComboBox1->setEditText("梨");
-    typeOver(main.Edit3, "2");
-    typeOver(main.Edit4, "1");
-    main.ComboBox2->setFocus(Qt::TabFocusReason);
+    QCOMPARE(control<QComboBox>(main, "ComboBox2")->currentText(), QStringLiteral("10"));
+    control<QComboBox>(main, "ComboBox1")->setEditText("梨");
+    typeOver(control<QLineEdit>(main, "Edit3"), "2");
+    typeOver(control<QLineEdit>(main, "Edit4"), "1");
+    control<QComboBox>(main, "ComboBox2")->setFocus(Qt::TabFocusReason);
     key(Qt::Key_Return);
     QCOMPARE(saleLineTexts(shell).value(1), QStringLiteral("梨|2|1|2|2"));
     QVERIFY(shell.messages.texts().isEmpty());
@@ -164,20 +166,20 @@ void TestShellCounter::receivedKeepsWhatIsTyped()
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
     activate(&main);
-    main.ComboBox1->setEditText("苹果");
-    typeOver(main.Edit3, "12.5");
-    QTest::mouseClick(main.SpeedButton2, Qt::LeftButton);
-    QCOMPARE(main.Label15->text(), QStringLiteral("12.5"));
+    control<QComboBox>(main, "ComboBox1")->setEditText("苹果");
+    typeOver(control<QLineEdit>(main, "Edit3"), "12.5");
+    QTest::mouseClick(control<QToolButton>(main, "SpeedButton2"), Qt::LeftButton);
+    QCOMPARE(control<QLabel>(main, "Label15")->text(), QStringLiteral("12.5"));
 
-    typeOver(main.ComboBox4, received);
-    QCOMPARE(main.ComboBox4->currentText(), received);
-    QCOMPARE(main.Edit6->text(), change);
+    typeOver(control<QComboBox>(main, "ComboBox4"), received);
+    QCOMPARE(control<QComboBox>(main, "ComboBox4")->currentText(), received);
+    QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), change);
     key(Qt::Key_Return);
-    QCOMPARE(main.ComboBox4->currentText(), received);
-    QCOMPARE(main.Edit6->text(), change);
+    QCOMPARE(control<QComboBox>(main, "ComboBox4")->currentText(), received);
+    QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), change);
     key(Qt::Key_Tab);
-    QCOMPARE(main.ComboBox4->currentText(), received);
-    QCOMPARE(main.Edit6->text(), change);
+    QCOMPARE(control<QComboBox>(main, "ComboBox4")->currentText(), received);
+    QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), change);
     QVERIFY(shell.messages.texts().isEmpty());
 }
 
@@ -212,16 +214,16 @@ void TestShellCounter::amountsBeyondTheBound()
     TMainForm& main = shell.main();
     activate(&main);
     for (qsizetype i = 0; i < prices.size(); ++i) {
-        main.ComboBox1->setEditText(QStringLiteral("货%1").arg(i));
-        typeOver(main.Edit3, prices.at(i));
-        typeOver(main.Edit4, quantities.at(i));
-        QTest::mouseClick(main.SpeedButton2, Qt::LeftButton);
-        QVERIFY(!isNegative(main.Label13->text()));
-        QVERIFY(!isNegative(main.Label14->text()));
-        QVERIFY(!isNegative(main.Label15->text()));
+        control<QComboBox>(main, "ComboBox1")->setEditText(QStringLiteral("货%1").arg(i));
+        typeOver(control<QLineEdit>(main, "Edit3"), prices.at(i));
+        typeOver(control<QLineEdit>(main, "Edit4"), quantities.at(i));
+        QTest::mouseClick(control<QToolButton>(main, "SpeedButton2"), Qt::LeftButton);
+        QVERIFY(!isNegative(control<QLabel>(main, "Label13")->text()));
+        QVERIFY(!isNegative(control<QLabel>(main, "Label14")->text()));
+        QVERIFY(!isNegative(control<QLabel>(main, "Label15")->text()));
     }
     QCOMPARE(saleLineTexts(shell).size(), stored);
-    QCOMPARE(main.Label15->text(), due);
+    QCOMPARE(control<QLabel>(main, "Label15")->text(), due);
     const bool refused = stored < prices.size();
     QCOMPARE(shell.messages.texts(), refused ? QStringList{sales::outOfRangeMessage()} : QStringList{});
     QVERIFY(sales::outOfRangeMessage().contains(QStringLiteral("1000000000000")));
@@ -240,7 +242,7 @@ void TestShellCounter::storedLinesBeyondTheBoundGiveNoNegativeTotal()
                   "('1', 'b', 1, 1, 1, 1)");
     main.ADOQuery2.requery(main.ADOQuery2.statement());
     QVERIFY_THROWS_EXCEPTION(core::Error, main.refreshTotals());
-    QVERIFY(!isNegative(main.Label15->text()));
+    QVERIFY(!isNegative(control<QLabel>(main, "Label15")->text()));
     QVERIFY_THROWS_EXCEPTION(core::Error, sales::totalsOf(main.ADOQuery2));
 }
 
@@ -252,17 +254,17 @@ void TestShellCounter::cashierStaysAfterTheSettingsClose()
     QVERIFY(shell.logIn("lin"));
     TMainForm& main = shell.main();
     TXtForm& settings = *shell.forms->XtForm;
-    QCOMPARE(main.ComboBox6->currentText(), QStringLiteral("lin"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox6")->currentText(), QStringLiteral("lin"));
     settings.show();
     settings.close();
-    QCOMPARE(main.ComboBox6->currentText(), QStringLiteral("lin"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox6")->currentText(), QStringLiteral("lin"));
 
     // Once the user is gone, so is the name.
     shell.db.exec("DELETE FROM username WHERE 用户名 = 'lin'");
     settings.show();
     settings.close();
-    QCOMPARE(main.ComboBox6->currentText(), QString());
-    QCOMPARE(main.ComboBox6->findText("lin"), -1);
+    QCOMPARE(control<QComboBox>(main, "ComboBox6")->currentText(), QString());
+    QCOMPARE(control<QComboBox>(main, "ComboBox6")->findText("lin"), -1);
 }
 
 void TestShellCounter::closingWithAnOpenSaleAsks_data()
@@ -284,9 +286,9 @@ void TestShellCounter::closingWithAnOpenSaleAsks()
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
     if (withLine) {
-        main.ComboBox1->setEditText("苹果");
-        typeOver(main.Edit3, "2");
-        QTest::mouseClick(main.SpeedButton2, Qt::LeftButton);
+        control<QComboBox>(main, "ComboBox1")->setEditText("苹果");
+        typeOver(control<QLineEdit>(main, "Edit3"), "2");
+        QTest::mouseClick(control<QToolButton>(main, "SpeedButton2"), Qt::LeftButton);
     }
     shell.messages.clear();
     shell.messages.setNextAnswers({answer});
@@ -306,17 +308,17 @@ void TestShellCounter::wholeSaleFromTheKeyboard()
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
     activate(&main);
-    QCOMPARE(QApplication::focusWidget(), main.ComboBox1);
+    QCOMPARE(QApplication::focusWidget(), control<QComboBox>(main, "ComboBox1"));
 
     enterLineByKeys("apple", "6.8", "3", "9.5");
-    QCOMPARE(QApplication::focusWidget(), main.ComboBox1);
+    QCOMPARE(QApplication::focusWidget(), control<QComboBox>(main, "ComboBox1"));
     enterLineByKeys("milk", "12.5", "2", "8.5");
     // A name the list holds brings its price, which the cashier may type over or keep.
-    QTest::keyClicks(main.ComboBox1, "pear");
+    QTest::keyClicks(control<QComboBox>(main, "ComboBox1"), "pear");
     key(Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), main.Edit3);
-    QCOMPARE(main.Edit3->text(), QStringLiteral("4.2"));
-    QCOMPARE(main.Edit3->selectedText(), QStringLiteral("4.2"));
+    QCOMPARE(QApplication::focusWidget(), control<QLineEdit>(main, "Edit3"));
+    QCOMPARE(control<QLineEdit>(main, "Edit3")->text(), QStringLiteral("4.2"));
+    QCOMPARE(control<QLineEdit>(main, "Edit3")->selectedText(), QStringLiteral("4.2"));
     key(Qt::Key_Return);
     QTest::keyClicks(QApplication::focusWidget(), "5");
     key(Qt::Key_Return);
@@ -325,8 +327,8 @@ void TestShellCounter::wholeSaleFromTheKeyboard()
     enterLineByKeys("egg", "0.5", "12", "9");
     QCOMPARE(saleLineTexts(shell), (QStringList{"apple|6.8|3|20.4|19.38", "milk|12.5|2|25|21.25", "pear|4.2|5|21|21",
                                                 "bread|3|1|3|3", "egg|0.5|12|6|5.4"}));
-    QCOMPARE(main.Label15->text(), QStringLiteral("70.03"));
-    QCOMPARE(QApplication::focusWidget(), main.ComboBox1);
+    QCOMPARE(control<QLabel>(main, "Label15")->text(), QStringLiteral("70.03"));
+    QCOMPARE(QApplication::focusWidget(), control<QComboBox>(main, "ComboBox1"));
     QVERIFY(shell.messages.texts().isEmpty());
 
     key(Qt::Key_F5);
@@ -343,13 +345,13 @@ void TestShellCounter::tabLeavesTheGrid()
     TMainForm& main = shell.main();
     activate(&main);
     for (const char* name : {"苹果", "梨"}) {
-        main.ComboBox1->setEditText(name);
-        typeOver(main.Edit3, "2");
-        QTest::mouseClick(main.SpeedButton2, Qt::LeftButton);
+        control<QComboBox>(main, "ComboBox1")->setEditText(name);
+        typeOver(control<QLineEdit>(main, "Edit3"), "2");
+        QTest::mouseClick(control<QToolButton>(main, "SpeedButton2"), Qt::LeftButton);
     }
     QCOMPARE(saleLineTexts(shell).size(), 2);
-    main.ComboBox1->setFocus(Qt::TabFocusReason);
-    QTableView* grid = main.DBGridEh1->view();
+    control<QComboBox>(main, "ComboBox1")->setFocus(Qt::TabFocusReason);
+    QTableView* grid = control<ui::DataGrid>(main, "DBGridEh1")->view();
     bool seenGrid = false;
     int steps = 0;
     // Round the window once: the grid is one stop on the way, however many rows it has.
@@ -360,9 +362,9 @@ void TestShellCounter::tabLeavesTheGrid()
             QVERIFY2(!seenGrid, "Tab stayed in the grid");
             seenGrid = true;
         }
-    } while (QApplication::focusWidget() != main.ComboBox1 && ++steps < 40);
+    } while (QApplication::focusWidget() != control<QComboBox>(main, "ComboBox1") && ++steps < 40);
     QVERIFY(seenGrid);
-    QCOMPARE(QApplication::focusWidget(), main.ComboBox1);
+    QCOMPARE(QApplication::focusWidget(), control<QComboBox>(main, "ComboBox1"));
 }
 
 void TestShellCounter::enterSearchesInTheQueryDialog()
@@ -377,7 +379,7 @@ void TestShellCounter::enterSearchesInTheQueryDialog()
     query.fillLists();
     query.show();
     activate(&query);
-    typeOver(query.ComboBox1, "2026120911");
+    typeOver(control<QComboBox>(query, "ComboBox1"), "2026120911");
     key(Qt::Key_Return);
     QVERIFY(!query.isVisible());
     QCOMPARE(statistics.ADOQuery1.recordCount(), 1);
@@ -387,7 +389,7 @@ void TestShellCounter::enterSearchesInTheQueryDialog()
     query.fillLists();
     query.show();
     activate(&query);
-    query.ComboBox1->setFocus();
+    control<QComboBox>(query, "ComboBox1")->setFocus();
     key(Qt::Key_Enter);
     QCOMPARE(shell.messages.texts(), QStringList{"查询信息不能为空！"});
     QVERIFY(query.isVisible());
@@ -399,20 +401,20 @@ void TestShellCounter::addGoodsDialogReadyForTheNext()
     ShellFixture shell;
     QVERIFY(shell.logIn());
     TSptjForm& goods = *shell.forms->SptjForm;
-    goods.CheckBox1->setChecked(true);
+    control<QCheckBox>(goods, "CheckBox1")->setChecked(true);
     goods.show();
     activate(&goods);
-    goods.Edit1->setFocus();
-    QTest::keyClicks(goods.Edit1, "tea");
+    control<QLineEdit>(goods, "Edit1")->setFocus();
+    QTest::keyClicks(control<QLineEdit>(goods, "Edit1"), "tea");
     key(Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), goods.Edit2);
+    QCOMPARE(QApplication::focusWidget(), control<QLineEdit>(goods, "Edit2"));
     QVERIFY(shell.messages.texts().isEmpty());
-    QTest::keyClicks(goods.Edit2, "3.5");
+    QTest::keyClicks(control<QLineEdit>(goods, "Edit2"), "3.5");
     key(Qt::Key_Return);
     QCOMPARE(shell.messages.texts(), QStringList{"添加商品成功！"});
     QCOMPARE(shell.db.rows("SELECT 品名, 单价 FROM spxx WHERE 品名 = 'tea'"), QStringList{"tea|3.5"});
     QVERIFY(goods.isVisible());
-    QCOMPARE(QApplication::focusWidget(), goods.Edit1);
+    QCOMPARE(QApplication::focusWidget(), control<QLineEdit>(goods, "Edit1"));
     goods.hide();
 }
 
@@ -425,11 +427,12 @@ void TestShellCounter::totalsAndStatusBarReadable()
     // A five-character quantity total beside a five-digit amount, then amounts near the bound.
     for (const auto& [price, quantity] :
          {std::pair{"6.8", "100.5"}, std::pair{"1.3", "86.3"}, std::pair{"99999999.99", "9999"}}) {
-        main.ComboBox1->setEditText("货");
-        typeOver(main.Edit3, price);
-        typeOver(main.Edit4, quantity);
-        QTest::mouseClick(main.SpeedButton2, Qt::LeftButton);
-        const QList<QLabel*> totals = {main.Label13, main.Label14, main.Label15};
+        control<QComboBox>(main, "ComboBox1")->setEditText("货");
+        typeOver(control<QLineEdit>(main, "Edit3"), price);
+        typeOver(control<QLineEdit>(main, "Edit4"), quantity);
+        QTest::mouseClick(control<QToolButton>(main, "SpeedButton2"), Qt::LeftButton);
+        const QList<QLabel*> totals = {control<QLabel>(main, "Label13"), control<QLabel>(main, "Label14"),
+                                       control<QLabel>(main, "Label15")};
         for (qsizetype i = 0; i < totals.size(); ++i) {
             QLabel* total = totals.at(i);
             QVERIFY2(QFontMetrics(total->font()).horizontalAdvance(total->text()) <= total->width(),
@@ -438,10 +441,10 @@ void TestShellCounter::totalsAndStatusBarReadable()
                 QVERIFY(totals.at(i - 1)->geometry().right() < total->geometry().left());
         }
     }
-    QCOMPARE(main.Label14->text(), QStringLiteral("999900000695.6"));
+    QCOMPARE(control<QLabel>(main, "Label14")->text(), QStringLiteral("999900000695.6"));
     QVERIFY(shell.messages.texts().isEmpty());
 
-    QLabel* shortcuts = main.StatusBar1->findChild<QLabel*>("StatusPanel2");
+    QLabel* shortcuts = control<QStatusBar>(main, "StatusBar1")->findChild<QLabel*>("StatusPanel2");
     QVERIFY(shortcuts);
     QCOMPARE(shortcuts->text(), QStringLiteral("快捷键：帮助F1键、打印小票F5键"));
     QVERIFY(QFontMetrics(shortcuts->font()).horizontalAdvance(shortcuts->text()) <= shortcuts->contentsRect().width());

@@ -3,6 +3,7 @@
 // nothing of the history is half-written, and the sale being entered is kept.
 
 #include "shell/MainUnit.h"
+#include "support/Controls.h"
 #include "support/FileSizeLimit.h"
 #include "support/PrintCapture.h"
 #include "support/ShellFixture.h"
@@ -19,6 +20,7 @@
 #include <csignal>
 #include <sys/resource.h>
 
+using testsupport::control;
 using testsupport::ShellFixture;
 
 namespace {
@@ -53,12 +55,12 @@ private:
 
 void enterLine(TMainForm& main, const QString& name, const QString& price, const QString& quantity)
 {
-    main.ComboBox1->setEditText(name);
-    main.Edit3->setText(price);
-    main.Edit4->setText(quantity);
-    main.ComboBox2->setEditText(QStringLiteral("10"));
+    control<QComboBox>(main, "ComboBox1")->setEditText(name);
+    control<QLineEdit>(main, "Edit3")->setText(price);
+    control<QLineEdit>(main, "Edit4")->setText(quantity);
+    control<QComboBox>(main, "ComboBox2")->setEditText(QStringLiteral("10"));
     main.Edit3KeyUp();
-    main.SpeedButton2->click();
+    control<QToolButton>(main, "SpeedButton2")->click();
 }
 
 QStringList errorReports(const ShellFixture& shell)
@@ -106,12 +108,12 @@ void TestShellFaults::lockedFileRefusesAfterTheBusyTimeout()
 
         QElapsedTimer waited;
         waited.start();
-        main.SpeedButton6->click();
+        control<QToolButton>(main, "SpeedButton6")->click();
         QVERIFY2(waited.elapsed() >= 2000, "gave up before the busy timeout");
         QCOMPARE(errorReports(shell).size(), 1);
         QVERIFY2(errorReports(shell).first().contains("占用"), qPrintable(errorReports(shell).first()));
         QVERIFY(capture.jobs().isEmpty()); // no receipt for a sale that could not be recorded
-        QCOMPARE(main.Label15->text(), QString("25"));
+        QCOMPARE(control<QLabel>(main, "Label15")->text(), QString("25"));
 
         enterLine(main, QStringLiteral("大米"), QStringLiteral("3"), QStringLiteral("1"));
         QCOMPARE(errorReports(shell).size(), 2);
@@ -122,7 +124,7 @@ void TestShellFaults::lockedFileRefusesAfterTheBusyTimeout()
 
     // Once the other program lets go, the same sale prints and is recorded.
     shell.messages.clear();
-    main.SpeedButton6->click();
+    control<QToolButton>(main, "SpeedButton6")->click();
     QVERIFY2(errorReports(shell).isEmpty(), qPrintable(errorReports(shell).join('\n')));
     QCOMPARE(capture.jobs().size(), 1);
     verifyNothingHalfWritten(shell, "1/1", "");
@@ -136,7 +138,7 @@ void TestShellFaults::fullDiskKeepsTheSale()
     printing::PrintCapture capture;
     enterLine(main, QStringLiteral("苹果"), QStringLiteral("12.5"), QStringLiteral("2"));
     enterLine(main, QStringLiteral("大米"), QStringLiteral("3"), QStringLiteral("1"));
-    main.SpeedButton6->click();
+    control<QToolButton>(main, "SpeedButton6")->click();
     QVERIFY(errorReports(shell).isEmpty());
     enterLine(main, QStringLiteral("牛奶"), QStringLiteral("4.5"), QStringLiteral("3"));
 
@@ -145,7 +147,7 @@ void TestShellFaults::fullDiskKeepsTheSale()
         const qint64 journal = QFileInfo(shell.db.path() + QStringLiteral("-wal")).size();
         QVERIFY(journal > 0);
         testsupport::FileSizeLimit full(static_cast<rlim_t>(journal + 100));
-        main.SpeedButton6->click();
+        control<QToolButton>(main, "SpeedButton6")->click();
         QCOMPARE(errorReports(shell).size(), 1);
         // The receipt came out before the history refused the sale: the cashier must hear that.
         QCOMPARE(capture.jobs().size(), 2);
@@ -158,7 +160,7 @@ void TestShellFaults::fullDiskKeepsTheSale()
     QCOMPARE(main.ADOQuery2.recordCount(), 1);
 
     shell.messages.clear();
-    main.SpeedButton6->click();
+    control<QToolButton>(main, "SpeedButton6")->click();
     QVERIFY2(errorReports(shell).isEmpty(), qPrintable(errorReports(shell).join('\n')));
     verifyNothingHalfWritten(shell, "2/3", "");
 }
@@ -172,7 +174,7 @@ void TestShellFaults::deletedFileIsNotWrittenBehindTheCashiersBack()
     enterLine(main, QStringLiteral("苹果"), QStringLiteral("12.5"), QStringLiteral("2"));
     QVERIFY(QFile::remove(shell.db.path()));
 
-    main.SpeedButton6->click();
+    control<QToolButton>(main, "SpeedButton6")->click();
     QCOMPARE(errorReports(shell).size(), 1);
     QVERIFY2(errorReports(shell).first().contains(QDir::toNativeSeparators(shell.db.path())),
              qPrintable(errorReports(shell).first()));
@@ -180,7 +182,7 @@ void TestShellFaults::deletedFileIsNotWrittenBehindTheCashiersBack()
     QVERIFY(!QFile::exists(shell.db.path())); // nor made anew
 
     // Settings and lines are refused too, each with the reason; the program stays up.
-    main.ComboBox3->setEditText(QStringLiteral("2"));
+    control<QComboBox>(main, "ComboBox3")->setEditText(QStringLiteral("2"));
     ui::runGuarded(&main, [&] { main.ComboBox3Change(); });
     enterLine(main, QStringLiteral("大米"), QStringLiteral("3"), QStringLiteral("1"));
     QCOMPARE(errorReports(shell).size(), 3);
@@ -217,7 +219,7 @@ void TestShellFaults::fileReplacedWhileRunning()
         QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(shell.db.path()).constData()) == 0);
     }
 
-    main.SpeedButton6->click();
+    control<QToolButton>(main, "SpeedButton6")->click();
     QCOMPARE(errorReports(shell).size(), 1);
     QVERIFY(capture.jobs().isEmpty());
     enterLine(main, QStringLiteral("大米"), QStringLiteral("3"), QStringLiteral("1"));

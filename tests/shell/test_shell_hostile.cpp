@@ -8,6 +8,7 @@
 #include "shell/LoginUnit.h"
 #include "shell/MainUnit.h"
 #include "store/Dataset.h"
+#include "support/Controls.h"
 #include "support/DesktopRecorders.h"
 #include "support/HostileTexts.h"
 #include "support/PrintCapture.h"
@@ -55,18 +56,18 @@ QString shown(const ui::MessageRecorder& messages)
 
 void enterPlainLine(TMainForm& main)
 {
-    main.Edit1->setText(PlainNumber);
-    main.Edit2->setText(PlainTime);
-    main.ComboBox1->setEditText(QStringLiteral("梨"));
-    main.Edit3->setText(QStringLiteral("3"));
-    main.Edit4->setText(QStringLiteral("1"));
-    main.ComboBox2->setEditText(QStringLiteral("10"));
+    control<QLineEdit>(main, "Edit1")->setText(PlainNumber);
+    control<QLineEdit>(main, "Edit2")->setText(PlainTime);
+    control<QComboBox>(main, "ComboBox1")->setEditText(QStringLiteral("梨"));
+    control<QLineEdit>(main, "Edit3")->setText(QStringLiteral("3"));
+    control<QLineEdit>(main, "Edit4")->setText(QStringLiteral("1"));
+    control<QComboBox>(main, "ComboBox2")->setEditText(QStringLiteral("10"));
     main.Edit3KeyUp();
 }
 
 void clickRow(TMainForm& main, int row)
 {
-    QTableView* view = main.DBGridEh1->view();
+    QTableView* view = control<ui::DataGrid>(main, "DBGridEh1")->view();
     const QRect cell = view->visualRect(view->model()->index(row, 1));
     QVERIFY2(cell.isValid(), "no such row on screen");
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
@@ -156,7 +157,7 @@ void TestShellHostile::login()
     QCOMPARE(shell.messages.texts(), QStringList{WrongPassword});
     QVERIFY(login.result() != QDialog::Accepted);
     QVERIFY(loginControls(login).Edit1->text().isEmpty());
-    QCOMPARE(main.ComboBox6->currentText(), QString());
+    QCOMPARE(control<QComboBox>(main, "ComboBox6")->currentText(), QString());
     if (!storable)
         return;
 
@@ -170,7 +171,7 @@ void TestShellHostile::login()
     loginControls(login).SpeedButton1->click();
     QCOMPARE(shell.messages.texts(), QStringList{WrongPassword});
     QVERIFY(login.result() != QDialog::Accepted);
-    QCOMPARE(main.ComboBox6->currentText(), QString());
+    QCOMPARE(control<QComboBox>(main, "ComboBox6")->currentText(), QString());
 
     shell.db.exec(addAccount);
     shell.messages.clear();
@@ -179,7 +180,7 @@ void TestShellHostile::login()
     QCOMPARE(login.result(), int(QDialog::Accepted));
     QCOMPARE(login.outcome().name, text);
     shell.forms->applyLogin(login.outcome());
-    QCOMPARE(main.ComboBox6->currentText(), text);
+    QCOMPARE(control<QComboBox>(main, "ComboBox6")->currentText(), text);
 }
 
 void TestShellHostile::entryBoxes()
@@ -188,20 +189,21 @@ void TestShellHostile::entryBoxes()
     ShellFixture shell;
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
-    main.CheckBox1->setChecked(true); // the clock stops, so the time box keeps what it is given
+    control<QCheckBox>(main, "CheckBox1")->setChecked(true); // the clock stops, so the time box keeps what it is given
     enterPlainLine(main);
-    main.SpeedButton2->click();
+    control<QToolButton>(main, "SpeedButton2")->click();
     QCOMPARE(storedTexts(shell.db, "xsxx", "品名"), QStringList{"梨"});
 
     const QList<Box> boxes = {
-        {"goods name", main.ComboBox1, {"xsxx", "spxx"}, "品名", 255},
-        {"receipt number", main.Edit1, {"xsxx"}, "单号", 50},
-        {"time", main.Edit2, {"xsxx"}, "时间", 50},
-        {"price", main.Edit3, {"xsxx", "spxx"}, "单价", 0},
-        {"quantity", main.Edit4, {"xsxx"}, "数量", 0},
+        {"goods name", control<QComboBox>(main, "ComboBox1"), {"xsxx", "spxx"}, "品名", 255},
+        {"receipt number", control<QLineEdit>(main, "Edit1"), {"xsxx"}, "单号", 50},
+        {"time", control<QLineEdit>(main, "Edit2"), {"xsxx"}, "时间", 50},
+        {"price", control<QLineEdit>(main, "Edit3"), {"xsxx", "spxx"}, "单价", 0},
+        {"quantity", control<QLineEdit>(main, "Edit4"), {"xsxx"}, "数量", 0},
     };
-    for (QAbstractButton* action : {main.SpeedButton2, main.SpeedButton3}) {
-        const bool adding = action == main.SpeedButton2;
+    for (QAbstractButton* action :
+         {control<QToolButton>(main, "SpeedButton2"), control<QToolButton>(main, "SpeedButton3")}) {
+        const bool adding = action == control<QToolButton>(main, "SpeedButton2");
         for (const Box& box : boxes) {
             const QString where = box.name + (adding ? " / add: " : " / modify: ");
             if (!adding)
@@ -227,27 +229,28 @@ void TestShellHostile::entryBoxes()
     }
 
     // The amounts are worked out as each key comes up; a paste ends with one too.
-    for (QWidget* box : {static_cast<QWidget*>(main.Edit3), static_cast<QWidget*>(main.Edit4),
-                         static_cast<QWidget*>(main.ComboBox2)}) {
+    for (QWidget* box : {static_cast<QWidget*>(control<QLineEdit>(main, "Edit3")),
+                         static_cast<QWidget*>(control<QLineEdit>(main, "Edit4")),
+                         static_cast<QWidget*>(control<QComboBox>(main, "ComboBox2"))}) {
         enterPlainLine(main);
-        QCOMPARE(main.Edit11->text(), QStringLiteral("3"));
+        QCOMPARE(control<QLineEdit>(main, "Edit11")->text(), QStringLiteral("3"));
         shell.messages.clear();
         pasteInto(box, text);
         QTest::keyRelease(box, Qt::Key_Control);
         QVERIFY2(refused(shell.messages), qPrintable(box->objectName()));
-        QCOMPARE(main.Edit11->text(), QStringLiteral("3"));
-        QCOMPARE(main.Edit12->text(), QStringLiteral("3"));
+        QCOMPARE(control<QLineEdit>(main, "Edit11")->text(), QStringLiteral("3"));
+        QCOMPARE(control<QLineEdit>(main, "Edit12")->text(), QStringLiteral("3"));
     }
 
     // The change is worked out on every edit of the amount received.
     enterPlainLine(main);
-    main.SpeedButton2->click();
-    QCOMPARE(main.Edit6->text(), QStringLiteral("0.00"));
+    control<QToolButton>(main, "SpeedButton2")->click();
+    QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), QStringLiteral("0.00"));
     shell.messages.clear();
     // The keyboard and the clipboard cannot put these in (the box takes amounts only); put there
     // anyway, they owe no change, and the print run refuses them.
-    pasteInto(main.ComboBox4, text);
-    QVERIFY(main.Edit6->text().isEmpty());
+    pasteInto(control<QComboBox>(main, "ComboBox4"), text);
+    QVERIFY(control<QLineEdit>(main, "Edit6")->text().isEmpty());
     QVERIFY2(shell.messages.texts().isEmpty(), qPrintable(shown(shell.messages)));
 }
 
@@ -257,30 +260,30 @@ void TestShellHostile::printBoxes()
     ShellFixture shell;
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
-    main.CheckBox1->setChecked(true);
+    control<QCheckBox>(main, "CheckBox1")->setChecked(true);
     printing::PrintCapture capture;
     const QList<Box> boxes = {
-        {"customer", main.Edit9, {"xsmx"}, "客户", 255},
-        {"phone", main.Edit10, {"xsmx"}, "电话", 255},
-        {"cashier", main.ComboBox6, {"xstj"}, "收银员", 50},
-        {"receipt number", main.Edit1, {"xstj", "xsmx"}, "单号", 50},
-        {"time", main.Edit2, {"xstj", "xsmx"}, "时间", 50},
+        {"customer", control<QLineEdit>(main, "Edit9"), {"xsmx"}, "客户", 255},
+        {"phone", control<QLineEdit>(main, "Edit10"), {"xsmx"}, "电话", 255},
+        {"cashier", control<QComboBox>(main, "ComboBox6"), {"xstj"}, "收银员", 50},
+        {"receipt number", control<QLineEdit>(main, "Edit1"), {"xstj", "xsmx"}, "单号", 50},
+        {"time", control<QLineEdit>(main, "Edit2"), {"xstj", "xsmx"}, "时间", 50},
     };
     for (const Box& box : boxes) {
         if (shell.db.scalar("SELECT count(*) FROM xsxx") == "0") {
             enterPlainLine(main);
-            main.SpeedButton2->click();
+            control<QToolButton>(main, "SpeedButton2")->click();
         }
-        main.Edit1->setText(PlainNumber);
-        main.Edit2->setText(PlainTime);
-        main.Edit9->setText(QStringLiteral("张三"));
-        main.Edit10->setText(QStringLiteral("13800000000"));
-        main.ComboBox6->setEditText(QStringLiteral("admin"));
+        control<QLineEdit>(main, "Edit1")->setText(PlainNumber);
+        control<QLineEdit>(main, "Edit2")->setText(PlainTime);
+        control<QLineEdit>(main, "Edit9")->setText(QStringLiteral("张三"));
+        control<QLineEdit>(main, "Edit10")->setText(QStringLiteral("13800000000"));
+        control<QComboBox>(main, "ComboBox6")->setEditText(QStringLiteral("admin"));
         pasteInto(box.widget, text);
         const QStringList before = tableRows(shell.db, {"xstj", "xsmx", "xsxx"});
         shell.messages.clear();
         capture.clear();
-        main.SpeedButton6->click();
+        control<QToolButton>(main, "SpeedButton6")->click();
         if (!fitsWidth(text, box.width)) {
             QVERIFY2(refused(shell.messages), qPrintable(box.name));
             QVERIFY(capture.jobs().isEmpty());
@@ -296,8 +299,8 @@ void TestShellHostile::printBoxes()
 
     // Layout and copies are stored as they are edited.
     const QList<std::pair<Box, QString>> settingBoxes = {
-        {{"layout", main.ComboBox5, {"id"}, "pos", 50}, "58"},
-        {{"copies", main.ComboBox3, {"id"}, "print", 50}, "1"},
+        {{"layout", control<QComboBox>(main, "ComboBox5"), {"id"}, "pos", 50}, "58"},
+        {{"copies", control<QComboBox>(main, "ComboBox3"), {"id"}, "print", 50}, "1"},
     };
     for (const auto& [box, plain] : settingBoxes) {
         const QStringList before = tableRows(shell.db, {"id"});
@@ -313,11 +316,11 @@ void TestShellHostile::printBoxes()
 
         // A layout or copies it does not know prints no receipt, and the sale is still recorded.
         enterPlainLine(main);
-        main.SpeedButton2->click();
+        control<QToolButton>(main, "SpeedButton2")->click();
         const QString sales = shell.db.scalar("SELECT count(*) FROM xstj");
         shell.messages.clear();
         capture.clear();
-        main.SpeedButton6->click();
+        control<QToolButton>(main, "SpeedButton6")->click();
         QVERIFY2(shell.messages.texts().isEmpty(), qPrintable(box.name + ": " + shown(shell.messages)));
         QVERIFY(capture.jobs().isEmpty());
         QCOMPARE(shell.db.scalar("SELECT count(*) FROM xstj"), QString::number(sales.toInt() + 1));
@@ -337,12 +340,12 @@ void TestShellHostile::querySearchesLiterally()
     TXstjForm& statistics = *windows.statistics;
     TXscxForm& query = *windows.query;
     statistics.OpenFromMain();
-    for (const auto& [box, column] :
-         {std::pair{query.ComboBox1, QStringLiteral("单号")}, std::pair{query.ComboBox2, QStringLiteral("收银员")}}) {
-        statistics.SpeedButton1->click();
+    for (const auto& [box, column] : {std::pair{control<QComboBox>(query, "ComboBox1"), QStringLiteral("单号")},
+                                      std::pair{control<QComboBox>(query, "ComboBox2"), QStringLiteral("收银员")}}) {
+        control<QToolButton>(statistics, "SpeedButton1")->click();
         pasteInto(box, text);
         messages.clear();
-        query.SpeedButton1->click();
+        control<QToolButton>(query, "SpeedButton1")->click();
         QVERIFY2(messages.texts().isEmpty(), qPrintable(column + ": " + shown(messages)));
         QCOMPARE(listed(statistics.ADOQuery1, column), containing(storedTexts(db, "xstj", column), text));
     }
@@ -378,7 +381,7 @@ void TestShellHostile::statisticsWindow()
     // refused with a message where the file system takes no such name.
     const QString chosen = db.folder() + QLatin1Char('/') + text;
     ui::SaveNameOverride saveName({chosen});
-    statistics.SpeedButton2->click();
+    control<QToolButton>(statistics, "SpeedButton2")->click();
     if ((text + QStringLiteral(".xls")).toUtf8().size() > 255) {
         QVERIFY2(refused(messages) && !messages.texts().contains("成功导出全部数据!"), qPrintable(shown(messages)));
         QVERIFY(!QFile::exists(chosen + QStringLiteral(".xls")));
@@ -405,16 +408,16 @@ void TestShellHostile::statisticsWindow()
     QCOMPARE(windows.detail->caption(), QStringLiteral("单号：") + text);
     QCOMPARE(listed(windows.detail->ADOQuery1, "品名"), QStringList{text});
     for (int column = 1; column <= 3; ++column)
-        QCOMPARE(windows.detail->DBGridEh1->cellText(0, column), text);
+        QCOMPARE(control<ui::DataGrid>(*windows.detail, "DBGridEh1")->cellText(0, column), text);
 
     // Deleting it takes its lines and nothing of the sales that only resemble it.
     QVERIFY(selectRow(statistics.ADOQuery1, "单号", text));
     messages.clear();
-    statistics.SpeedButton4->click();
+    control<QToolButton>(statistics, "SpeedButton4")->click();
     QCOMPARE(messages.texts(), QStringList{"确定要删除选中的销售信息？"});
     QCOMPARE(sorted(storedTexts(db, "xstj", "单号")), kept);
     QCOMPARE(sorted(storedTexts(db, "xsmx", "单号")), kept);
-    statistics.SpeedButton3->click();
+    control<QToolButton>(statistics, "SpeedButton3")->click();
     QCOMPARE(listed(statistics.ADOQuery1, "单号"), kept);
 }
 

@@ -2,6 +2,7 @@
 // with the buttons that use them: stored exactly as pasted, or refused with a message and
 // nothing stored changes. Rows whose names are such texts are acted on as themselves.
 #include "store/Passwords.h"
+#include "support/Controls.h"
 #include "support/DesktopRecorders.h"
 #include "support/HostileTexts.h"
 #include "support/RecordsHistory.h"
@@ -93,13 +94,13 @@ void TestShellHostileSettings::printContent()
 {
     QFETCH(QString, text);
     Fixture f;
-    for (const auto& [box, column] :
-         {std::pair<QWidget*, QString>{f.xt().Edit1, "店名"}, std::pair<QWidget*, QString>{f.xt().Memo1, "备注"}}) {
-        f.xt().Edit1->setText(QStringLiteral("Quorvel便利店"));
-        f.xt().Memo1->setPlainText(QStringLiteral("谢谢惠顾，欢迎下次光临！"));
+    for (const auto& [box, column] : {std::pair<QWidget*, QString>{control<QLineEdit>(f.xt(), "Edit1"), "店名"},
+                                      std::pair<QWidget*, QString>{control<QPlainTextEdit>(f.xt(), "Memo1"), "备注"}}) {
+        control<QLineEdit>(f.xt(), "Edit1")->setText(QStringLiteral("Quorvel便利店"));
+        control<QPlainTextEdit>(f.xt(), "Memo1")->setPlainText(QStringLiteral("谢谢惠顾，欢迎下次光临！"));
         pasteInto(box, text);
         f.forms->signalLog.clear();
-        f.confirm(f.xt().SpeedButton7, "dynr", column, text, fitsWidth(text, 255), Saved);
+        f.confirm(control<QPushButton>(f.xt(), "SpeedButton7"), "dynr", column, text, fitsWidth(text, 255), Saved);
         // The main window hears of what was stored, and only of that.
         QCOMPARE(f.forms->signalLog.size(), fitsWidth(text, 255) ? 1 : 0);
         if (fitsWidth(text, 255))
@@ -114,49 +115,50 @@ void TestShellHostileSettings::userDialogs()
     TYhtjForm& add = *f.forms->yhtj;
     TYhxgForm& modify = *f.forms->yhxg;
 
-    f.xt().SpeedButton1->click();
-    pasteInto(add.Edit1, text);
-    f.confirm(add.SpeedButton1, "username", "用户名", text, fitsWidth(text, 50), UserAdded);
+    control<QPushButton>(f.xt(), "SpeedButton1")->click();
+    pasteInto(control<QLineEdit>(add, "Edit1"), text);
+    f.confirm(control<QPushButton>(add, "SpeedButton1"), "username", "用户名", text, fitsWidth(text, 50), UserAdded);
 
     // Rights are picked from a list: only a right it lists is stored.
-    f.xt().SpeedButton1->click();
-    add.Edit1->setText(QStringLiteral("收银员2"));
-    pasteInto(add.ComboBox1, text);
-    QVERIFY(Rights.contains(add.ComboBox1->currentText()));
-    f.confirm(add.SpeedButton1, "username", "权限", add.ComboBox1->currentText(), true, UserAdded);
+    control<QPushButton>(f.xt(), "SpeedButton1")->click();
+    control<QLineEdit>(add, "Edit1")->setText(QStringLiteral("收银员2"));
+    pasteInto(control<QComboBox>(add, "ComboBox1"), text);
+    QVERIFY(Rights.contains(control<QComboBox>(add, "ComboBox1")->currentText()));
+    f.confirm(control<QPushButton>(add, "SpeedButton1"), "username", "权限",
+              control<QComboBox>(add, "ComboBox1")->currentText(), true, UserAdded);
 
     // A password of any length is kept as a hash, never as the text.
-    f.xt().SpeedButton1->click();
-    add.Edit1->setText(QStringLiteral("收银员"));
-    pasteInto(add.Edit2, text);
-    f.confirm(add.SpeedButton1, "username", "用户名", "收银员", true, UserAdded);
+    control<QPushButton>(f.xt(), "SpeedButton1")->click();
+    control<QLineEdit>(add, "Edit1")->setText(QStringLiteral("收银员"));
+    pasteInto(control<QLineEdit>(add, "Edit2"), text);
+    f.confirm(control<QPushButton>(add, "SpeedButton1"), "username", "用户名", "收银员", true, UserAdded);
     const QString hash = storedTexts(f.db, "username", "密码").constLast();
     QVERIFY2(hash.startsWith("$argon2id$"), qPrintable(hash));
 
     // admin's password is empty, so nothing pasted as its old password is it.
     QVERIFY(f.forms->selectUser("admin"));
-    f.xt().SpeedButton2->click();
-    pasteInto(modify.Edit2, text);
-    f.confirm(modify.SpeedButton1, "username", "密码", text, false, UserModified);
+    control<QPushButton>(f.xt(), "SpeedButton2")->click();
+    pasteInto(control<QLineEdit>(modify, "Edit2"), text);
+    f.confirm(control<QPushButton>(modify, "SpeedButton1"), "username", "密码", text, false, UserModified);
     QCOMPARE(f.messages.texts(), QStringList{WrongOldPassword});
 
     // The name box only shows the name.
-    f.xt().SpeedButton2->click();
-    modify.Edit1->setText(text);
-    pasteInto(modify.ComboBox1, text);
-    QVERIFY(Rights.contains(modify.ComboBox1->currentText()));
-    f.confirm(modify.SpeedButton1, "username", "用户名", "收银员", true, UserModified);
+    control<QPushButton>(f.xt(), "SpeedButton2")->click();
+    control<QLineEdit>(modify, "Edit1")->setText(text);
+    pasteInto(control<QComboBox>(modify, "ComboBox1"), text);
+    QVERIFY(Rights.contains(control<QComboBox>(modify, "ComboBox1")->currentText()));
+    f.confirm(control<QPushButton>(modify, "SpeedButton1"), "username", "用户名", "收银员", true, UserModified);
     QCOMPARE(storedTexts(f.db, "username", "用户名").constFirst(), QStringLiteral("admin"));
 
     // The password added above is exactly the text (so it is taken as the old one), and the new
     // one is kept the same way. Hashing is slow, so each text is hashed twice only.
     QVERIFY(f.forms->selectUser("收银员"));
-    f.xt().SpeedButton2->click();
-    pasteInto(modify.Edit2, text);
-    pasteInto(modify.Edit3, text);
-    pasteInto(modify.Edit5, text);
+    control<QPushButton>(f.xt(), "SpeedButton2")->click();
+    pasteInto(control<QLineEdit>(modify, "Edit2"), text);
+    pasteInto(control<QLineEdit>(modify, "Edit3"), text);
+    pasteInto(control<QLineEdit>(modify, "Edit5"), text);
     f.messages.clear();
-    modify.SpeedButton1->click();
+    control<QPushButton>(modify, "SpeedButton1")->click();
     QCOMPARE(f.messages.texts(), QStringList{UserModified});
     const QString rehashed = storedTexts(f.db, "username", "密码").constLast();
     QVERIFY(rehashed != hash);
@@ -171,27 +173,27 @@ void TestShellHostileSettings::goodsDialogs()
     TSpxgForm& modify = *f.forms->spxg;
 
     // Only a number is a price, however it got into the box.
-    f.xt().SpeedButton4->click();
-    add.Edit1->setText(QStringLiteral("梨"));
-    pasteInto(add.Edit2, text);
-    f.confirm(add.SpeedButton1, "spxx", "品名", text, false, GoodsAdded);
+    control<QPushButton>(f.xt(), "SpeedButton4")->click();
+    control<QLineEdit>(add, "Edit1")->setText(QStringLiteral("梨"));
+    pasteInto(control<QLineEdit>(add, "Edit2"), text);
+    f.confirm(control<QPushButton>(add, "SpeedButton1"), "spxx", "品名", text, false, GoodsAdded);
     QVERIFY(f.forms->selectGoods("苹果"));
-    f.xt().SpeedButton5->click();
-    pasteInto(modify.Edit2, text);
-    f.confirm(modify.SpeedButton1, "spxx", "品名", text, false, GoodsModified);
+    control<QPushButton>(f.xt(), "SpeedButton5")->click();
+    pasteInto(control<QLineEdit>(modify, "Edit2"), text);
+    f.confirm(control<QPushButton>(modify, "SpeedButton1"), "spxx", "品名", text, false, GoodsModified);
 
-    f.xt().SpeedButton4->click();
-    pasteInto(add.Edit1, text);
-    add.Edit2->setText(QStringLiteral("3"));
-    f.confirm(add.SpeedButton1, "spxx", "品名", text, fitsWidth(text, 255), GoodsAdded);
+    control<QPushButton>(f.xt(), "SpeedButton4")->click();
+    pasteInto(control<QLineEdit>(add, "Edit1"), text);
+    control<QLineEdit>(add, "Edit2")->setText(QStringLiteral("3"));
+    f.confirm(control<QPushButton>(add, "SpeedButton1"), "spxx", "品名", text, fitsWidth(text, 255), GoodsAdded);
 
     // Renaming keeps the row and its price.
     f.db.exec(QStringLiteral("DELETE FROM spxx WHERE rowid > 1;"));
     f.xt().SettingsRequery();
     QVERIFY(f.forms->selectGoods("苹果"));
-    f.xt().SpeedButton5->click();
-    pasteInto(modify.Edit1, text);
-    f.confirm(modify.SpeedButton1, "spxx", "品名", text, fitsWidth(text, 255), GoodsModified);
+    control<QPushButton>(f.xt(), "SpeedButton5")->click();
+    pasteInto(control<QLineEdit>(modify, "Edit1"), text);
+    f.confirm(control<QPushButton>(modify, "SpeedButton1"), "spxx", "品名", text, fitsWidth(text, 255), GoodsModified);
     QCOMPARE(f.db.rows("SELECT rowid, 单价 FROM spxx"), QStringList{"1|5.0"});
 }
 
@@ -204,23 +206,23 @@ void TestShellHostileSettings::listButtonsActOnTheRowItself()
 
     if (userFits) {
         QVERIFY(f.forms->selectUser(text));
-        QCOMPARE(f.xt().DBGridEh1->cellText(1, 1), text);
-        f.xt().SpeedButton2->click();
-        QCOMPARE(f.forms->yhxg->Edit1->text(), text);
-        f.confirm(f.forms->yhxg->SpeedButton1, "username", "用户名", text, true, UserModified);
+        QCOMPARE(control<ui::DataGrid>(f.xt(), "DBGridEh1")->cellText(1, 1), text);
+        control<QPushButton>(f.xt(), "SpeedButton2")->click();
+        QCOMPARE(control<QLineEdit>(*f.forms->yhxg, "Edit1")->text(), text);
+        f.confirm(control<QPushButton>(*f.forms->yhxg, "SpeedButton1"), "username", "用户名", text, true, UserModified);
         QVERIFY(f.forms->selectUser(text));
-        f.xt().SpeedButton3->click();
+        control<QPushButton>(f.xt(), "SpeedButton3")->click();
         QCOMPARE(storedTexts(f.db, "username", "用户名"), QStringList{"admin"});
     }
     if (goodsFits) {
         QVERIFY(f.forms->selectGoods(text));
-        QCOMPARE(f.xt().DBGridEh2->cellText(1, 1), text);
-        f.xt().SpeedButton5->click();
-        QCOMPARE(f.forms->spxg->Edit1->text(), text);
-        QCOMPARE(f.forms->spxg->Edit2->text(), QStringLiteral("5"));
-        f.confirm(f.forms->spxg->SpeedButton1, "spxx", "品名", text, true, GoodsModified);
+        QCOMPARE(control<ui::DataGrid>(f.xt(), "DBGridEh2")->cellText(1, 1), text);
+        control<QPushButton>(f.xt(), "SpeedButton5")->click();
+        QCOMPARE(control<QLineEdit>(*f.forms->spxg, "Edit1")->text(), text);
+        QCOMPARE(control<QLineEdit>(*f.forms->spxg, "Edit2")->text(), QStringLiteral("5"));
+        f.confirm(control<QPushButton>(*f.forms->spxg, "SpeedButton1"), "spxx", "品名", text, true, GoodsModified);
         QVERIFY(f.forms->selectGoods(text));
-        f.xt().SpeedButton6->click();
+        control<QPushButton>(f.xt(), "SpeedButton6")->click();
         QCOMPARE(storedTexts(f.db, "spxx", "品名"), QStringList{"苹果"});
     }
 }

@@ -10,6 +10,7 @@
 #include "shell/LoginUnit.h"
 #include "shell/MainUnit.h"
 #include "store/Passwords.h"
+#include "support/Controls.h"
 #include "support/DesktopRecorders.h"
 #include "support/ShellFixture.h"
 #include "ui/BoxLooks.h"
@@ -23,6 +24,7 @@
 #include <QTimer>
 #include <QtTest>
 
+using testsupport::control;
 using testsupport::loginControls;
 using testsupport::ShellFixture;
 using testsupport::TestDatabase;
@@ -102,7 +104,7 @@ void TestShellLogin::freshAdminLogsInWithEmptyPassword()
     ShellFixture shell;
     QVERIFY(shell.logIn("admin", ""));
     TMainForm& main = shell.main();
-    QCOMPARE(main.ComboBox6->currentText(), QStringLiteral("admin"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox6")->currentText(), QStringLiteral("admin"));
     QCOMPARE(main.statusText(0), QStringLiteral("  网站：") + shell::SiteAddress);
     QCOMPARE(main.statusText(1), QStringLiteral("  用户权限：管理员"));
     QCOMPARE(main.statusText(2), QStringLiteral("快捷键：帮助F1键、打印小票F5键"));
@@ -149,7 +151,7 @@ void TestShellLogin::passwordIsCheckedExactly()
     QCOMPARE(shell.messages.messages().first().ownerName, QStringLiteral("LoginForm"));
     QCOMPARE(loginControls(login).Edit1->text(), QString());
     QVERIFY(login.isVisible());
-    QCOMPARE(shell.main().ComboBox6->currentText(), QString());
+    QCOMPARE(control<QComboBox>(shell.main(), "ComboBox6")->currentText(), QString());
     // Attempts are not limited: the right password still gets in.
     QTest::keyClicks(loginControls(login).Edit1, stored);
     QTest::mouseClick(loginControls(login).SpeedButton1, Qt::LeftButton);
@@ -173,7 +175,7 @@ void TestShellLogin::nameWithQuotesLogsIn()
     ShellFixture shell(users({name + "|pw|普通用户"}));
     QVERIFY(shell.logIn(name, "pw"));
     QVERIFY(shell.messages.texts().isEmpty());
-    QCOMPARE(shell.main().ComboBox6->currentText(), name);
+    QCOMPARE(control<QComboBox>(shell.main(), "ComboBox6")->currentText(), name);
 }
 
 void TestShellLogin::nameWithoutAccountIsRefused()
@@ -186,7 +188,7 @@ void TestShellLogin::nameWithoutAccountIsRefused()
     QTest::mouseClick(loginControls(login).SpeedButton1, Qt::LeftButton);
     QCOMPARE(login.result(), int(QDialog::Rejected));
     QCOMPARE(shell.messages.texts(), QStringList{"登录软件密码错误！"});
-    QVERIFY(!shell.main().Edit5->property("readOnly").toBool()); // nothing applied
+    QVERIFY(!control<QLineEdit>(shell.main(), "Edit5")->property("readOnly").toBool()); // nothing applied
 }
 
 void TestShellLogin::rightsModel_data()
@@ -217,33 +219,34 @@ void TestShellLogin::rightsModel()
 
     if (!applied) {
         // Every control stays as designed.
-        QVERIFY(!main.Edit1->isReadOnly());
-        QVERIFY(!main.Edit5->isReadOnly());
-        QVERIFY(!main.Memo1->isReadOnly());
-        QVERIFY(!settings.Edit1->isReadOnly());
-        QVERIFY(!settings.Memo1->isReadOnly());
-        QVERIFY(settings.SpeedButton1->isEnabled() && settings.SpeedButton3->isEnabled());
-        QVERIFY(statistics.SpeedButton4->isEnabled() && statistics.N6->isEnabled());
+        QVERIFY(!control<QLineEdit>(main, "Edit1")->isReadOnly());
+        QVERIFY(!control<QLineEdit>(main, "Edit5")->isReadOnly());
+        QVERIFY(!control<QPlainTextEdit>(main, "Memo1")->isReadOnly());
+        QVERIFY(!control<QLineEdit>(settings, "Edit1")->isReadOnly());
+        QVERIFY(!control<QPlainTextEdit>(settings, "Memo1")->isReadOnly());
+        QVERIFY(control<QPushButton>(settings, "SpeedButton1")->isEnabled() &&
+                control<QPushButton>(settings, "SpeedButton3")->isEnabled());
+        QVERIFY(control<QToolButton>(statistics, "SpeedButton4")->isEnabled() && statistics.N6->isEnabled());
         return;
     }
     // The shop name and remark are read-only for everyone.
-    QVERIFY(isReadOnlyLook(main.Edit5));
-    QVERIFY(isReadOnlyLook(main.Memo1));
+    QVERIFY(isReadOnlyLook(control<QLineEdit>(main, "Edit5")));
+    QVERIFY(isReadOnlyLook(control<QPlainTextEdit>(main, "Memo1")));
     const auto expected = [administrator](QWidget* box) {
         return administrator ? isEditableLook(box) : isReadOnlyLook(box);
     };
-    QVERIFY(expected(main.Edit1));
-    QVERIFY(expected(settings.Edit1));
-    QVERIFY(expected(settings.Memo1));
-    QCOMPARE(settings.SpeedButton1->isEnabled(), administrator);
-    QCOMPARE(settings.SpeedButton3->isEnabled(), administrator);
-    QCOMPARE(statistics.SpeedButton4->isEnabled(), administrator);
+    QVERIFY(expected(control<QLineEdit>(main, "Edit1")));
+    QVERIFY(expected(control<QLineEdit>(settings, "Edit1")));
+    QVERIFY(expected(control<QPlainTextEdit>(settings, "Memo1")));
+    QCOMPARE(control<QPushButton>(settings, "SpeedButton1")->isEnabled(), administrator);
+    QCOMPARE(control<QPushButton>(settings, "SpeedButton3")->isEnabled(), administrator);
+    QCOMPARE(control<QToolButton>(statistics, "SpeedButton4")->isEnabled(), administrator);
     QCOMPARE(statistics.N6->isEnabled(), administrator);
 
     // What read-only means to the cashier: typing into the receipt number does nothing.
-    const QString number = main.Edit1->text();
-    QTest::keyClicks(main.Edit1, "7");
-    QCOMPARE(main.Edit1->text() == number, !administrator);
+    const QString number = control<QLineEdit>(main, "Edit1")->text();
+    QTest::keyClicks(control<QLineEdit>(main, "Edit1"), "7");
+    QCOMPARE(control<QLineEdit>(main, "Edit1")->text() == number, !administrator);
 }
 
 void TestShellLogin::outcomeAppliesRights_data()
@@ -264,13 +267,13 @@ void TestShellLogin::outcomeAppliesRights()
     shell.forms->showMainWindow();
     shell.forms->applyLogin({QStringLiteral("kim"), right});
     TMainForm& main = shell.main();
-    QCOMPARE(main.ComboBox6->currentText(), QStringLiteral("kim"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox6")->currentText(), QStringLiteral("kim"));
     QCOMPARE(main.statusText(1), QStringLiteral("  用户权限：") + right);
-    QCOMPARE(main.Edit1->isReadOnly(), !administrator);
-    QVERIFY(main.Edit5->isReadOnly());
+    QCOMPARE(control<QLineEdit>(main, "Edit1")->isReadOnly(), !administrator);
+    QVERIFY(control<QLineEdit>(main, "Edit5")->isReadOnly());
     TXtForm& settings = *shell.forms->XtForm;
-    QCOMPARE(settings.Edit1->isReadOnly(), !administrator);
-    QCOMPARE(settings.SpeedButton3->isEnabled(), administrator);
+    QCOMPARE(control<QLineEdit>(settings, "Edit1")->isReadOnly(), !administrator);
+    QCOMPARE(control<QPushButton>(settings, "SpeedButton3")->isEnabled(), administrator);
     QCOMPARE(shell.forms->XstjForm->N6->isEnabled(), administrator);
 
     TYhxgForm& dialog = *shell.forms->YhxgForm;
@@ -282,7 +285,7 @@ void TestShellLogin::outcomeAppliesRights()
         settings.SpeedButton2Click();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         const bool oldNeeded = !administrator || account == QStringLiteral("kim");
-        QVERIFY2(dialog.Edit2->isEnabled() == oldNeeded, qPrintable(account));
+        QVERIFY2(control<QLineEdit>(dialog, "Edit2")->isEnabled() == oldNeeded, qPrintable(account));
         dialog.close();
     }
 }
@@ -293,10 +296,10 @@ void TestShellLogin::unprintedLinesAreGone()
         db.exec("INSERT INTO xsxx (单号, 品名, 单价, 数量, 金额, 折后) VALUES ('1', '苹果', 2, 1, 2, 2)");
         db.exec("INSERT INTO xsxx (单号, 品名, 单价, 数量, 金额, 折后) VALUES ('1', '梨', 3, 1, 3, 3)");
     });
-    QCOMPARE(shell.main().DBGridEh1->view()->model()->rowCount(), 2);
+    QCOMPARE(control<ui::DataGrid>(shell.main(), "DBGridEh1")->view()->model()->rowCount(), 2);
     TLoginForm login(shell.forms->loginFirstSteps());
     QCOMPARE(shell.db.scalar("SELECT count(*) FROM xsxx"), QStringLiteral("0"));
-    QCOMPARE(shell.main().DBGridEh1->view()->model()->rowCount(), 0);
+    QCOMPARE(control<ui::DataGrid>(shell.main(), "DBGridEh1")->view()->model()->rowCount(), 0);
     QVERIFY(shell.messages.texts().isEmpty());
 }
 
@@ -338,7 +341,7 @@ void TestShellLogin::closeEndsWithoutMessage()
     QCOMPARE(login.result(), int(QDialog::Rejected));
     QVERIFY(!login.isVisible());
     QVERIFY(shell.messages.texts().isEmpty());
-    QCOMPARE(shell.main().ComboBox6->currentText(), QString());
+    QCOMPARE(control<QComboBox>(shell.main(), "ComboBox6")->currentText(), QString());
 }
 
 void TestShellLogin::gateRunsTheRealDialog_data()

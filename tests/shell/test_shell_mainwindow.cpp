@@ -4,6 +4,7 @@
 #include "settings/XtUnit.h"
 #include "shell/Forms.h"
 #include "shell/MainUnit.h"
+#include "support/Controls.h"
 #include "support/ShellFixture.h"
 #include "ui/BoxLooks.h"
 #include "ui/DataGrid.h"
@@ -15,6 +16,7 @@
 #include <QTableView>
 #include <QtTest>
 
+using testsupport::control;
 using testsupport::ShellFixture;
 using testsupport::TestDatabase;
 using testsupport::typeInto;
@@ -82,43 +84,43 @@ void TestShellMainWindow::screenAsDesigned()
     QCOMPARE(main.caption(), QStringLiteral("Quorvel销售小票打印软件 V18.0(标准版)"));
     QCOMPARE(main.clientArea()->size(), QSize(692, 677));
     QCOMPARE(main.titleBar()->buttons(), ui::ControlBox | ui::Minimise | ui::Close);
-    QCOMPARE(main.DBGridEh1->size(), QSize(657, 216));
+    QCOMPARE(control<ui::DataGrid>(main, "DBGridEh1")->size(), QSize(657, 216));
 
-    QHeaderView* titles = main.DBGridEh1->view()->horizontalHeader();
+    QHeaderView* titles = control<ui::DataGrid>(main, "DBGridEh1")->view()->horizontalHeader();
     QStringList columns;
     for (int i = 0; i < titles->count(); ++i)
-        columns << main.DBGridEh1->view()->model()->headerData(i, Qt::Horizontal).toString();
+        columns << control<ui::DataGrid>(main, "DBGridEh1")->view()->model()->headerData(i, Qt::Horizontal).toString();
     QCOMPARE(columns, (QStringList{"序号", "品名", "单价", "数量", "金额", "折后"}));
     // The given widths stretch to fill the grid, the last column reaching its right edge.
     int filled = 0;
     for (int i = 0; i < titles->count(); ++i)
         filled += titles->sectionSize(i);
-    QCOMPARE(filled, main.DBGridEh1->view()->viewport()->width());
+    QCOMPARE(filled, control<ui::DataGrid>(main, "DBGridEh1")->view()->viewport()->width());
     QVERIFY(titles->sectionSize(1) > titles->sectionSize(2) * 3);
 
     // The totals stand under their columns.
     const auto columnLeft = [&](int column) {
-        QWidget* viewport = main.DBGridEh1->view()->viewport();
+        QWidget* viewport = control<ui::DataGrid>(main, "DBGridEh1")->view()->viewport();
         return viewport->mapTo(main.clientArea(), QPoint(titles->sectionViewportPosition(column), 0)).x();
     };
-    QCOMPARE(main.Label13->mapTo(main.clientArea(), QPoint(0, 0)).x(), columnLeft(3));
-    QCOMPARE(main.Label14->mapTo(main.clientArea(), QPoint(0, 0)).x(), columnLeft(4));
-    QCOMPARE(main.Label15->mapTo(main.clientArea(), QPoint(0, 0)).x(), columnLeft(5));
+    QCOMPARE(control<QLabel>(main, "Label13")->mapTo(main.clientArea(), QPoint(0, 0)).x(), columnLeft(3));
+    QCOMPARE(control<QLabel>(main, "Label14")->mapTo(main.clientArea(), QPoint(0, 0)).x(), columnLeft(4));
+    QCOMPARE(control<QLabel>(main, "Label15")->mapTo(main.clientArea(), QPoint(0, 0)).x(), columnLeft(5));
 
     QCOMPARE(main.findChild<QLabel*>("StatusPanel0")->width(), 260);
     QCOMPARE(main.findChild<QLabel*>("StatusPanel1")->width(), 200);
-    QCOMPARE(main.StatusBar1->geometry().bottom(), 676);
+    QCOMPARE(control<QStatusBar>(main, "StatusBar1")->geometry().bottom(), 676);
 
-    QVERIFY(main.SpeedButton2->isEnabled());
-    QVERIFY(!main.SpeedButton3->isEnabled());
-    QVERIFY(!main.SpeedButton4->isEnabled());
+    QVERIFY(control<QToolButton>(main, "SpeedButton2")->isEnabled());
+    QVERIFY(!control<QToolButton>(main, "SpeedButton3")->isEnabled());
+    QVERIFY(!control<QToolButton>(main, "SpeedButton4")->isEnabled());
     // The received box starts empty although its list has amounts.
-    QCOMPARE(main.ComboBox4->currentText(), QString());
-    QCOMPARE(main.ComboBox4->count(), 7);
-    QCOMPARE(main.Edit5->text(), QStringLiteral("Quorvel便利店"));
-    QCOMPARE(main.Memo1->toPlainText(), QStringLiteral("谢谢惠顾，欢迎下次光临！"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox4")->currentText(), QString());
+    QCOMPARE(control<QComboBox>(main, "ComboBox4")->count(), 7);
+    QCOMPARE(control<QLineEdit>(main, "Edit5")->text(), QStringLiteral("Quorvel便利店"));
+    QCOMPARE(control<QPlainTextEdit>(main, "Memo1")->toPlainText(), QStringLiteral("谢谢惠顾，欢迎下次光临！"));
     // Esc in the middle of a sale must not end the program.
-    QTest::keyClick(main.Edit3, Qt::Key_Escape);
+    QTest::keyClick(control<QLineEdit>(main, "Edit3"), Qt::Key_Escape);
     QVERIFY(main.isVisible());
 }
 
@@ -149,10 +151,10 @@ void TestShellMainWindow::switchesAtCreation()
     QFETCH(bool, phoneTicked);
     ShellFixture shell(settingsRow(customer, phone));
     TMainForm& main = shell.main();
-    QCOMPARE(main.CheckBox2->isChecked(), customerTicked);
-    QCOMPARE(main.CheckBox3->isChecked(), phoneTicked);
-    QVERIFY(customerTicked ? isOn(main.Edit9) : isOff(main.Edit9));
-    QVERIFY(phoneTicked ? isOn(main.Edit10) : isOff(main.Edit10));
+    QCOMPARE(control<QCheckBox>(main, "CheckBox2")->isChecked(), customerTicked);
+    QCOMPARE(control<QCheckBox>(main, "CheckBox3")->isChecked(), phoneTicked);
+    QVERIFY(customerTicked ? isOn(control<QLineEdit>(main, "Edit9")) : isOff(control<QLineEdit>(main, "Edit9")));
+    QVERIFY(phoneTicked ? isOn(control<QLineEdit>(main, "Edit10")) : isOff(control<QLineEdit>(main, "Edit10")));
     QTEST(storedFlags(shell), "storedAfter");
     QVERIFY(shell.messages.texts().isEmpty());
 }
@@ -161,24 +163,24 @@ void TestShellMainWindow::switchesKeepThreeStates()
 {
     ShellFixture shell(settingsRow("0", "0"));
     TMainForm& main = shell.main();
-    QTest::mouseClick(main.CheckBox3, Qt::LeftButton);
-    QVERIFY(main.CheckBox2->isChecked() && main.CheckBox3->isChecked());
-    QVERIFY(isOn(main.Edit9) && isOn(main.Edit10));
+    QTest::mouseClick(control<QCheckBox>(main, "CheckBox3"), Qt::LeftButton);
+    QVERIFY(control<QCheckBox>(main, "CheckBox2")->isChecked() && control<QCheckBox>(main, "CheckBox3")->isChecked());
+    QVERIFY(isOn(control<QLineEdit>(main, "Edit9")) && isOn(control<QLineEdit>(main, "Edit10")));
     QCOMPARE(storedFlags(shell), QStringLiteral("1|1"));
 
-    QTest::mouseClick(main.CheckBox3, Qt::LeftButton);
-    QVERIFY(main.CheckBox2->isChecked() && !main.CheckBox3->isChecked());
-    QVERIFY(isOn(main.Edit9) && isOff(main.Edit10));
+    QTest::mouseClick(control<QCheckBox>(main, "CheckBox3"), Qt::LeftButton);
+    QVERIFY(control<QCheckBox>(main, "CheckBox2")->isChecked() && !control<QCheckBox>(main, "CheckBox3")->isChecked());
+    QVERIFY(isOn(control<QLineEdit>(main, "Edit9")) && isOff(control<QLineEdit>(main, "Edit10")));
     QCOMPARE(storedFlags(shell), QStringLiteral("1|0"));
 
-    QTest::mouseClick(main.CheckBox3, Qt::LeftButton);
-    QTest::mouseClick(main.CheckBox2, Qt::LeftButton);
-    QVERIFY(!main.CheckBox2->isChecked() && !main.CheckBox3->isChecked());
-    QVERIFY(isOff(main.Edit9) && isOff(main.Edit10));
+    QTest::mouseClick(control<QCheckBox>(main, "CheckBox3"), Qt::LeftButton);
+    QTest::mouseClick(control<QCheckBox>(main, "CheckBox2"), Qt::LeftButton);
+    QVERIFY(!control<QCheckBox>(main, "CheckBox2")->isChecked() && !control<QCheckBox>(main, "CheckBox3")->isChecked());
+    QVERIFY(isOff(control<QLineEdit>(main, "Edit9")) && isOff(control<QLineEdit>(main, "Edit10")));
     QCOMPARE(storedFlags(shell), QStringLiteral("0|0"));
 
-    QTest::mouseClick(main.CheckBox2, Qt::LeftButton);
-    QVERIFY(main.CheckBox2->isChecked() && !main.CheckBox3->isChecked());
+    QTest::mouseClick(control<QCheckBox>(main, "CheckBox2"), Qt::LeftButton);
+    QVERIFY(control<QCheckBox>(main, "CheckBox2")->isChecked() && !control<QCheckBox>(main, "CheckBox3")->isChecked());
     QCOMPARE(storedFlags(shell), QStringLiteral("1|0"));
     QCOMPARE(shell.db.scalar("SELECT count(*) FROM id"), QStringLiteral("1"));
 }
@@ -187,11 +189,11 @@ void TestShellMainWindow::missingSettingsRowIsInserted()
 {
     ShellFixture shell([](TestDatabase& db) { db.exec("DELETE FROM id"); });
     TMainForm& main = shell.main();
-    QVERIFY(!main.CheckBox2->isChecked() && !main.CheckBox3->isChecked());
+    QVERIFY(!control<QCheckBox>(main, "CheckBox2")->isChecked() && !control<QCheckBox>(main, "CheckBox3")->isChecked());
     QCOMPARE(shell.db.rows("SELECT pos, print, 客户, 电话 FROM id"), QStringList{"||0|0"});
     shell.forms->showMainWindow();
-    QCOMPARE(main.ComboBox5->currentText(), QString());
-    QCOMPARE(main.ComboBox3->currentText(), QString());
+    QCOMPARE(control<QComboBox>(main, "ComboBox5")->currentText(), QString());
+    QCOMPARE(control<QComboBox>(main, "ComboBox3")->currentText(), QString());
     QVERIFY(shell.messages.texts().isEmpty());
 }
 
@@ -200,22 +202,22 @@ void TestShellMainWindow::widthAndCopiesAreWrittenThrough()
     ShellFixture shell;
     TMainForm& main = shell.main();
     shell.forms->showMainWindow();
-    QCOMPARE(main.ComboBox5->currentText(), QStringLiteral("58"));
-    QCOMPARE(main.ComboBox3->currentText(), QStringLiteral("1"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox5")->currentText(), QStringLiteral("58"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox3")->currentText(), QStringLiteral("1"));
 
-    main.ComboBox5->clearEditText();
-    typeInto(main.ComboBox5, "7");
+    control<QComboBox>(main, "ComboBox5")->clearEditText();
+    typeInto(control<QComboBox>(main, "ComboBox5"), "7");
     QCOMPARE(shell.db.scalar("SELECT pos FROM id"), QStringLiteral("7"));
-    typeInto(main.ComboBox5, "6");
+    typeInto(control<QComboBox>(main, "ComboBox5"), "6");
     QCOMPARE(shell.db.scalar("SELECT pos FROM id"), QStringLiteral("76"));
 
-    main.ComboBox3->setFocus();
-    QTest::keyClick(main.ComboBox3, Qt::Key_Down); // picks "2"
-    QCOMPARE(main.ComboBox3->currentText(), QStringLiteral("2"));
+    control<QComboBox>(main, "ComboBox3")->setFocus();
+    QTest::keyClick(control<QComboBox>(main, "ComboBox3"), Qt::Key_Down); // picks "2"
+    QCOMPARE(control<QComboBox>(main, "ComboBox3")->currentText(), QStringLiteral("2"));
     QCOMPARE(shell.db.scalar("SELECT print FROM id"), QStringLiteral("2"));
 
     // A text too long for the column is refused and the stored value stays.
-    typeInto(main.ComboBox5, QString(60, QLatin1Char('8')));
+    typeInto(control<QComboBox>(main, "ComboBox5"), QString(60, QLatin1Char('8')));
     QVERIFY(!shell.messages.messages().isEmpty());
     QVERIFY(shell.messages.messages().first().isErrorReport);
     QCOMPARE(shell.db.scalar("SELECT length(pos) FROM id"), QStringLiteral("50"));
@@ -227,22 +229,22 @@ void TestShellMainWindow::stoppedClockKeepsTypedTime()
     TMainForm& main = shell.main();
     QVERIFY(main.Timer1.isActive());
     QCOMPARE(main.Timer1.interval(), 1000);
-    QVERIFY(QDateTime::fromString(main.Edit2->text(), "yyyy-MM-dd HH:mm:ss").isValid());
-    QCOMPARE(main.Edit2->palette().color(QPalette::Base), ui::buttonFaceColour());
+    QVERIFY(QDateTime::fromString(control<QLineEdit>(main, "Edit2")->text(), "yyyy-MM-dd HH:mm:ss").isValid());
+    QCOMPARE(control<QLineEdit>(main, "Edit2")->palette().color(QPalette::Base), ui::buttonFaceColour());
 
-    QTest::mouseClick(main.CheckBox1, Qt::LeftButton);
+    QTest::mouseClick(control<QCheckBox>(main, "CheckBox1"), Qt::LeftButton);
     QVERIFY(!main.Timer1.isActive());
-    QCOMPARE(main.Edit2->palette().color(QPalette::Base), ui::windowColour());
-    main.Edit2->clear();
-    typeInto(main.Edit2, "2020-02-29 23:59:59");
+    QCOMPARE(control<QLineEdit>(main, "Edit2")->palette().color(QPalette::Base), ui::windowColour());
+    control<QLineEdit>(main, "Edit2")->clear();
+    typeInto(control<QLineEdit>(main, "Edit2"), "2020-02-29 23:59:59");
     QTest::qWait(1300);
-    QCOMPARE(main.Edit2->text(), QStringLiteral("2020-02-29 23:59:59"));
+    QCOMPARE(control<QLineEdit>(main, "Edit2")->text(), QStringLiteral("2020-02-29 23:59:59"));
 
-    QTest::mouseClick(main.CheckBox1, Qt::LeftButton);
+    QTest::mouseClick(control<QCheckBox>(main, "CheckBox1"), Qt::LeftButton);
     QVERIFY(main.Timer1.isActive());
-    QCOMPARE(main.Edit2->palette().color(QPalette::Base), ui::buttonFaceColour());
-    QTRY_VERIFY_WITH_TIMEOUT(main.Edit2->text() != QStringLiteral("2020-02-29 23:59:59"), 3000);
-    const QDateTime shown = QDateTime::fromString(main.Edit2->text(), "yyyy-MM-dd HH:mm:ss");
+    QCOMPARE(control<QLineEdit>(main, "Edit2")->palette().color(QPalette::Base), ui::buttonFaceColour());
+    QTRY_VERIFY_WITH_TIMEOUT(control<QLineEdit>(main, "Edit2")->text() != QStringLiteral("2020-02-29 23:59:59"), 3000);
+    const QDateTime shown = QDateTime::fromString(control<QLineEdit>(main, "Edit2")->text(), "yyyy-MM-dd HH:mm:ss");
     QVERIFY(qAbs(shown.secsTo(QDateTime::currentDateTime())) <= 2);
 }
 
@@ -252,7 +254,7 @@ void TestShellMainWindow::receiptNumberIsTheTimeOfShowing()
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
     shell.forms->showMainWindow();
     const QDateTime after = QDateTime::currentDateTime().addSecs(1);
-    const QString number = shell.main().Edit1->text();
+    const QString number = control<QLineEdit>(shell.main(), "Edit1")->text();
     QCOMPARE(number.size(), 14);
     QVERIFY(std::all_of(number.begin(), number.end(), [](QChar c) { return c.isDigit(); }));
     const QDateTime shown = QDateTime::fromString(number, "yyyyMMddHHmmss");
@@ -269,26 +271,26 @@ void TestShellMainWindow::pickListsReloadEmpty()
     });
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
-    QStringList goods = itemsOf(main.ComboBox1);
+    QStringList goods = itemsOf(control<QComboBox>(main, "ComboBox1"));
     goods.sort();
     QCOMPARE(goods, (QStringList{"", "梨", "苹果"}));
-    QCOMPARE(main.ComboBox1->currentText(), QString());
-    QStringList cashiers = itemsOf(main.ComboBox6);
+    QCOMPARE(control<QComboBox>(main, "ComboBox1")->currentText(), QString());
+    QStringList cashiers = itemsOf(control<QComboBox>(main, "ComboBox6"));
     cashiers.sort();
     QCOMPARE(cashiers, (QStringList{"admin", "lin"}));
-    QCOMPARE(main.ComboBox6->currentText(), QStringLiteral("admin"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox6")->currentText(), QStringLiteral("admin"));
 
-    main.ComboBox1->setEditText("桃");
+    control<QComboBox>(main, "ComboBox1")->setEditText("桃");
     main.reloadGoodsPickList();
-    QCOMPARE(main.ComboBox1->currentText(), QString());
+    QCOMPARE(control<QComboBox>(main, "ComboBox1")->currentText(), QString());
     // The logged-in cashier stays; a name that is no user's does not.
     main.reloadCashierPickList();
-    QCOMPARE(main.ComboBox6->currentText(), QStringLiteral("admin"));
-    QCOMPARE(main.ComboBox6->count(), 2);
-    main.ComboBox6->setEditText("Admin");
+    QCOMPARE(control<QComboBox>(main, "ComboBox6")->currentText(), QStringLiteral("admin"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox6")->count(), 2);
+    control<QComboBox>(main, "ComboBox6")->setEditText("Admin");
     main.reloadCashierPickList();
-    QCOMPARE(main.ComboBox6->currentText(), QString());
-    QCOMPARE(main.ComboBox6->count(), 2);
+    QCOMPARE(control<QComboBox>(main, "ComboBox6")->currentText(), QString());
+    QCOMPARE(control<QComboBox>(main, "ComboBox6")->count(), 2);
 }
 
 void TestShellMainWindow::newsFromTheSettingsWindow()
@@ -301,13 +303,13 @@ void TestShellMainWindow::newsFromTheSettingsWindow()
     shell.db.exec("INSERT INTO username VALUES ('新人', '', '普通用户')");
 
     emit settings.goodsChanged();
-    QVERIFY(main.ComboBox1->findText("新货") >= 0);
+    QVERIFY(control<QComboBox>(main, "ComboBox1")->findText("新货") >= 0);
     emit settings.usersChanged();
-    QVERIFY(main.ComboBox6->findText("新人") >= 0);
-    QCOMPARE(main.ComboBox6->currentText(), QStringLiteral("admin"));
+    QVERIFY(control<QComboBox>(main, "ComboBox6")->findText("新人") >= 0);
+    QCOMPARE(control<QComboBox>(main, "ComboBox6")->currentText(), QStringLiteral("admin"));
     emit settings.printContentSaved("新店名", "第一行\n第二行");
-    QCOMPARE(main.Edit5->text(), QStringLiteral("新店名"));
-    QCOMPARE(main.Memo1->toPlainText(), QStringLiteral("第一行\n第二行"));
+    QCOMPARE(control<QLineEdit>(main, "Edit5")->text(), QStringLiteral("新店名"));
+    QCOMPARE(control<QPlainTextEdit>(main, "Memo1")->toPlainText(), QStringLiteral("第一行\n第二行"));
 }
 
 void TestShellMainWindow::settingsButtonOpensTheUsersTab()
@@ -316,12 +318,13 @@ void TestShellMainWindow::settingsButtonOpensTheUsersTab()
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
     TXtForm& settings = *shell.forms->XtForm;
-    settings.PageControl1->setCurrentIndex(settings.PageControl1->count() - 1);
+    QTabWidget* tabs = control<QTabWidget>(settings, "PageControl1");
+    tabs->setCurrentIndex(tabs->count() - 1);
     shell.modals->clear();
-    QTest::mouseClick(main.SpeedButton1, Qt::LeftButton);
+    QTest::mouseClick(control<QToolButton>(main, "SpeedButton1"), Qt::LeftButton);
     QCOMPARE(shell.modals->dialogs().size(), 1);
     QCOMPARE(shell.modals->dialogs().first().data(), &settings);
-    QCOMPARE(settings.PageControl1->currentWidget(), settings.TabSheet1);
+    QCOMPARE(control<QTabWidget>(settings, "PageControl1")->currentWidget(), control<QWidget>(settings, "TabSheet1"));
 }
 
 void TestShellMainWindow::printKeyOnlyInTheMainWindow()
@@ -331,7 +334,7 @@ void TestShellMainWindow::printKeyOnlyInTheMainWindow()
     TMainForm& main = shell.main();
     main.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&main));
-    QTest::keyClick(main.ComboBox1, Qt::Key_F5);
+    QTest::keyClick(control<QComboBox>(main, "ComboBox1"), Qt::Key_F5);
     QCOMPARE(shell.messages.texts(), QStringList{"打印信息为空！"});
     QCOMPARE(shell.messages.messages().first().style, ui::MessageStyle::Warning);
 
@@ -352,7 +355,7 @@ void TestShellMainWindow::helpKeyFromEveryWindow()
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
     const QString help = QDir::current().absoluteFilePath("使用帮助.chm");
-    QTest::keyClick(main.Edit3, Qt::Key_F1);
+    QTest::keyClick(control<QLineEdit>(main, "Edit3"), Qt::Key_F1);
     QCOMPARE(shell.opened.opened(), QStringList{help});
 
     TXtForm& settings = *shell.forms->XtForm;
@@ -361,14 +364,14 @@ void TestShellMainWindow::helpKeyFromEveryWindow()
     QCOMPARE(shell.opened.opened(), (QStringList{help, help}));
     settings.hide();
     // F1 with a modifier is some other key.
-    QTest::keyClick(main.Edit3, Qt::Key_F1, Qt::ShiftModifier);
+    QTest::keyClick(control<QLineEdit>(main, "Edit3"), Qt::Key_F1, Qt::ShiftModifier);
     QCOMPARE(shell.opened.opened().size(), 2);
     // No help file in the folder: the viewer says so, not this program.
     QVERIFY(shell.messages.texts().isEmpty());
 
     // A desktop with nothing that opens the help: F1 says what to install.
     shell.opened.setViewerPresent(false);
-    QTest::keyClick(main.Edit3, Qt::Key_F1);
+    QTest::keyClick(control<QLineEdit>(main, "Edit3"), Qt::Key_F1);
     QCOMPARE(shell.opened.opened().size(), 3);
     QCOMPARE(shell.messages.texts().size(), 1);
     QVERIFY(shell.messages.texts().first().contains("sudo apt install xchm xdg-utils"));

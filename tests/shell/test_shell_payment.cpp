@@ -8,6 +8,7 @@
 #include "store/Catalogue.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
+#include "support/Controls.h"
 #include "support/EscPosDecoder.h"
 #include "support/PrintCapture.h"
 #include "support/PrintingSale.h"
@@ -18,6 +19,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+using testsupport::control;
 using testsupport::ShellFixture;
 
 namespace {
@@ -31,19 +33,19 @@ void activate(QWidget* window)
 // One line of price due, added as the cashier adds it: the received box is then preset to it.
 void enterSale(TMainForm& main, const QString& due)
 {
-    main.ComboBox1->setEditText(QStringLiteral("苹果"));
-    main.Edit3->setText(due);
-    main.Edit4->setText(QStringLiteral("1"));
-    main.ComboBox2->setEditText(QStringLiteral("10"));
+    control<QComboBox>(main, "ComboBox1")->setEditText(QStringLiteral("苹果"));
+    control<QLineEdit>(main, "Edit3")->setText(due);
+    control<QLineEdit>(main, "Edit4")->setText(QStringLiteral("1"));
+    control<QComboBox>(main, "ComboBox2")->setEditText(QStringLiteral("10"));
     main.Edit3KeyUp();
     main.SpeedButton2Click();
-    QCOMPARE(main.Label15->text(), due);
-    QCOMPARE(main.ComboBox4->currentText(), due);
+    QCOMPARE(control<QLabel>(main, "Label15")->text(), due);
+    QCOMPARE(control<QComboBox>(main, "ComboBox4")->currentText(), due);
 }
 
 QLineEdit* received(TMainForm& main)
 {
-    return main.ComboBox4->lineEdit();
+    return control<QComboBox>(main, "ComboBox4")->lineEdit();
 }
 
 // Rows of the captured receipt's element that shows the text, or -1 when it is not there.
@@ -117,35 +119,36 @@ void TestShellPayment::receivedBoxTakesTheTyping()
     TMainForm& main = shell.main();
     activate(&main);
     enterSale(main, QStringLiteral("38.38"));
-    main.ComboBox1->setFocus();
+    control<QComboBox>(main, "ComboBox1")->setFocus();
     QLineEdit* box = received(main);
 
     if (way == QLatin1String("click")) {
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 4, box->height() / 2));
     } else if (way == QLatin1String("tab")) {
-        main.ComboBox4->setFocus(Qt::TabFocusReason);
+        control<QComboBox>(main, "ComboBox4")->setFocus(Qt::TabFocusReason);
     } else if (way == QLatin1String("pick")) {
-        main.ComboBox4->setFocus(Qt::MouseFocusReason);
+        control<QComboBox>(main, "ComboBox4")->setFocus(Qt::MouseFocusReason);
         QCoreApplication::processEvents();
         box->setCursorPosition(2);
-        main.ComboBox4->setCurrentIndex(main.ComboBox4->findText(QStringLiteral("100")));
-        emit main.ComboBox4->activated(main.ComboBox4->currentIndex());
+        QComboBox* presets = control<QComboBox>(main, "ComboBox4");
+        presets->setCurrentIndex(presets->findText(QStringLiteral("100")));
+        emit presets->activated(presets->currentIndex());
     } else {
         // Ctrl+A then Ctrl+C copies the preset; Ctrl+V puts the clipboard over it.
-        main.ComboBox4->setFocus(Qt::MouseFocusReason);
+        control<QComboBox>(main, "ComboBox4")->setFocus(Qt::MouseFocusReason);
         QCoreApplication::processEvents();
         box->setCursorPosition(0);
-        QTest::keyClick(main.ComboBox4, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(control<QComboBox>(main, "ComboBox4"), Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(box->selectedText(), QStringLiteral("38.38"));
-        QTest::keyClick(main.ComboBox4, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(control<QComboBox>(main, "ComboBox4"), Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("38.38"));
         QGuiApplication::clipboard()->setText(clipboard);
-        QTest::keyClick(main.ComboBox4, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(control<QComboBox>(main, "ComboBox4"), Qt::Key_V, Qt::ControlModifier);
     }
     QCoreApplication::processEvents();
-    QTest::keyClicks(main.ComboBox4, typed);
-    QCOMPARE(main.ComboBox4->currentText(), expected);
-    QCOMPARE(main.Edit6->text(), change);
+    QTest::keyClicks(control<QComboBox>(main, "ComboBox4"), typed);
+    QCOMPARE(control<QComboBox>(main, "ComboBox4")->currentText(), expected);
+    QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), change);
 }
 
 void TestShellPayment::changeInFen_data()
@@ -171,9 +174,9 @@ void TestShellPayment::changeInFen()
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
     enterSale(main, due);
-    main.ComboBox4->setEditText(received);
+    control<QComboBox>(main, "ComboBox4")->setEditText(received);
     main.ComboBox4Change();
-    QCOMPARE(main.Edit6->text(), change);
+    QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), change);
 }
 
 void TestShellPayment::shortCashIsRefused()
@@ -184,7 +187,7 @@ void TestShellPayment::shortCashIsRefused()
     TMainForm& main = shell.main();
     enterSale(main, QStringLiteral("38.38"));
     for (const QString& typed : {QStringLiteral("38.37"), QString()}) {
-        main.ComboBox4->setEditText(typed);
+        control<QComboBox>(main, "ComboBox4")->setEditText(typed);
         shell.messages.clear();
         main.WMHotKey(TMainForm::PrintKey);
         QCOMPARE(shell.messages.texts(), QStringList{QStringLiteral("实收金额不足")});
@@ -241,7 +244,7 @@ void TestShellPayment::paymentsRecordedAndPrinted()
     QVERIFY(shell.logIn());
     TMainForm& main = shell.main();
     activate(&main);
-    main.CheckBox2->setChecked(false); // report 1
+    control<QCheckBox>(main, "CheckBox2")->setChecked(false); // report 1
     enterSale(main, QStringLiteral("38.38"));
     if (key)
         QTest::keyClick(&main, Qt::Key(key));
@@ -249,15 +252,16 @@ void TestShellPayment::paymentsRecordedAndPrinted()
         shell.modals->setWhileShown([&](QDialog* dialog) {
             auto* split = qobject_cast<TZhfkForm*>(dialog);
             QVERIFY(split);
-            split->ComboBox1->setCurrentIndex(split->ComboBox1->findText(second));
-            split->Edit1->setText(splitAmount);
+            QComboBox* method = control<QComboBox>(*split, "ComboBox1");
+            method->setCurrentIndex(method->findText(second));
+            control<QLineEdit>(*split, "Edit1")->setText(splitAmount);
         });
         QTest::keyClick(&main, Qt::Key_F11);
     }
     QVERIFY(main.payment().caption()->text().contains(sales::methodName(main.payment().choice().first)));
     if (!typed.isEmpty())
-        main.ComboBox4->setEditText(typed);
-    main.ComboBox4->setFocus();
+        control<QComboBox>(main, "ComboBox4")->setEditText(typed);
+    control<QComboBox>(main, "ComboBox4")->setFocus();
     QTest::keyClick(&main, Qt::Key_F5);
 
     const QString number = shell.db.scalar("SELECT 单号 FROM xstj");
@@ -291,7 +295,7 @@ void TestShellPayment::paymentsRecordedAndPrinted()
     QCOMPARE(main.payment().choice().first, sales::PayMethod::Cash);
     QVERIFY(!main.payment().choice().isSplit());
     QVERIFY(!received(main)->isReadOnly());
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(main.ComboBox1));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(control<QComboBox>(main, "ComboBox1")));
 }
 
 void TestShellPayment::historyShowsHowSalesWerePaid()

@@ -14,6 +14,7 @@
 #include "shell/Forms.h"
 #include "shell/MainUnit.h"
 #include "store/Passwords.h"
+#include "support/Controls.h"
 #include "support/DesktopRecorders.h"
 #include "support/PrintingQueue.h"
 #include "support/RecordsWorkbook.h"
@@ -32,6 +33,7 @@
 #include <cmath>
 #include <memory>
 
+using testsupport::control;
 using testsupport::retype;
 using testsupport::ShellFixture;
 using testsupport::typeInto;
@@ -200,20 +202,22 @@ void TestShellRoad::aDayAtTheShop()
     QCOMPARE(adminMain.statusText(1), QStringLiteral("  用户权限：管理员"));
 
     // ---- 2. A cashier and three goods, through the settings window and its dialogs. ----
-    QVERIFY(press(adminMain.SpeedButton1));
+    QVERIFY(press(control<QToolButton>(adminMain, "SpeedButton1")));
     QCOMPARE(shop.modals->shown(), QStringList({"TXtForm"}));
     TXtForm& settings = *admin.XtForm;
-    QCOMPARE(settings.PageControl1->currentWidget(), settings.TabSheet1);
+    QCOMPARE(control<QTabWidget>(settings, "PageControl1")->currentWidget(), control<QWidget>(settings, "TabSheet1"));
 
-    QVERIFY(press(settings.SpeedButton1));
+    QVERIFY(press(control<QPushButton>(settings, "SpeedButton1")));
     QCOMPARE(shop.modals->shown(), QStringList({"TXtForm", "TYhtjForm"}));
     TYhtjForm& addUser = *admin.YhtjForm;
-    addUser.Edit1->setText(Cashier); // Chinese comes from an input method, which the test cannot type
-    typeInto(addUser.Edit2, CashierPassword);
-    addUser.ComboBox1->setCurrentIndex(addUser.ComboBox1->findText(QStringLiteral("普通用户")));
-    QVERIFY(press(addUser.SpeedButton1));
+    // Chinese comes from an input method, which the test cannot type.
+    control<QLineEdit>(addUser, "Edit1")->setText(Cashier);
+    typeInto(control<QLineEdit>(addUser, "Edit2"), CashierPassword);
+    QComboBox* right = control<QComboBox>(addUser, "ComboBox1");
+    right->setCurrentIndex(right->findText(QStringLiteral("普通用户")));
+    QVERIFY(press(control<QPushButton>(addUser, "SpeedButton1")));
     QCOMPARE(shop.messages.texts(), QStringList({"添加用户成功！"}));
-    QVERIFY(press(addUser.SpeedButton2));
+    QVERIFY(press(control<QPushButton>(addUser, "SpeedButton2")));
     QVERIFY(!addUser.isVisible());
 
     const QStringList users = shop.db.rows("SELECT 用户名, 密码, 权限 FROM username ORDER BY rowid");
@@ -225,24 +229,25 @@ void TestShellRoad::aDayAtTheShop()
     QVERIFY2(cashierRow.at(1).startsWith("$argon2id$"), qPrintable(cashierRow.at(1)));
     QVERIFY(!cashierRow.at(1).contains(CashierPassword));
     QVERIFY(store::verifyPassword(CashierPassword, cashierRow.at(1)));
-    QVERIFY(adminMain.ComboBox6->findText(Cashier) >= 0); // the main window's cashier list followed
+    // The main window's cashier list followed.
+    QVERIFY(control<QComboBox>(adminMain, "ComboBox6")->findText(Cashier) >= 0);
 
-    QVERIFY(press(settings.SpeedButton4));
+    QVERIFY(press(control<QPushButton>(settings, "SpeedButton4")));
     TSptjForm& addGoods = *admin.SptjForm;
     QVERIFY(addGoods.isVisible());
     shop.messages.clear();
     const QList<std::pair<QString, QString>> goods = {{"苹果", "4.5"}, {"牛奶", "6.85"}, {"面包", "3.25"}};
     for (const auto& [name, price] : goods) {
-        addGoods.Edit1->setText(name);
-        typeInto(addGoods.Edit2, price);
-        QVERIFY(press(addGoods.SpeedButton1));
+        control<QLineEdit>(addGoods, "Edit1")->setText(name);
+        typeInto(control<QLineEdit>(addGoods, "Edit2"), price);
+        QVERIFY(press(control<QPushButton>(addGoods, "SpeedButton1")));
     }
     QCOMPARE(shop.messages.texts(), QStringList(3, QStringLiteral("添加商品成功！")));
-    QVERIFY(press(addGoods.SpeedButton2));
+    QVERIFY(press(control<QPushButton>(addGoods, "SpeedButton2")));
     QCOMPARE(shop.db.rows("SELECT 品名, 单价 FROM spxx ORDER BY rowid"),
              QStringList({"苹果|4.5", "牛奶|6.85", "面包|3.25"}));
-    QCOMPARE(settings.DBGridEh2->model()->rowCount(), 3);
-    QCOMPARE(adminMain.ComboBox1->count(), 3);
+    QCOMPARE(control<ui::DataGrid>(settings, "DBGridEh2")->model()->rowCount(), 3);
+    QCOMPARE(control<QComboBox>(adminMain, "ComboBox1")->count(), 3);
     settings.close();
     shop.messages.clear();
     shop.modals->clear();
@@ -255,77 +260,79 @@ void TestShellRoad::aDayAtTheShop()
     QCOMPARE(shop.messages.texts(), QStringList({"登录软件密码错误！"}));
     shop.messages.clear();
     QVERIFY(testsupport::logIn(cashier, Cashier, CashierPassword));
-    QCOMPARE(main.ComboBox6->currentText(), Cashier);
+    QCOMPARE(control<QComboBox>(main, "ComboBox6")->currentText(), Cashier);
     QCOMPARE(main.statusText(1), QStringLiteral("  用户权限：普通用户"));
     // An ordinary user neither types the receipt number, adds users nor deletes sales; the
     // administrator's windows keep their rights.
-    QVERIFY(main.Edit1->isReadOnly());
-    QVERIFY(!cashier.XtForm->SpeedButton1->isEnabled());
-    QVERIFY(!cashier.XstjForm->SpeedButton4->isEnabled());
+    QVERIFY(control<QLineEdit>(main, "Edit1")->isReadOnly());
+    QVERIFY(!control<QPushButton>(*cashier.XtForm, "SpeedButton1")->isEnabled());
+    QVERIFY(!control<QToolButton>(*cashier.XstjForm, "SpeedButton4")->isEnabled());
     QVERIFY(!cashier.XstjForm->N6->isEnabled());
-    QVERIFY(!adminMain.Edit1->isReadOnly());
-    QVERIFY(admin.XstjForm->SpeedButton4->isEnabled());
-    const QString receipt1 = main.Edit1->text();
+    QVERIFY(!control<QLineEdit>(adminMain, "Edit1")->isReadOnly());
+    QVERIFY(control<QToolButton>(*admin.XstjForm, "SpeedButton4")->isEnabled());
+    const QString receipt1 = control<QLineEdit>(main, "Edit1")->text();
     QCOMPARE(receipt1.size(), 14);
-    QCOMPARE(main.ComboBox1->count(), 3);
+    QCOMPARE(control<QComboBox>(main, "ComboBox1")->count(), 3);
 
     // ---- 4. The first sale: three lines, one changed, one taken back. ----
-    QVERIFY(pick(main.ComboBox1, "苹果"));
-    QCOMPARE(main.Edit3->text(), QStringLiteral("4.5"));
-    retype(main.Edit4, "3");
-    QCOMPARE(main.Edit11->text(), QStringLiteral("13.5"));
-    QVERIFY(press(main.SpeedButton2));
+    QVERIFY(pick(control<QComboBox>(main, "ComboBox1"), "苹果"));
+    QCOMPARE(control<QLineEdit>(main, "Edit3")->text(), QStringLiteral("4.5"));
+    retype(control<QLineEdit>(main, "Edit4"), "3");
+    QCOMPARE(control<QLineEdit>(main, "Edit11")->text(), QStringLiteral("13.5"));
+    QVERIFY(press(control<QToolButton>(main, "SpeedButton2")));
 
-    QVERIFY(pick(main.ComboBox1, "牛奶"));
-    retype(main.Edit4, "3");
-    QVERIFY(pick(main.ComboBox2, "8.8"));
-    QCOMPARE(main.Edit11->text(), QStringLiteral("20.55"));
-    QCOMPARE(main.Edit12->text(), QStringLiteral("18.084"));
-    QVERIFY(press(main.SpeedButton2));
+    QVERIFY(pick(control<QComboBox>(main, "ComboBox1"), "牛奶"));
+    retype(control<QLineEdit>(main, "Edit4"), "3");
+    QVERIFY(pick(control<QComboBox>(main, "ComboBox2"), "8.8"));
+    QCOMPARE(control<QLineEdit>(main, "Edit11")->text(), QStringLiteral("20.55"));
+    QCOMPARE(control<QLineEdit>(main, "Edit12")->text(), QStringLiteral("18.084"));
+    QVERIFY(press(control<QToolButton>(main, "SpeedButton2")));
 
-    QVERIFY(pick(main.ComboBox1, "面包"));
-    QVERIFY(press(main.SpeedButton2));
+    QVERIFY(pick(control<QComboBox>(main, "ComboBox1"), "面包"));
+    QVERIFY(press(control<QToolButton>(main, "SpeedButton2")));
     QCOMPARE(saleLines(shop),
              QStringList({receipt1 + "|苹果|4.5|3.0|13.5|13.5", receipt1 + "|牛奶|6.85|3.0|20.55|18.084",
                           receipt1 + "|面包|3.25|1.0|3.25|3.25"}));
-    QCOMPARE(main.Label13->text(), QStringLiteral("7"));
-    QCOMPARE(main.Label14->text(), QStringLiteral("37.3"));
-    QCOMPARE(main.Label15->text(), QStringLiteral("34.83")); // 34.834
+    QCOMPARE(control<QLabel>(main, "Label13")->text(), QStringLiteral("7"));
+    QCOMPARE(control<QLabel>(main, "Label14")->text(), QStringLiteral("37.3"));
+    QCOMPARE(control<QLabel>(main, "Label15")->text(), QStringLiteral("34.83")); // 34.834
 
     // Four apples, not three: the quantity is typed again after choosing the line.
-    QVERIFY(clickRow(*main.DBGridEh1, 0));
-    QCOMPARE(main.ComboBox1->currentText(), QStringLiteral("苹果"));
-    QVERIFY(!main.SpeedButton2->isEnabled());
-    retype(main.Edit4, "4");
-    QCOMPARE(main.Edit12->text(), QStringLiteral("18"));
-    QVERIFY(press(main.SpeedButton3));
-    QCOMPARE(main.Label13->text(), QStringLiteral("8"));
-    QCOMPARE(main.Label14->text(), QStringLiteral("41.8"));
-    QCOMPARE(main.Label15->text(), QStringLiteral("39.33")); // 39.334
-    QVERIFY(clickRow(*main.DBGridEh1, 2));
-    QCOMPARE(main.ComboBox1->currentText(), QStringLiteral("面包"));
-    QVERIFY(press(main.SpeedButton4));
+    QVERIFY(clickRow(*control<ui::DataGrid>(main, "DBGridEh1"), 0));
+    QCOMPARE(control<QComboBox>(main, "ComboBox1")->currentText(), QStringLiteral("苹果"));
+    QVERIFY(!control<QToolButton>(main, "SpeedButton2")->isEnabled());
+    retype(control<QLineEdit>(main, "Edit4"), "4");
+    QCOMPARE(control<QLineEdit>(main, "Edit12")->text(), QStringLiteral("18"));
+    QVERIFY(press(control<QToolButton>(main, "SpeedButton3")));
+    QCOMPARE(control<QLabel>(main, "Label13")->text(), QStringLiteral("8"));
+    QCOMPARE(control<QLabel>(main, "Label14")->text(), QStringLiteral("41.8"));
+    QCOMPARE(control<QLabel>(main, "Label15")->text(), QStringLiteral("39.33")); // 39.334
+    QVERIFY(clickRow(*control<ui::DataGrid>(main, "DBGridEh1"), 2));
+    QCOMPARE(control<QComboBox>(main, "ComboBox1")->currentText(), QStringLiteral("面包"));
+    QVERIFY(press(control<QToolButton>(main, "SpeedButton4")));
     // Taking a chosen line back leaves "添加" disabled too, until the grid is clicked again.
-    QVERIFY(!main.SpeedButton2->isEnabled() && !main.SpeedButton3->isEnabled() && !main.SpeedButton4->isEnabled());
+    QVERIFY(!control<QToolButton>(main, "SpeedButton2")->isEnabled() &&
+            !control<QToolButton>(main, "SpeedButton3")->isEnabled() &&
+            !control<QToolButton>(main, "SpeedButton4")->isEnabled());
     QCOMPARE(saleLines(shop),
              QStringList({receipt1 + "|苹果|4.5|4.0|18.0|18.0", receipt1 + "|牛奶|6.85|3.0|20.55|18.084"}));
-    QCOMPARE(main.Label13->text(), QStringLiteral("7"));
-    QCOMPARE(main.Label14->text(), QStringLiteral("38.55"));
-    QCOMPARE(main.Label15->text(), QStringLiteral("36.08")); // 36.084
-    QCOMPARE(main.ComboBox4->currentText(), QStringLiteral("36.08"));
-    QCOMPARE(main.Edit6->text(), QStringLiteral("0.00"));
-    retype(main.ComboBox4, "50");
-    QCOMPARE(main.Edit6->text(), QStringLiteral("13.92"));
-    QVERIFY(main.Edit9->isEnabled() && main.Edit10->isEnabled());
-    main.Edit9->setText(QStringLiteral("李女士"));
-    retype(main.Edit10, "13800138000");
+    QCOMPARE(control<QLabel>(main, "Label13")->text(), QStringLiteral("7"));
+    QCOMPARE(control<QLabel>(main, "Label14")->text(), QStringLiteral("38.55"));
+    QCOMPARE(control<QLabel>(main, "Label15")->text(), QStringLiteral("36.08")); // 36.084
+    QCOMPARE(control<QComboBox>(main, "ComboBox4")->currentText(), QStringLiteral("36.08"));
+    QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), QStringLiteral("0.00"));
+    retype(control<QComboBox>(main, "ComboBox4"), "50");
+    QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), QStringLiteral("13.92"));
+    QVERIFY(control<QLineEdit>(main, "Edit9")->isEnabled() && control<QLineEdit>(main, "Edit10")->isEnabled());
+    control<QLineEdit>(main, "Edit9")->setText(QStringLiteral("李女士"));
+    retype(control<QLineEdit>(main, "Edit10"), "13800138000");
     QVERIFY2(shop.messages.texts().isEmpty(), qPrintable(shop.messages.texts().join('\n')));
 
     // ---- 5. Printed on 58 mm through the spooler; the sale goes into the history. ----
-    QCOMPARE(main.ComboBox5->currentText(), QStringLiteral("58"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox5")->currentText(), QStringLiteral("58"));
     // The next receipt number is the clock's second: let it move on from this one's.
     QTRY_VERIFY(TMainForm::newReceiptNumber(QString()) != receipt1);
-    QVERIFY(press(main.SpeedButton6));
+    QVERIFY(press(control<QToolButton>(main, "SpeedButton6")));
     QVERIFY2(shop.messages.texts().isEmpty(), qPrintable(shop.messages.texts().join('\n')));
     const QString pdf1 = receiveReceipt(queue, QDir(shop.db.folder()).filePath("receipt1.pdf"));
     QVERIFY2(!pdf1.isEmpty(), "the first receipt did not arrive as a PDF");
@@ -338,10 +345,10 @@ void TestShellRoad::aDayAtTheShop()
                                                         time1 + "|李女士|13800138000|牛奶|6.85|3.0|20.55|18.084"}));
     QCOMPARE(shop.db.scalar("SELECT count(*) FROM xsmx"), QStringLiteral("2"));
     QVERIFY(saleLines(shop).isEmpty());
-    QCOMPARE(main.DBGridEh1->model()->rowCount(), 0);
-    QCOMPARE(main.Label15->text(), QStringLiteral("0"));
-    QCOMPARE(main.Edit9->text(), QString());
-    const QString receipt2 = main.Edit1->text();
+    QCOMPARE(control<ui::DataGrid>(main, "DBGridEh1")->model()->rowCount(), 0);
+    QCOMPARE(control<QLabel>(main, "Label15")->text(), QStringLiteral("0"));
+    QCOMPARE(control<QLineEdit>(main, "Edit9")->text(), QString());
+    const QString receipt2 = control<QLineEdit>(main, "Edit1")->text();
     QVERIFY2(receipt2 > receipt1, qPrintable(receipt2));
 
     const QSizeF page1 = testsupport::pdfPageSizeInPoints(pdf1);
@@ -360,25 +367,25 @@ void TestShellRoad::aDayAtTheShop()
 
     // The second sale on 76 mm, chosen on the main window and kept in the database. The print
     // run left the line buttons as they were: a click into the empty grid brings "添加" back.
-    QVERIFY(!main.SpeedButton2->isEnabled());
-    QTest::mouseClick(main.DBGridEh1->view()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
-    QVERIFY(main.SpeedButton2->isEnabled());
-    QVERIFY(pick(main.ComboBox5, "76"));
+    QVERIFY(!control<QToolButton>(main, "SpeedButton2")->isEnabled());
+    QTest::mouseClick(control<ui::DataGrid>(main, "DBGridEh1")->view()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+    QVERIFY(control<QToolButton>(main, "SpeedButton2")->isEnabled());
+    QVERIFY(pick(control<QComboBox>(main, "ComboBox5"), "76"));
     QCOMPARE(shop.db.scalar("SELECT pos FROM id"), QStringLiteral("76"));
-    QVERIFY(pick(main.ComboBox1, "苹果"));
-    QVERIFY(pick(main.ComboBox2, "9.0"));
-    QCOMPARE(main.Edit12->text(), QStringLiteral("4.05"));
-    QVERIFY(press(main.SpeedButton2));
-    QVERIFY(pick(main.ComboBox1, "面包"));
-    retype(main.Edit4, "2");
-    QVERIFY(press(main.SpeedButton2));
+    QVERIFY(pick(control<QComboBox>(main, "ComboBox1"), "苹果"));
+    QVERIFY(pick(control<QComboBox>(main, "ComboBox2"), "9.0"));
+    QCOMPARE(control<QLineEdit>(main, "Edit12")->text(), QStringLiteral("4.05"));
+    QVERIFY(press(control<QToolButton>(main, "SpeedButton2")));
+    QVERIFY(pick(control<QComboBox>(main, "ComboBox1"), "面包"));
+    retype(control<QLineEdit>(main, "Edit4"), "2");
+    QVERIFY(press(control<QToolButton>(main, "SpeedButton2")));
     QCOMPARE(saleLines(shop), QStringList({receipt2 + "|苹果|4.5|1.0|4.5|4.05", receipt2 + "|面包|3.25|2.0|6.5|6.5"}));
-    QCOMPARE(main.Label15->text(), QStringLiteral("10.55"));
-    retype(main.ComboBox4, "20");
-    QCOMPARE(main.Edit6->text(), QStringLiteral("9.45"));
+    QCOMPARE(control<QLabel>(main, "Label15")->text(), QStringLiteral("10.55"));
+    retype(control<QComboBox>(main, "ComboBox4"), "20");
+    QCOMPARE(control<QLineEdit>(main, "Edit6")->text(), QStringLiteral("9.45"));
     QTRY_VERIFY(TMainForm::newReceiptNumber(QString()) != receipt2);
-    QTRY_VERIFY(main.Edit2->text() > time1); // so it is listed after the first sale
-    QVERIFY(press(main.SpeedButton6));
+    QTRY_VERIFY(control<QLineEdit>(main, "Edit2")->text() > time1); // so it is listed after the first sale
+    QVERIFY(press(control<QToolButton>(main, "SpeedButton6")));
     QVERIFY2(shop.messages.texts().isEmpty(), qPrintable(shop.messages.texts().join('\n')));
     const QString pdf2 = receiveReceipt(queue, QDir(shop.db.folder()).filePath("receipt2.pdf"));
     QVERIFY2(!pdf2.isEmpty(), "the second receipt did not arrive as a PDF");
@@ -407,42 +414,42 @@ void TestShellRoad::aDayAtTheShop()
     QCOMPARE(receiptLine(text2, "合计"), QStringLiteral("合计: 3 10.55"));
 
     // ---- 6. The history: list, footers, searches, a sale's lines. ----
-    QVERIFY(press(main.SpeedButton7));
+    QVERIFY(press(control<QToolButton>(main, "SpeedButton7")));
     QCOMPARE(shop.modals->shown(), QStringList({"TXstjForm"}));
     TXstjForm& statistics = *cashier.XstjForm;
-    ui::DataGrid& list = *statistics.DBGridEh1;
+    ui::DataGrid& list = *control<ui::DataGrid>(statistics, "DBGridEh1");
     QVERIFY(QTest::qWaitForWindowExposed(&statistics));
     QCOMPARE(listedReceipts(list), QStringList({receipt1, receipt2}));
     QCOMPARE(sumFooters(list), QStringList({"10", "49.55", "46.63"}));
 
     TXscxForm& query = *cashier.XscxForm;
-    QVERIFY(press(statistics.SpeedButton1));
+    QVERIFY(press(control<QToolButton>(statistics, "SpeedButton1")));
     // Every printed receipt number is offered (the list model finds nothing by text: it is read row by row).
     QStringList offered;
-    for (int i = 0; i < query.ComboBox1->count(); ++i)
-        offered << query.ComboBox1->itemText(i);
+    for (int i = 0; i < control<QComboBox>(query, "ComboBox1")->count(); ++i)
+        offered << control<QComboBox>(query, "ComboBox1")->itemText(i);
     offered.sort();
     QCOMPARE(offered, QStringList({receipt1, receipt2}));
-    query.ComboBox1->setEditText(receipt2);
-    QVERIFY(press(query.SpeedButton1));
+    control<QComboBox>(query, "ComboBox1")->setEditText(receipt2);
+    QVERIFY(press(control<QToolButton>(query, "SpeedButton1")));
     QVERIFY(!query.isVisible());
     QCOMPARE(listedReceipts(list), QStringList({receipt2}));
     QCOMPARE(sumFooters(list), QStringList({"3", "11", "10.55"}));
 
-    QVERIFY(press(statistics.SpeedButton1));
-    retype(query.ComboBox2, "admin");
-    QVERIFY(press(query.SpeedButton1));
+    QVERIFY(press(control<QToolButton>(statistics, "SpeedButton1")));
+    retype(control<QComboBox>(query, "ComboBox2"), "admin");
+    QVERIFY(press(control<QToolButton>(query, "SpeedButton1")));
     QCOMPARE(listedReceipts(list), QStringList());
     QCOMPARE(sumFooters(list), QStringList({"0", "0", "0"}));
 
-    QVERIFY(press(statistics.SpeedButton1));
-    QVERIFY(pick(query.ComboBox2, Cashier));
-    QVERIFY(press(query.SpeedButton1));
+    QVERIFY(press(control<QToolButton>(statistics, "SpeedButton1")));
+    QVERIFY(pick(control<QComboBox>(query, "ComboBox2"), Cashier));
+    QVERIFY(press(control<QToolButton>(query, "SpeedButton1")));
     QCOMPARE(listedReceipts(list), QStringList({receipt1, receipt2}));
     QCOMPARE(shop.modals->shown(), QStringList({"TXstjForm", "TXscxForm", "TXscxForm", "TXscxForm"}));
 
     // The cashier's delete button is disabled: a click deletes nothing.
-    QTest::mouseClick(statistics.SpeedButton4, Qt::LeftButton);
+    QTest::mouseClick(control<QToolButton>(statistics, "SpeedButton4"), Qt::LeftButton);
     QCOMPARE(shop.db.scalar("SELECT count(*) FROM xstj"), QStringLiteral("2"));
 
     const int row1 = rowOf(list, receipt1);
@@ -451,18 +458,18 @@ void TestShellRoad::aDayAtTheShop()
     QCOMPARE(shop.modals->shown().last(), QStringLiteral("TXsmxForm"));
     TXsmxForm& detail = *cashier.XsmxForm;
     QCOMPARE(detail.caption(), QStringLiteral("单号：") + receipt1);
-    QCOMPARE(shownRows(*detail.DBGridEh1),
+    QCOMPARE(shownRows(*control<ui::DataGrid>(detail, "DBGridEh1")),
              QStringList({"1|李女士|13800138000|苹果|4.5|4|18|18|", "2|李女士|13800138000|牛奶|6.85|3|20.55|18.08|"}));
-    QCOMPARE(detail.DBGridEh1->footerText(5), QStringLiteral("7"));
-    QCOMPARE(detail.DBGridEh1->footerText(6), QStringLiteral("38.55"));
-    QCOMPARE(detail.DBGridEh1->footerText(7), QStringLiteral("36.08"));
+    QCOMPARE(control<ui::DataGrid>(detail, "DBGridEh1")->footerText(5), QStringLiteral("7"));
+    QCOMPARE(control<ui::DataGrid>(detail, "DBGridEh1")->footerText(6), QStringLiteral("38.55"));
+    QCOMPARE(control<ui::DataGrid>(detail, "DBGridEh1")->footerText(7), QStringLiteral("36.08"));
     detail.close();
 
     // ---- 7. The list exported to .xls. ----
     const QString chosen = QDir(shop.db.folder()).filePath(QStringLiteral("销售记录"));
     ui::SaveNameOverride saveDialog({chosen});
     shop.messages.clear();
-    QVERIFY(press(statistics.SpeedButton2));
+    QVERIFY(press(control<QToolButton>(statistics, "SpeedButton2")));
     QCOMPARE(saveDialog.asked(), 1);
     QCOMPARE(shop.messages.texts(), QStringList({"成功导出全部数据!"}));
     QString error;
@@ -498,23 +505,23 @@ void TestShellRoad::aDayAtTheShop()
     // ---- 8. The administrator deletes the second sale; the first stays, with its lines. ----
     shop.messages.clear();
     shop.modals->clear();
-    QVERIFY(press(adminMain.SpeedButton7));
+    QVERIFY(press(control<QToolButton>(adminMain, "SpeedButton7")));
     TXstjForm& adminStatistics = *admin.XstjForm;
-    ui::DataGrid& adminList = *adminStatistics.DBGridEh1;
+    ui::DataGrid& adminList = *control<ui::DataGrid>(adminStatistics, "DBGridEh1");
     QVERIFY(QTest::qWaitForWindowExposed(&adminStatistics));
     QCOMPARE(listedReceipts(adminList), QStringList({receipt1, receipt2}));
     const QStringList firstSaleLines = historyLines(shop, receipt1);
     QVERIFY(clickRow(adminList, rowOf(adminList, receipt2))); // the list opens on the first sale
 
     shop.messages.setNextAnswers({false});
-    QVERIFY(press(adminStatistics.SpeedButton4));
+    QVERIFY(press(control<QToolButton>(adminStatistics, "SpeedButton4")));
     QCOMPARE(shop.messages.texts(), QStringList({"确定要删除选中的销售信息？"}));
     QCOMPARE(shop.messages.messages().first().style, ui::MessageStyle::WarningOkCancel);
     QCOMPARE(shop.db.scalar("SELECT count(*) FROM xstj"), QStringLiteral("2"));
     QCOMPARE(shop.db.scalar("SELECT count(*) FROM xsmx"), QStringLiteral("4"));
 
     shop.messages.setNextAnswers({true});
-    QVERIFY(press(adminStatistics.SpeedButton4));
+    QVERIFY(press(control<QToolButton>(adminStatistics, "SpeedButton4")));
     QCOMPARE(shop.messages.texts().size(), 2);
     QCOMPARE(shop.db.rows("SELECT 单号 FROM xstj"), QStringList({receipt1}));
     QCOMPARE(shop.db.rows("SELECT DISTINCT 单号 FROM xsmx"), QStringList({receipt1}));
@@ -523,7 +530,7 @@ void TestShellRoad::aDayAtTheShop()
     QCOMPARE(sumFooters(adminList), QStringList({"7", "38.55", "36.08"}));
 
     // The cashier's list, read again, agrees.
-    QVERIFY(press(main.SpeedButton7));
+    QVERIFY(press(control<QToolButton>(main, "SpeedButton7")));
     QCOMPARE(listedReceipts(list), QStringList({receipt1}));
     QCOMPARE(shop.db.scalar("PRAGMA integrity_check"), QStringLiteral("ok"));
     QCOMPARE(shop.messages.texts().size(), 2);

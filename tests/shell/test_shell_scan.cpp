@@ -3,11 +3,13 @@
 #include "settings/SptjUnit.h"
 #include "shell/Forms.h"
 #include "shell/MainUnit.h"
+#include "support/Controls.h"
 #include "support/ShellFixture.h"
 
 #include <QLabel>
 #include <QtTest>
 
+using testsupport::control;
 using testsupport::saleLineTexts;
 using testsupport::ShellFixture;
 
@@ -31,8 +33,9 @@ void scan(const QString& code)
 
 void readyForTheNext(TMainForm& main)
 {
-    QVERIFY(main.ComboBox1->hasFocus() || main.ComboBox1->lineEdit()->hasFocus());
-    QCOMPARE(main.ComboBox1->currentText(), QString());
+    QVERIFY(control<QComboBox>(main, "ComboBox1")->hasFocus() ||
+            control<QComboBox>(main, "ComboBox1")->lineEdit()->hasFocus());
+    QCOMPARE(control<QComboBox>(main, "ComboBox1")->currentText(), QString());
 }
 
 } // namespace
@@ -54,7 +57,7 @@ void TestShellScan::scannerAtTheCounter()
     TMainForm& main = shell.main();
     main.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&main));
-    main.ComboBox1->setFocus();
+    control<QComboBox>(main, "ComboBox1")->setFocus();
 
     scan("6901234567892");
     readyForTheNext(main);
@@ -66,8 +69,8 @@ void TestShellScan::scannerAtTheCounter()
     QCOMPARE(saleLineTexts(shell), QStringList({"可乐|3|2|6|6", "薯片|5.5|1|5.5|5.5"}));
 
     // The discount box's discount goes onto the scanned line.
-    main.ComboBox2->setEditText("9");
-    main.ComboBox1->setFocus();
+    control<QComboBox>(main, "ComboBox2")->setEditText("9");
+    control<QComboBox>(main, "ComboBox1")->setFocus();
     scan("036000291452");
     readyForTheNext(main);
     // 455 g of the goods whose code is 12345, at 12.99 a kilogram; the discount is back at 10, as
@@ -83,17 +86,17 @@ void TestShellScan::scannerAtTheCounter()
 
     QCOMPARE(saleLineTexts(shell), QStringList({"可乐|3|2|6|6", "薯片|5.5|1|5.5|5.5", "牛奶|12.5|1|12.5|11.25",
                                                 "苹果|12.99|0.455|5.91|5.91"}));
-    QCOMPARE(main.Label13->text(), QStringLiteral("4.45"));
-    QCOMPARE(main.Label15->text(), QStringLiteral("28.66"));
+    QCOMPARE(control<QLabel>(main, "Label13")->text(), QStringLiteral("4.45"));
+    QCOMPARE(control<QLabel>(main, "Label15")->text(), QStringLiteral("28.66"));
     // The catalogue gave the lines and is as it was.
     QCOMPARE(shell.db.rows("SELECT 品名 || '|' || 单价 FROM spxx ORDER BY rowid"),
              QStringList({"可乐|2.5", "可乐|3.0", "薯片|5.5", "牛奶|12.5", "苹果|12.99"}));
 
     // A name typed by hand still goes on to the price.
-    QTest::keyClicks(main.ComboBox1, "tea");
+    QTest::keyClicks(control<QComboBox>(main, "ComboBox1"), "tea");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), main.Edit3);
-    QCOMPARE(main.ComboBox1->currentText(), QStringLiteral("tea"));
+    QCOMPARE(QApplication::focusWidget(), control<QLineEdit>(main, "Edit3"));
+    QCOMPARE(control<QComboBox>(main, "ComboBox1")->currentText(), QStringLiteral("tea"));
 }
 
 void TestShellScan::unknownCodeOffersToAddTheGoods_data()
@@ -119,14 +122,14 @@ void TestShellScan::unknownCodeOffersToAddTheGoods()
     TMainForm& main = shell.main();
     main.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&main));
-    main.ComboBox1->setFocus();
+    control<QComboBox>(main, "ComboBox1")->setFocus();
     TSptjForm& dialog = *shell.forms->SptjForm;
     QString offered;
     shell.modals->setWhileShown([&](QDialog*) {
-        offered = dialog.Edit3->text();
-        dialog.Edit1->setText("新货");
-        dialog.Edit2->setText("4");
-        dialog.SpeedButton1->click();
+        offered = control<QLineEdit>(dialog, "Edit3")->text();
+        control<QLineEdit>(dialog, "Edit1")->setText("新货");
+        control<QLineEdit>(dialog, "Edit2")->setText("4");
+        control<QPushButton>(dialog, "SpeedButton1")->click();
     });
     shell.messages.setNextAnswers({add});
 

@@ -12,6 +12,7 @@
 #include "shifts/SlipHandOff.h"
 #include "store/Closings.h"
 #include "store/Connection.h"
+#include "support/Controls.h"
 #include "support/EscPosDecoder.h"
 #include "support/PrintCapture.h"
 #include "support/PrintingQueue.h"
@@ -21,6 +22,7 @@
 
 #include <QtTest>
 
+using testsupport::control;
 using testsupport::TestDatabase;
 
 namespace {
@@ -196,16 +198,16 @@ void TestShiftsDayClose::zSlipPrintsOnTheReceiptPrinter()
     });
     QVERIFY(shell.logIn());
     TXstjForm& statistics = *shell.forms->XstjForm;
-    QVERIFY(statistics.SpeedButton6->isEnabled());
+    QVERIFY(control<QToolButton>(statistics, "SpeedButton6")->isEnabled());
     shell.modals->clear();
     statistics.SpeedButton6Click();
     QCOMPARE(shell.modals->shown(), QStringList{"TRjForm"});
     TRjForm& dialog = *shell.forms->RjForm;
-    QVERIFY(dialog.Memo1->toPlainText().contains("销售合计： 58.38"));
+    QVERIFY(control<QPlainTextEdit>(dialog, "Memo1")->toPlainText().contains("销售合计： 58.38"));
     shell.messages.setNextAnswers({true});
     dialog.SpeedButton1Click();
     QCOMPARE(shell.messages.texts().last(), QStringLiteral("日结完成，Z号 1。"));
-    QCOMPARE(dialog.TableWidget1->rowCount(), 1);
+    QCOMPARE(control<QTableWidget>(dialog, "TableWidget1")->rowCount(), 1);
     const QByteArray job = queue.printer().receiveJob(60000);
     QVERIFY2(!job.isEmpty(), "no job arrived");
     const testsupport::EscPosDecoding decoded = testsupport::decodeEscPos(job);
@@ -215,7 +217,7 @@ void TestShiftsDayClose::zSlipPrintsOnTheReceiptPrinter()
 
     const std::optional<printing::EscPosSettings> settings = printing::receiptEscPos(false);
     QVERIFY(settings);
-    dialog.TableWidget1->selectRow(0);
+    control<QTableWidget>(dialog, "TableWidget1")->selectRow(0);
     dialog.SpeedButton2Click();
     const QImage reprinted = testsupport::decodeEscPos(queue.printer().receiveJob(60000)).papers.value(0);
     printing::PrintCapture capture;
@@ -230,7 +232,7 @@ void TestShiftsDayClose::zSlipPrintsOnTheReceiptPrinter()
         QVERIFY2(texts.contains(shown), qPrintable(shown + " not in " + texts.join(" / ")));
 
     statistics.applyRights(false);
-    QVERIFY(!statistics.SpeedButton6->isEnabled());
+    QVERIFY(!control<QToolButton>(statistics, "SpeedButton6")->isEnabled());
 }
 
 QTEST_MAIN(TestShiftsDayClose)

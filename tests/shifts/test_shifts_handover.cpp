@@ -7,6 +7,7 @@
 #include "shifts/JbUnit.h"
 #include "shifts/Shift.h"
 #include "store/Connection.h"
+#include "support/Controls.h"
 #include "support/EscPosDecoder.h"
 #include "support/PrintCapture.h"
 #include "support/PrintingSale.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QtTest>
 
+using testsupport::control;
 using testsupport::ShellFixture;
 using testsupport::TestDatabase;
 
@@ -142,20 +144,21 @@ void TestShiftsHandover::cashierHandsOverThroughTheDialog()
     // A sale takes its time from the window's clock, which may still show the second before the login.
     QTest::qWait(1100);
     const auto sell = [&](const QString& due, Qt::Key method, const QString& received) {
-        main.ComboBox1->setEditText(QStringLiteral("苹果"));
-        main.Edit3->setText(due);
-        main.Edit4->setText(QStringLiteral("1"));
-        main.ComboBox2->setEditText(QStringLiteral("10"));
+        control<QComboBox>(main, "ComboBox1")->setEditText(QStringLiteral("苹果"));
+        control<QLineEdit>(main, "Edit3")->setText(due);
+        control<QLineEdit>(main, "Edit4")->setText(QStringLiteral("1"));
+        control<QComboBox>(main, "ComboBox2")->setEditText(QStringLiteral("10"));
         main.Edit3KeyUp();
         main.SpeedButton2Click();
         QTest::keyClick(&main, method);
         if (!received.isEmpty())
-            main.ComboBox4->setEditText(received);
-        main.ComboBox4->setFocus();
+            control<QComboBox>(main, "ComboBox4")->setEditText(received);
+        control<QComboBox>(main, "ComboBox4")->setFocus();
         QTest::keyClick(&main, Qt::Key_F5);
     };
     sell(QStringLiteral("38.38"), Qt::Key_F6, QStringLiteral("50"));
-    main.Edit1->setText(main.Edit1->text() + "1"); // two sales may fall in one second
+    QLineEdit* receiptNumber = control<QLineEdit>(main, "Edit1");
+    receiptNumber->setText(receiptNumber->text() + "1"); // two sales may fall in one second
     sell(QStringLiteral("20.00"), Qt::Key_F7, {});
     QCOMPARE(shell.db.rows("SELECT 方式, 金额 FROM xsfk ORDER BY rowid"), (QStringList{"现金|3838", "微信|2000"}));
     printer.clear();
@@ -168,24 +171,24 @@ void TestShiftsHandover::cashierHandsOverThroughTheDialog()
     TJbForm& dialog = *shell.forms->JbForm;
     dialog.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    QCOMPARE(dialog.Edit1->text(), QStringLiteral("张三"));
+    QCOMPARE(control<QLineEdit>(dialog, "Edit1")->text(), QStringLiteral("张三"));
     // The methods in the order of their keys, F6 first.
-    QVERIFY2(dialog.Memo1->toPlainText().contains(QStringLiteral("现金 1笔 38.38\n微信 1笔 20.00")),
-             qPrintable(dialog.Memo1->toPlainText()));
-    testsupport::retype(dialog.Edit4, "100");
-    QCOMPARE(dialog.Edit5->text(), QStringLiteral("138.38"));
-    QCOMPARE(dialog.Edit7->text(), QStringLiteral("—"));
+    const QString report = control<QPlainTextEdit>(dialog, "Memo1")->toPlainText();
+    QVERIFY2(report.contains(QStringLiteral("现金 1笔 38.38\n微信 1笔 20.00")), qPrintable(report));
+    testsupport::retype(control<QLineEdit>(dialog, "Edit4"), "100");
+    QCOMPARE(control<QLineEdit>(dialog, "Edit5")->text(), QStringLiteral("138.38"));
+    QCOMPARE(control<QLineEdit>(dialog, "Edit7")->text(), QStringLiteral("—"));
     // Text that is no amount is told, and nothing is recorded or printed.
-    dialog.Edit6->setText(QStringLiteral("12元"));
+    control<QLineEdit>(dialog, "Edit6")->setText(QStringLiteral("12元"));
     shell.messages.clear();
-    QTest::mouseClick(dialog.SpeedButton1, Qt::LeftButton);
+    QTest::mouseClick(control<QToolButton>(dialog, "SpeedButton1"), Qt::LeftButton);
     QCOMPARE(shell.messages.texts(), QStringList{"实点现金“12元”不是有效的金额。"});
     QCOMPARE(shell.db.scalar("SELECT count(*) FROM jb"), QString("0"));
     QVERIFY(printer.jobs().isEmpty());
-    testsupport::retype(dialog.Edit6, "137.5");
-    QCOMPARE(dialog.Edit7->text(), QStringLiteral("-0.88"));
+    testsupport::retype(control<QLineEdit>(dialog, "Edit6"), "137.5");
+    QCOMPARE(control<QLineEdit>(dialog, "Edit7")->text(), QStringLiteral("-0.88"));
     shell.messages.clear();
-    QTest::mouseClick(dialog.SpeedButton1, Qt::LeftButton);
+    QTest::mouseClick(control<QToolButton>(dialog, "SpeedButton1"), Qt::LeftButton);
 
     QCOMPARE(shell.messages.texts(), QStringList{"交班完成：应有现金 138.38 元，实点现金 137.50 元，差额 -0.88 元。"});
     QCOMPARE(shell.db.rows("SELECT 收银员, 笔数, 收款, 退款, 备用金, 应有现金, 实点现金, 差额 FROM jb"),
@@ -222,19 +225,19 @@ void TestShiftsHandover::cashierHandsOverThroughTheDialog()
     QVERIFY(QTest::qWaitForWindowActive(&main));
     QTest::keyClick(&main, Qt::Key_F10);
     QCOMPARE(shell.modals->shown(), QStringList{"TJbForm"});
-    QCOMPARE(dialog.Edit2->text(), shell.db.scalar("SELECT 结束 FROM jb"));
-    QVERIFY(dialog.Memo1->toPlainText().startsWith(QStringLiteral("销售笔数： 0")));
-    QCOMPARE(dialog.Edit5->text(), QStringLiteral("0.00"));
+    QCOMPARE(control<QLineEdit>(dialog, "Edit2")->text(), shell.db.scalar("SELECT 结束 FROM jb"));
+    QVERIFY(control<QPlainTextEdit>(dialog, "Memo1")->toPlainText().startsWith(QStringLiteral("销售笔数： 0")));
+    QCOMPARE(control<QLineEdit>(dialog, "Edit5")->text(), QStringLiteral("0.00"));
     // A float typed at the start of the shift is kept for its handover.
-    testsupport::retype(dialog.Edit4, "300");
-    QTest::mouseClick(dialog.SpeedButton2, Qt::LeftButton);
+    testsupport::retype(control<QLineEdit>(dialog, "Edit4"), "300");
+    QTest::mouseClick(control<QToolButton>(dialog, "SpeedButton2"), Qt::LeftButton);
     QCOMPARE(shell.db.rows("SELECT 收银员, 备用金 FROM jb WHERE 结束 IS NULL"), QStringList{"张三|30000"});
     shell.modals->clear();
     main.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&main));
     QTest::keyClick(&main, Qt::Key_F10);
-    QCOMPARE(dialog.Edit4->text(), QStringLiteral("300.00"));
-    QCOMPARE(dialog.Edit5->text(), QStringLiteral("300.00"));
+    QCOMPARE(control<QLineEdit>(dialog, "Edit4")->text(), QStringLiteral("300.00"));
+    QCOMPARE(control<QLineEdit>(dialog, "Edit5")->text(), QStringLiteral("300.00"));
 }
 
 QTEST_MAIN(TestShiftsHandover)

@@ -3,6 +3,7 @@
 #include "shell/Forms.h"
 #include "shell/LoginUnit.h"
 #include "shell/MainUnit.h"
+#include "support/Controls.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -19,14 +20,6 @@ QString prepared(TestDatabase& db, const std::function<void(TestDatabase&)>& pre
     if (prepare)
         prepare(db);
     return {};
-}
-
-template <typename Control> Control* named(const QWidget& window, const char* name)
-{
-    auto* found = window.findChild<Control*>(QLatin1String(name));
-    if (!found)
-        qFatal("%s has no control %s", qPrintable(window.objectName()), name);
-    return found;
 }
 
 } // namespace
@@ -55,8 +48,8 @@ bool ShellFixture::logIn(const QString& user, const QString& password)
 
 LoginControls loginControls(const TLoginForm& login)
 {
-    return {named<QComboBox>(login, "ComboBox1"), named<QLineEdit>(login, "Edit1"),
-            named<QPushButton>(login, "SpeedButton1"), named<QPushButton>(login, "SpeedButton2")};
+    return {control<QComboBox>(login, "ComboBox1"), control<QLineEdit>(login, "Edit1"),
+            control<QPushButton>(login, "SpeedButton1"), control<QPushButton>(login, "SpeedButton2")};
 }
 
 bool logIn(Forms& forms, const QString& user, const QString& password)
