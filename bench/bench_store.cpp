@@ -55,6 +55,34 @@ void readFirstScreen(Dataset& dataset)
         dataset.rowTexts(i);
 }
 
+// 日结 as read before its slip prints: the first of a shop, which covers the whole history, and
+// that of the history's last day after a close at its start (kept only while measured).
+void measureDayClose(Connection& connection, const QString& label)
+{
+    Query newest(connection.openedDatabase(), QStringLiteral("SELECT max(时间) FROM xstj"), QStringLiteral("bench"));
+    newest.runToFirstRow();
+    const QString lastSale = newest.value(0).toString();
+    if (lastSale.isEmpty())
+        return;
+    const QDateTime now =
+        QDateTime::fromString(lastSale, QStringLiteral("yyyy-MM-dd HH:mm:ss")).addSecs(60);
+    const double firstClose = bench::medianMs(1, [&] { shifts::readBusinessDay(connection, now); });
+    bench::report(QStringLiteral("day_close_first_ms_%1").arg(label), firstClose, "ms");
+    Transaction kept(connection);
+    DayCloseRecord previous;
+    previous.start = lastSale.left(10) + QStringLiteral(" 00:00:00");
+    previous.end = previous.start;
+    previous.closedBy = QStringLiteral("admin");
+    Query lastRow(connection.database(), QStringLiteral("SELECT max(rowid) FROM xstj WHERE 时间 < ?"),
+                  QStringLiteral("bench"));
+    lastRow.bind(previous.end).runToFirstRow();
+    previous.lastRow = lastRow.value(0).toLongLong();
+    previous.report = QStringLiteral("{}");
+    insertDayClose(connection, previous);
+    const double dayClose = bench::medianMs(3, [&] { shifts::readBusinessDay(connection, now); });
+    bench::report(QStringLiteral("day_close_ms_%1").arg(label), dayClose, "ms");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -114,30 +142,7 @@ int main(int argc, char** argv)
         bench::report(QStringLiteral("report_%1_month_%2").arg(QString::fromUtf8(v.name), label), month, "ms");
     }
 
-    // 日结 as read before its slip prints: the first of a shop, which covers the whole history, and
-    // that of the history's last day after a close at its start (kept only while measured).
-    {
-        Query newest(connection.openedDatabase(), QStringLiteral("SELECT max(时间) FROM xstj"), QStringLiteral("bench"));
-        newest.runToFirstRow();
-        const QString lastSale = newest.value(0).toString();
-        const QDateTime now =
-            QDateTime::fromString(lastSale, QStringLiteral("yyyy-MM-dd HH:mm:ss")).addSecs(60);
-        const double firstClose = bench::medianMs(1, [&] { shifts::readBusinessDay(connection, now); });
-        bench::report(QStringLiteral("day_close_first_ms_%1").arg(label), firstClose, "ms");
-        Transaction kept(connection);
-        DayCloseRecord previous;
-        previous.start = lastSale.left(10) + QStringLiteral(" 00:00:00");
-        previous.end = previous.start;
-        previous.closedBy = QStringLiteral("admin");
-        Query lastRow(connection.database(), QStringLiteral("SELECT max(rowid) FROM xstj WHERE 时间 < ?"),
-                      QStringLiteral("bench"));
-        lastRow.bind(previous.end).runToFirstRow();
-        previous.lastRow = lastRow.value(0).toLongLong();
-        previous.report = QStringLiteral("{}");
-        insertDayClose(connection, previous);
-        const double dayClose = bench::medianMs(3, [&] { shifts::readBusinessDay(connection, now); });
-        bench::report(QStringLiteral("day_close_ms_%1").arg(label), dayClose, "ms");
-    }
+    measureDayClose(connection, label);
 
     // Backups, once each (a copy of the whole file): what the start waits for before it goes on,
     // and the whole checked copy that then runs beside the cashier.
