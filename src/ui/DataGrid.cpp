@@ -279,9 +279,13 @@ void DataGrid::widenColumnsToFooters()
 {
     QHeaderView* titles = m_view->horizontalHeader();
     const QFontMetrics metrics(m_footer->font());
-    for (int i = 0; i < m_footerTexts.size() && i < titles->count(); ++i) {
+    const QList<GridColumn>& columns = m_model->columns();
+    for (int i = 0; i < m_footerTexts.size() && i < titles->count() && i < columns.size(); ++i) {
+        // A caption may run on into the empty cells beside it; only a sum must be whole in its own.
+        if (columns.at(i).footer != GridColumn::Footer::Sum && columns.at(i).footer != GridColumn::Footer::SumPlain)
+            continue;
         const int needed = metrics.horizontalAdvance(m_footerTexts.at(i)) + 7; // the cell's margins and line
-        if (!m_footerTexts.at(i).isEmpty() && titles->sectionSize(i) < needed)
+        if (titles->sectionSize(i) < needed)
             titles->resizeSection(i, needed);
     }
 }
