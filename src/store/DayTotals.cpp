@@ -179,6 +179,14 @@ void forgetPending(Connection& connection, const QString& doing)
     Query(connection.database(), QStringLiteral("DELETE FROM xtsz WHERE 项目 = ?"), doing).bind(PendingKey).run();
 }
 
+// Every line summed again, inside the caller's transaction: nothing is left pending.
+void sumAllGoodsAgain(Connection& connection, const QString& doing)
+{
+    connection.execute(QStringLiteral("DELETE FROM rsp"), doing);
+    connection.execute(goodsFilling(), doing);
+    forgetPending(connection, doing);
+}
+
 // One sorted pass over the history, cash counted as if no entry had payment rows; the entries
 // that have them (reached from xsfk, few in an old shop) are then taken back out of the cash.
 // Probing xsfk once per entry instead costs a second in 2,000,000.
@@ -304,11 +312,9 @@ void rebuildDayTotals(Connection& connection)
     const QString doing = QStringLiteral("重算每日汇总");
     connection.execute(QStringLiteral("DELETE FROM rtj"), doing);
     connection.execute(QStringLiteral("DELETE FROM rfk"), doing);
-    connection.execute(QStringLiteral("DELETE FROM rsp"), doing);
     for (const QString& statement : fillingStatements())
         connection.execute(statement, doing);
-    connection.execute(goodsFilling(), doing);
-    forgetPending(connection, doing);
+    sumAllGoodsAgain(connection, doing);
     transaction.commit();
 }
 
@@ -329,9 +335,7 @@ bool fillPendingGoods(Connection& connection, qint64 lines)
         return false;
     }
     if (pending->first > pending->last) {
-        connection.execute(QStringLiteral("DELETE FROM rsp"), doing);
-        connection.execute(goodsFilling(), doing);
-        forgetPending(connection, doing);
+        sumAllGoodsAgain(connection, doing);
         transaction.commit();
         return false;
     }
