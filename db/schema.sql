@@ -4,7 +4,7 @@
 -- it makes a user's data folder on the first start, or by hand with sqlite3. Apart from the upgrade
 -- steps, nothing else creates or alters tables.
 PRAGMA journal_mode = WAL;
-PRAGMA user_version = 6;
+PRAGMA user_version = 7;
 
 BEGIN;
 
@@ -245,6 +245,7 @@ CREATE INDEX xstj_时间 ON xstj (时间);
 CREATE INDEX xstj_单号 ON xstj (单号);
 CREATE INDEX xstj_收银员 ON xstj (收银员);
 CREATE INDEX xstj_原单号 ON xstj (原单号) WHERE 原单号 IS NOT NULL;
+CREATE INDEX xstj_退货时间 ON xstj (时间) WHERE 原单号 IS NOT NULL;
 CREATE INDEX xsmx_单号 ON xsmx (单号);
 CREATE INDEX xsfk_单号 ON xsfk (单号);
 CREATE INDEX jb_收银员 ON jb (收银员);

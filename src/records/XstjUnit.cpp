@@ -300,6 +300,8 @@ void TXstjForm::N8Click()
 
 void TXstjForm::SpeedButton6Click()
 {
+    // The close reads its whole days' goods from the goods totals.
+    records::finishGoodsTotals(this, ADOConnection1);
     emit dayCloseRequested();
 }
 

@@ -55,7 +55,7 @@ QJsonObject lineObject(const printing::ClosingSlip::Line& line)
 
 } // namespace
 
-BusinessDay readBusinessDay(store::Connection& connection, const QDateTime& now)
+BusinessDay readBusinessDay(store::Connection& connection, const QDateTime& now, store::PeriodReading reading)
 {
     BusinessDay day;
     if (const std::optional<store::DayCloseRecord> previous = store::lastDayClose(connection)) {
@@ -67,10 +67,10 @@ BusinessDay readBusinessDay(store::Connection& connection, const QDateTime& now)
         throw core::Error(QStringLiteral("电脑时钟（%1）早于上次日结的时间（%2），请先校正时钟再日结。")
                               .arg(day.end, day.start));
     const store::Period period{day.start, day.end, day.afterRow};
-    day.figures = store::readPeriod(connection, period, QString());
-    std::tie(day.firstNumber, day.lastNumber) = store::firstAndLastSale(connection, period);
-    day.cashiers = store::cashierTotals(connection, period);
-    day.goods = store::topGoods(connection, period);
+    day.figures = store::readPeriod(connection, period, QString(), reading);
+    std::tie(day.firstNumber, day.lastNumber) = store::firstAndLastSale(connection, period, reading);
+    day.cashiers = store::cashierTotals(connection, period, reading);
+    day.goods = store::topGoods(connection, period, reading);
     day.shifts = store::shiftsEnded(connection, day.start, day.end);
     return day;
 }

@@ -32,7 +32,9 @@ struct BusinessDay
     bool isEmpty() const { return figures.sales == 0 && figures.returns == 0 && shifts.isEmpty(); }
 };
 
-BusinessDay readBusinessDay(store::Connection& connection, const QDateTime& now);
+// The day open at now, as a close would report it; read every entry only to check the totals.
+BusinessDay readBusinessDay(store::Connection& connection, const QDateTime& now,
+                            store::PeriodReading reading = store::PeriodReading::WholeDaysFromTotals);
 
 // The report of a day closed as number (Z号) by closedBy.
 printing::ClosingSlip dayCloseSlip(const BusinessDay& day, qint64 number, const QString& closedBy);

@@ -62,7 +62,8 @@ Shift readShift(store::Connection& connection, const QString& cashier, const QDa
     if (shift.end < shift.start)
         throw core::Error(QStringLiteral("电脑时钟（%1）早于本班的开始时间（%2），请先校正时钟再交班。")
                               .arg(shift.end, shift.start));
-    shift.figures = store::readPeriod(connection, {shift.start, shift.end, shift.afterRow}, cashier);
+    shift.figures = store::readPeriod(connection, {shift.start, shift.end, shift.afterRow}, cashier,
+                                     store::PeriodReading::EveryEntry);
     return shift;
 }
 

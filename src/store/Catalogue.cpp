@@ -75,48 +75,88 @@ const Statement SelectUsername = all("username");
 const Statement DistinctUserNames = distinct("username", "用户名");
 const Statement UserByName = filtered("username", "用户名", Match::Equals);
 
-// The entries of a period: those dated in [from, until), and those recorded after the period before
-// it had ended (rowid beyond its last row then; NULL for none) but dated before from, such as a
-// forgotten sale typed in with its own time: no entry falls between two periods. Both parts are
-// index ranges, of xstj_时间 and of the rowid (the "+" keeps the second off the time index, which
-// would read every earlier entry). Bound: from, until, the last row, from again.
+// The entries of a period read one by one: those dated in its edges, [from, :first_edge_end) and [:last_edge_start, until),
+// and those recorded after the period before it had ended (rowid beyond its last row then; NULL
+// for none) but dated before from, such as a forgotten sale typed in with its own time: no entry
+// falls between two periods. Its whole days between the edges, 日期 in [:days_from, :days_until), are read from the
+// per-day totals (rtj, rfk, rsp) instead; a period read entry by entry has them empty. Every part
+// is an index range, of xstj_时间, of the rowid (the "+" keeps it off the time index, which would
+// read every earlier entry) or of a totals table. Named parameters, as each stands in several
+// places (Catalogue.h).
 namespace {
 
 QString periodEntries(const char* alias)
 {
-    return QStringLiteral("%1.rowid IN (SELECT rowid FROM xstj WHERE 时间 >= ? AND 时间 < ? UNION ALL "
-                          "SELECT rowid FROM xstj WHERE rowid > ? AND +时间 < ?)")
+    return QStringLiteral("%1.rowid IN (SELECT rowid FROM xstj WHERE 时间 >= :from AND 时间 < :first_edge_end UNION ALL "
+                          "SELECT rowid FROM xstj WHERE 时间 >= :last_edge_start AND 时间 < :until UNION ALL "
+                          "SELECT rowid FROM xstj WHERE rowid > :after_row AND +时间 < :from)")
         .arg(QLatin1String(alias));
+}
+
+const QString WholeDays = QStringLiteral("日期 >= :days_from AND 日期 < :days_until");
+const QString OfCashier = QStringLiteral("(:cashier = '' OR 收银员 = :cashier)");
+
+// What an entry brings in fen: a sale without payment rows was paid in cash, its 折后 (received as
+// due, no change); amounts kept in yuan are rounded to fen as sales::fenOf rounds them (half away
+// from zero).
+const QString EntryFen = QStringLiteral("CAST(round(coalesce(t.折后, 0) * 100) AS INTEGER)");
+
+} // namespace
+
+const QString PeriodCounts =
+    QStringLiteral("SELECT total(sales), total(returns) FROM ("
+                   "SELECT 原单号 IS NULL AS sales, 原单号 IS NOT NULL AS returns FROM xstj AS t WHERE %1 AND %2 "
+                   "UNION ALL SELECT CASE WHEN 退货 = 0 THEN 笔数 END, CASE WHEN 退货 <> 0 THEN 笔数 END FROM rtj "
+                   "WHERE %3 AND %2)")
+        .arg(periodEntries("t"), OfCashier, WholeDays);
+// rfk sums the whole days' sales and returns together: the returns, few and found by their own
+// time index, are taken out of the sales and counted apart. An entry counts once a payment row.
+const QString PeriodPayments =
+    QStringLiteral(
+        "WITH day_returns AS (SELECT coalesce(f.方式, '现金') AS method, coalesce(f.金额, %4) AS fen "
+        "FROM xstj AS t INDEXED BY xstj_退货时间 LEFT JOIN xsfk AS f ON f.单号 = t.单号 "
+        "WHERE t.原单号 IS NOT NULL AND t.时间 >= :days_from AND t.时间 < :days_until AND (:cashier = '' OR t.收银员 = :cashier)) "
+        "SELECT kind, method, total(n), sum(fen), sum(received), sum(change) FROM ("
+        "SELECT t.原单号 IS NOT NULL AS kind, coalesce(f.方式, '现金') AS method, 1 AS n, coalesce(f.金额, %4) AS fen, "
+        "CASE WHEN f.rowid IS NULL THEN %4 ELSE coalesce(f.实收, 0) END AS received, coalesce(f.找零, 0) AS change "
+        "FROM xstj AS t LEFT JOIN xsfk AS f ON f.单号 = t.单号 WHERE %1 AND (:cashier = '' OR t.收银员 = :cashier) "
+        "UNION ALL SELECT 0, 方式, 笔数, 金额, NULL, NULL FROM rfk WHERE %3 AND %2 "
+        "UNION ALL SELECT 0, method, -1, -fen, NULL, NULL FROM day_returns "
+        "UNION ALL SELECT 1, method, 1, fen, NULL, NULL FROM day_returns) "
+        "GROUP BY 1, 2 HAVING total(n) <> 0 "
+        "ORDER BY 1, CASE method WHEN '现金' THEN 1 WHEN '微信' THEN 2 WHEN '支付宝' THEN 3 ELSE 4 END")
+        .arg(periodEntries("t"), OfCashier, WholeDays, EntryFen);
+
+namespace {
+
+// The first (or last) sale of the edges and that of the whole days, walked to along the time
+// index; the earlier (or later) of them.
+QString periodEndSale(const char* order)
+{
+    return QStringLiteral("SELECT 单号 FROM (SELECT 单号, 时间, rowid AS r FROM xstj AS t WHERE %1 AND 原单号 IS NULL "
+                          "UNION ALL SELECT * FROM (SELECT 单号, 时间, rowid FROM xstj WHERE 时间 >= :days_from AND 时间 < :days_until "
+                          "AND 原单号 IS NULL ORDER BY 时间 %2, rowid %2 LIMIT 1)) ORDER BY 时间 %2, r %2 LIMIT 1")
+        .arg(periodEntries("t"), QLatin1String(order));
 }
 
 } // namespace
 
-// A sale without payment rows was paid in cash, its 折后 (received as due, no change); amounts
-// kept in yuan are rounded to fen as sales::fenOf rounds them (half away from zero).
-const QString PeriodCounts = QStringLiteral(
-    "SELECT total(原单号 IS NULL), total(原单号 IS NOT NULL) FROM xstj AS t WHERE %1 AND (? = '' OR 收银员 = ?)")
-    .arg(periodEntries("t"));
-const QString PeriodPayments = QStringLiteral(
-    "SELECT t.原单号 IS NOT NULL, coalesce(f.方式, '现金'), count(DISTINCT t.rowid), "
-    "sum(coalesce(f.金额, CAST(round(coalesce(t.折后, 0) * 100) AS INTEGER))), "
-    "sum(CASE WHEN f.rowid IS NULL THEN CAST(round(coalesce(t.折后, 0) * 100) AS INTEGER) "
-    "ELSE coalesce(f.实收, 0) END), sum(coalesce(f.找零, 0)) "
-    "FROM xstj AS t LEFT JOIN xsfk AS f ON f.单号 = t.单号 "
-    "WHERE %1 AND (? = '' OR t.收银员 = ?) GROUP BY 1, 2 "
-    "ORDER BY 1, CASE coalesce(f.方式, '现金') WHEN '现金' THEN 1 WHEN '微信' THEN 2 WHEN '支付宝' THEN 3 ELSE 4 END")
-    .arg(periodEntries("t"));
-const QString PeriodFirstSale = QStringLiteral(
-    "SELECT 单号 FROM xstj AS t WHERE %1 AND 原单号 IS NULL ORDER BY 时间, rowid LIMIT 1").arg(periodEntries("t"));
-const QString PeriodLastSale = QStringLiteral(
-    "SELECT 单号 FROM xstj AS t WHERE %1 AND 原单号 IS NULL ORDER BY 时间 DESC, rowid DESC LIMIT 1")
-    .arg(periodEntries("t"));
-const QString PeriodCashiers = QStringLiteral(
-    "SELECT coalesce(收银员, ''), total(原单号 IS NULL), sum(CAST(round(coalesce(折后, 0) * 100) AS INTEGER)) "
-    "FROM xstj AS t WHERE %1 GROUP BY 1 ORDER BY 1").arg(periodEntries("t"));
-const QString PeriodTopGoods = QStringLiteral(
-    "SELECT coalesce(m.品名, ''), total(m.数量), sum(CAST(round(coalesce(m.折后, 0) * 100) AS INTEGER)) AS fen "
-    "FROM xstj AS t JOIN xsmx AS m ON m.单号 = t.单号 AND m.时间 IS t.时间 "
-    "WHERE %1 GROUP BY 1 ORDER BY fen DESC, 1 LIMIT 10").arg(periodEntries("t"));
+const QString PeriodFirstSale = periodEndSale("ASC");
+const QString PeriodLastSale = periodEndSale("DESC");
+const QString PeriodCashiers =
+    QStringLiteral("SELECT name, total(n), sum(fen) FROM ("
+                   "SELECT coalesce(收银员, '') AS name, 原单号 IS NULL AS n, %2 AS fen FROM xstj AS t WHERE %1 "
+                   "UNION ALL SELECT coalesce(收银员, ''), CASE WHEN 退货 = 0 THEN 笔数 ELSE 0 END, "
+                   "CAST(round(折后 * 100) AS INTEGER) FROM rtj WHERE %3) GROUP BY 1 ORDER BY 1")
+        .arg(periodEntries("t"), EntryFen, WholeDays);
+const QString PeriodTopGoods =
+    QStringLiteral("SELECT name, total(quantity), sum(fen) AS fen FROM ("
+                   "SELECT coalesce(m.品名, '') AS name, m.数量 AS quantity, "
+                   "CAST(round(coalesce(m.折后, 0) * 100) AS INTEGER) AS fen "
+                   "FROM xstj AS t JOIN xsmx AS m ON m.单号 = t.单号 AND m.时间 IS t.时间 WHERE %1 "
+                   "UNION ALL SELECT coalesce(品名, ''), 数量, 折后 FROM rsp WHERE %2) "
+                   "GROUP BY 1 ORDER BY fen DESC, 1 LIMIT 10")
+        .arg(periodEntries("t"), WholeDays);
 const QString LastHistoryRow = QStringLiteral("SELECT max(rowid) FROM xstj");
 const QString ShiftsEnded = QStringLiteral(
     "SELECT 收银员, 开始, 结束, 笔数, 收款, 退款, 备用金, 应有现金, 实点现金, 差额, 末行 FROM jb "

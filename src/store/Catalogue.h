@@ -58,11 +58,14 @@ extern const Statement SelectUsername;     // select * from username
 extern const Statement DistinctUserNames;  // Select Distinct 用户名 From username
 extern const Statement UserByName;         // select * from username where 用户名 = ?
 
-// The shift handover and the day close read the history of a period: bound from, until, the last
-// xstj rowid when the previous period ended (NULL: none), then (where named) the cashier, "" for
-// every cashier. Each reads through the xstj_时间 index and the rowid, never the whole history.
+// The shift handover and the day close read the history of a period: its edges entry by entry,
+// its whole days (if read so) from the per-day totals. Bound by name: :from and :until, the
+// edges' inner ends :first_edge_end and :last_edge_start, :after_row the last xstj rowid when the
+// previous period ended (NULL: none), :days_from and :days_until the whole days, and (where it
+// stands) :cashier, "" for every cashier. Each reads index ranges, never the whole history
+// (store/Closings binds them).
 extern const QString PeriodCounts;     // sales, returns
-extern const QString PeriodPayments;   // is return, method, entries, fen, cash received, change
+extern const QString PeriodPayments;   // is return, method, entries, fen, cash received, change (of the edges)
 extern const QString PeriodFirstSale;  // 单号 of the first sale
 extern const QString PeriodLastSale;   // 单号 of the last sale
 extern const QString PeriodCashiers;   // cashier, sales, net fen (no cashier argument)

@@ -2,7 +2,10 @@
 
 #include "store/Catalogue.h"
 #include "store/Connection.h"
+#include "store/DayTotals.h"
 #include "store/Query.h"
+
+#include <QDate>
 
 namespace store {
 
@@ -22,10 +25,46 @@ QVariant rowOf(const std::optional<qint64>& row)
     return row ? QVariant(*row) : QVariant(QMetaType::fromType<qint64>());
 }
 
-Query periodQuery(Connection& connection, const QString& sql, const Period& period)
+const QString DayFormat = QStringLiteral("yyyy-MM-dd");
+
+// The calendar days wholly inside a period, [from, until) as rtj.日期 ("" from: since the first):
+// those after the day it starts in ("" when it starts with the history) and before the day it
+// ends in. As text, 时间 >= "yyyy-MM-dd" exactly when its 日期 is that day or later, so the edges
+// and the days meet without a gap or an overlap whatever the times hold.
+struct WholeDays
 {
+    QString from, until;
+};
+
+std::optional<WholeDays> wholeDaysOf(const Period& period)
+{
+    WholeDays days{QStringLiteral(""), period.until.left(10)};
+    if (!period.from.isEmpty()) {
+        const QDate first = QDate::fromString(period.from.left(10), DayFormat);
+        if (!first.isValid())
+            return std::nullopt;
+        days.from = first.addDays(1).toString(DayFormat);
+    }
+    if (!QDate::fromString(days.until, DayFormat).isValid() || days.from >= days.until)
+        return std::nullopt;
+    return days;
+}
+
+// Binds all but :cashier (Catalogue.h): without whole days, the first edge is the whole period
+// and the days are empty.
+Query periodQuery(Connection& connection, const QString& sql, const Period& period, PeriodReading reading)
+{
+    const std::optional<WholeDays> days =
+        reading == PeriodReading::WholeDaysFromTotals ? wholeDaysOf(period) : std::nullopt;
+    const QString firstEdgeEnd = days ? days->from : period.until;
+    const QString lastEdgeStart = days ? days->until : period.until;
     Query query(connection.openedDatabase(), sql, Reading);
-    query.bind(textOf(period.from)).bind(textOf(period.until)).bind(rowOf(period.afterRow)).bind(textOf(period.from));
+    query.bind(QStringLiteral(":from"), textOf(period.from)).bind(QStringLiteral(":until"), textOf(period.until));
+    query.bind(QStringLiteral(":first_edge_end"), textOf(firstEdgeEnd));
+    query.bind(QStringLiteral(":last_edge_start"), textOf(lastEdgeStart));
+    query.bind(QStringLiteral(":after_row"), rowOf(period.afterRow));
+    query.bind(QStringLiteral(":days_from"), days ? days->from : QStringLiteral(""));
+    query.bind(QStringLiteral(":days_until"), days ? days->until : QStringLiteral(""));
     return query;
 }
 
@@ -62,22 +101,22 @@ qint64 PeriodFigures::refundedIn(const QString& method) const
     return 0;
 }
 
-PeriodFigures readPeriod(Connection& connection, const Period& period, const QString& cashier)
+PeriodFigures readPeriod(Connection& connection, const Period& period, const QString& cashier, PeriodReading reading)
 {
     PeriodFigures figures;
     {
-        Query counts = periodQuery(connection, sql::PeriodCounts, period);
-        counts.bind(textOf(cashier)).bind(textOf(cashier)).runToFirstRow();
+        Query counts = periodQuery(connection, sql::PeriodCounts, period, reading);
+        counts.bind(QStringLiteral(":cashier"), textOf(cashier)).runToFirstRow();
         figures.sales = counts.value(0).toInt();
         figures.returns = counts.value(1).toInt();
     }
-    Query payments = periodQuery(connection, sql::PeriodPayments, period);
-    payments.bind(textOf(cashier)).bind(textOf(cashier)).run();
+    Query payments = periodQuery(connection, sql::PeriodPayments, period, reading);
+    payments.bind(QStringLiteral(":cashier"), textOf(cashier)).run();
     while (payments.next()) {
         const bool isReturn = payments.value(0).toBool();
         const MethodTotal total{payments.value(1).toString(), payments.value(2).toInt(), payments.value(3).toLongLong()};
         (isReturn ? figures.refunded : figures.paid).append(total);
-        if (!isReturn && total.method == QStringLiteral("现金")) {
+        if (reading == PeriodReading::EveryEntry && !isReturn && total.method == QStringLiteral("现金")) {
             figures.cashReceived += payments.value(4).toLongLong();
             figures.cashChange += payments.value(5).toLongLong();
         }
@@ -86,14 +125,14 @@ PeriodFigures readPeriod(Connection& connection, const Period& period, const QSt
     return figures;
 }
 
-std::pair<QString, QString> firstAndLastSale(Connection& connection, const Period& period)
+std::pair<QString, QString> firstAndLastSale(Connection& connection, const Period& period, PeriodReading reading)
 {
     std::pair<QString, QString> numbers;
-    Query first = periodQuery(connection, sql::PeriodFirstSale, period);
+    Query first = periodQuery(connection, sql::PeriodFirstSale, period, reading);
     first.run();
     if (first.next())
         numbers.first = first.value(0).toString();
-    Query last = periodQuery(connection, sql::PeriodLastSale, period);
+    Query last = periodQuery(connection, sql::PeriodLastSale, period, reading);
     last.run();
     if (last.next())
         numbers.second = last.value(0).toString();
@@ -102,10 +141,11 @@ std::pair<QString, QString> firstAndLastSale(Connection& connection, const Perio
 
 namespace {
 
-QList<NamedTotal> namedTotals(Connection& connection, const QString& sql, const Period& period)
+QList<NamedTotal> namedTotals(Connection& connection, const QString& sql, const Period& period,
+                              PeriodReading reading)
 {
     QList<NamedTotal> totals;
-    Query query = periodQuery(connection, sql, period);
+    Query query = periodQuery(connection, sql, period, reading);
     query.run();
     while (query.next())
         totals.append({query.value(0).toString(), query.value(1).toDouble(), query.value(2).toLongLong()});
@@ -147,14 +187,16 @@ DayCloseRecord closeFrom(const Query& row)
 
 } // namespace
 
-QList<NamedTotal> cashierTotals(Connection& connection, const Period& period)
+QList<NamedTotal> cashierTotals(Connection& connection, const Period& period, PeriodReading reading)
 {
-    return namedTotals(connection, sql::PeriodCashiers, period);
+    return namedTotals(connection, sql::PeriodCashiers, period, reading);
 }
 
-QList<NamedTotal> topGoods(Connection& connection, const Period& period)
+QList<NamedTotal> topGoods(Connection& connection, const Period& period, PeriodReading reading)
 {
-    return namedTotals(connection, sql::PeriodTopGoods, period);
+    if (pendingGoodsLines(connection))
+        reading = PeriodReading::EveryEntry;
+    return namedTotals(connection, sql::PeriodTopGoods, period, reading);
 }
 
 std::optional<qint64> lastHistoryRow(Connection& connection)

@@ -37,8 +37,17 @@ struct PeriodFigures
     qint64 refundedIn(const QString& method) const; // negative
 };
 
-// cashier "" reads every cashier's entries.
-PeriodFigures readPeriod(Connection& connection, const Period& period, const QString& cashier);
+// How a period is read. A day close reads the calendar days wholly inside it from the per-day
+// totals (rtj, rfk, rsp) and only its edges entry by entry, so the first close of a shop, which
+// covers its whole history, is as quick as any; the goods are read entry by entry while an
+// upgrade's goods totals are still being filled. A shift reads every entry: the totals keep no
+// cash received and change. Both give the same figures, as the totals always equal the history.
+enum class PeriodReading { WholeDaysFromTotals, EveryEntry };
+
+// cashier "" reads every cashier's entries. cashReceived and cashChange only when read entry by
+// entry.
+PeriodFigures readPeriod(Connection& connection, const Period& period, const QString& cashier,
+                         PeriodReading reading);
 
 struct NamedTotal
 {
@@ -48,9 +57,12 @@ struct NamedTotal
 };
 
 // 单号 of the period's first and last sale ("" when none).
-std::pair<QString, QString> firstAndLastSale(Connection& connection, const Period& period);
-QList<NamedTotal> cashierTotals(Connection& connection, const Period& period);
-QList<NamedTotal> topGoods(Connection& connection, const Period& period); // ten at most
+std::pair<QString, QString> firstAndLastSale(Connection& connection, const Period& period,
+                                             PeriodReading reading);
+QList<NamedTotal> cashierTotals(Connection& connection, const Period& period,
+                                PeriodReading reading);
+QList<NamedTotal> topGoods(Connection& connection, const Period& period,
+                           PeriodReading reading); // ten at most
 // The largest xstj rowid now; none for an empty history.
 std::optional<qint64> lastHistoryRow(Connection& connection);
 

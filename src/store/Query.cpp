@@ -17,6 +17,12 @@ Query& Query::bind(const QVariant& value)
     return *this;
 }
 
+Query& Query::bind(const QString& placeholder, const QVariant& value)
+{
+    m_query.bindValue(placeholder, value);
+    return *this;
+}
+
 void Query::run()
 {
     if (!m_query.exec())

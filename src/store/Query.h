@@ -16,6 +16,7 @@ public:
     Query(const QSqlDatabase& database, const QString& sql, const QString& doing);
 
     Query& bind(const QVariant& value); // the next '?', in order; run() starts again at the first
+    Query& bind(const QString& placeholder, const QVariant& value); // ":name", wherever it stands
     void run();
     void runToFirstRow(); // run, and stand on the first row, which must be there
 

@@ -85,6 +85,44 @@ void twoDays(const TestDatabase& db, store::Connection& connection, shifts::Clos
     *second = shifts::closeBusinessDay(connection, Admin, at("2026-12-09T23:00:00"), nullptr);
 }
 
+QString shown(const store::PeriodFigures& figures)
+{
+    QStringList parts{QString("%1 sales %2 returns").arg(figures.sales).arg(figures.returns)};
+    for (const auto* totals : {&figures.paid, &figures.refunded})
+        for (const store::MethodTotal& total : *totals)
+            parts << QString("%1 %2 %3").arg(total.method).arg(total.entries).arg(total.fen);
+    return parts.join(", ");
+}
+
+QString shown(const QList<store::NamedTotal>& totals)
+{
+    QStringList parts;
+    for (const store::NamedTotal& total : totals)
+        parts << QString("%1 %2 %3").arg(total.name).arg(total.quantity).arg(total.fen);
+    return parts.join(", ");
+}
+
+QStringList shownPeriod(store::Connection& connection, const store::Period& period, store::PeriodReading reading)
+{
+    const auto [first, last] = store::firstAndLastSale(connection, period, reading);
+    return {shown(store::readPeriod(connection, period, QString(), reading)),
+                       shown(store::readPeriod(connection, period, "张三", reading)), first + " to " + last,
+                       shown(store::cashierTotals(connection, period, reading)),
+                       shown(store::topGoods(connection, period, reading))};
+}
+
+void returnOne(const TestDatabase& db, store::Connection& connection, const QString& number, sales::PayMethod method,
+               const char* time)
+{
+    records::ReturnRequest back;
+    back.saleNumber = number;
+    back.quantities.insert(db.scalar("SELECT rowid FROM xsmx WHERE 单号 = '" + number + "'").toLongLong(), 1);
+    back.method = method;
+    back.returnedBy = Admin;
+    back.at = at(time);
+    records::recordReturn(connection, back);
+}
+
 } // namespace
 
 class TestShiftsDayClose : public QObject
@@ -93,6 +131,7 @@ class TestShiftsDayClose : public QObject
 
 private slots:
     void aDayRunsPastMidnightUntilItIsClosed();
+    void wholeDaysReadFromTheTotalsAgreeWithEveryEntry();
     void closedDaysKeepTheirReportAndNumbers();
     void zSlipPrintsOnTheReceiptPrinter();
 };
@@ -123,14 +162,66 @@ void TestShiftsDayClose::aDayRunsPastMidnightUntilItIsClosed()
     QCOMPARE(db.rows("SELECT Z号, 开始, 结束, 末行, 操作员, 笔数, 金额 FROM rj ORDER BY Z号"),
              (QStringList{"1||2026-12-09 01:00:00|2|admin|2|4838",
                           "2|2026-12-09 01:00:00|2026-12-09 23:00:00|6|admin|3|300"}));
-    // The figures are read through the time index, not by scanning the history.
-    for (const QString& statement : {store::sql::PeriodCounts, store::sql::PeriodPayments, store::sql::PeriodFirstSale,
-                                     store::sql::PeriodLastSale, store::sql::PeriodCashiers, store::sql::PeriodTopGoods}) {
-        const QString plan = db.rows("EXPLAIN QUERY PLAN " + QString(statement).replace("?", "''")).join('\n');
+    // The figures are read through index ranges of the entries and of the per-day totals, never by
+    // scanning a table.
+    const QList<std::pair<QString, QString>> statements = {
+        {store::sql::PeriodCounts, "rtj_日期"},       {store::sql::PeriodPayments, "xstj_退货时间"},
+        {store::sql::PeriodPayments, "rfk_日期"},     {store::sql::PeriodFirstSale, "INDEX xstj_时间 (时间>? AND 时间<?)"},
+        {store::sql::PeriodLastSale, "INDEX xstj_时间 (时间>? AND 时间<?)"},
+        {store::sql::PeriodCashiers, "rtj_日期"},     {store::sql::PeriodTopGoods, "rsp_日期"}};
+    for (const auto& [statement, days] : statements) {
+        const QString plan =
+            db.rows("EXPLAIN QUERY PLAN " + QString(statement).replace(QRegularExpression(":[a-z_]+"), "''")).join('\n');
         QVERIFY2(plan.contains("USING COVERING INDEX xstj_时间 (时间>? AND 时间<?)") &&
-                     plan.contains("USING INTEGER PRIMARY KEY (rowid>?)") && !plan.contains("SCAN"),
+                     plan.contains("USING INTEGER PRIMARY KEY (rowid>?)") && plan.contains(days) &&
+                     !plan.contains(QRegularExpression("SCAN (t|m|f|xstj|xsmx|xsfk|rtj|rfk|rsp)\\b")),
                  qPrintable(statement + '\n' + plan));
     }
+}
+
+// Five days of every kind of entry: the days inside a period read from the totals give what its
+// entries give, whichever way the period's ends fall.
+void TestShiftsDayClose::wholeDaysReadFromTheTotalsAgreeWithEveryEntry()
+{
+    TestDatabase db;
+    store::Connection connection(QStringLiteral("test"));
+    for (int day = 1; day <= 5; ++day) {
+        const QString date = QString("2026-12-0%1").arg(day);
+        const QString stamp = QString("2026120%1").arg(day);
+        sell(db, stamp + "090000", date + " 09:00:00", "张三", "苹果", day, QString::number(day * 10),
+             QString("'现金', %1, %2, %3").arg(day * 1000).arg(day * 1000 + 500).arg(500));
+        sell(db, stamp + "120000", date + " 12:00:00", "admin", "牛奶", 1, "18.38", "'微信', 1838, NULL, NULL");
+        sell(db, stamp + "180000", date + " 18:00:00", "张三", "糖", 2, "7.5", "");
+        sell(db, stamp + "210000", date + " 21:00:00", "admin", "香蕉", 1, "20", "'银行卡', 1200, NULL, NULL");
+        db.exec("INSERT INTO xsfk VALUES ('" + stamp + "210000', '支付宝', 800, NULL, NULL)");
+    }
+    // Times the old program left: a bare date, none at all, and no cashier.
+    sell(db, "20261203000001", "2026-12-03", "张三", "苹果", 1, "3.33", "");
+    sell(db, "20261203000002", "", "张三", "苹果", 1, "4", "");
+    db.exec("UPDATE xstj SET 时间 = NULL WHERE 单号 = '20261203000002'; UPDATE xsmx SET 时间 = NULL WHERE 单号 = "
+            "'20261203000002'; UPDATE xstj SET 收银员 = NULL WHERE 单号 = "
+            "'20261204120000'");
+    returnOne(db, connection, "20261201090000", sales::PayMethod::Cash, "2026-12-02T10:00:00");
+    returnOne(db, connection, "20261202120000", sales::PayMethod::WeChat, "2026-12-04T23:59:59");
+    returnOne(db, connection, "20261205210000", sales::PayMethod::Alipay, "2026-12-05T22:00:00");
+    const qint64 closedRow = db.scalar("SELECT max(rowid) FROM xstj").toLongLong();
+    // Typed in after a close at 12-02 08:00 with an earlier time.
+    sell(db, "20261201230000", "2026-12-01 23:00:00", "张三", "糖", 1, "2", "'现金', 200, 200, 0");
+
+    const QList<store::Period> periods = {{"", "2026-12-06 01:00:00", std::nullopt},
+                                          {"", "2026-12-04 00:00:00", std::nullopt},
+                                          {"2026-12-02 08:00:00", "2026-12-05 21:30:00", closedRow},
+                                          {"2026-12-01 00:00:00", "2026-12-04 00:00:00", std::nullopt},
+                                          {"2026-12-02 23:00:00", "2026-12-04 08:00:00", closedRow},
+                                          {"2026-12-03 09:00:00", "2026-12-03 20:00:00", std::nullopt}};
+    for (const store::Period& period : periods)
+        QCOMPARE(shownPeriod(connection, period, store::PeriodReading::WholeDaysFromTotals),
+                 shownPeriod(connection, period, store::PeriodReading::EveryEntry));
+
+    // The whole days are indeed read from the totals.
+    db.exec("UPDATE rtj SET 笔数 = 笔数 + 100 WHERE 日期 = '2026-12-03' AND 收银员 = '张三' AND 退货 = 0");
+    QCOMPARE(store::readPeriod(connection, periods[2], QString(), store::PeriodReading::WholeDaysFromTotals).sales,
+             store::readPeriod(connection, periods[2], QString(), store::PeriodReading::EveryEntry).sales + 100);
 }
 
 void TestShiftsDayClose::closedDaysKeepTheirReportAndNumbers()
