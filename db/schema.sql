@@ -245,7 +245,7 @@ CREATE INDEX xstj_时间 ON xstj (时间);
 CREATE INDEX xstj_单号 ON xstj (单号);
 CREATE INDEX xstj_收银员 ON xstj (收银员);
 CREATE INDEX xstj_原单号 ON xstj (原单号) WHERE 原单号 IS NOT NULL;
-CREATE INDEX xstj_退货时间 ON xstj (时间) WHERE 原单号 IS NOT NULL;
+CREATE INDEX xstj_退货时间 ON xstj (时间, 单号, 收银员, 折后, 原单号) WHERE 原单号 IS NOT NULL;
 CREATE INDEX xsmx_单号 ON xsmx (单号);
 CREATE INDEX xsfk_单号 ON xsfk (单号);
 CREATE INDEX jb_收银员 ON jb (收银员);

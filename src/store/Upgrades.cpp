@@ -89,12 +89,13 @@ UpgradeStep goodsTotals()
 }
 
 // Version 7: the returns by time, so a day close takes the returns of the days it reads from the
-// totals out of their payments without reading the days' sales.
+// totals out of their payments without reading the days' sales; it holds what that reads of them.
 UpgradeStep returnsByTime()
 {
     return {7,
             QStringLiteral("退货按时间索引"),
-            {QStringLiteral("CREATE INDEX xstj_退货时间 ON xstj (时间) WHERE 原单号 IS NOT NULL")}};
+            {QStringLiteral("CREATE INDEX xstj_退货时间 ON xstj (时间, 单号, 收银员, 折后, 原单号) "
+                            "WHERE 原单号 IS NOT NULL")}};
 }
 
 void requireWritable(Connection& connection, const QString& file)
